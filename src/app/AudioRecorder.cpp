@@ -1,0 +1,195 @@
+#include "app/AudioRecorder.h"
+
+#include <exception>
+
+#include "app/FrmnoConnection.h"
+#include "app/config.h"
+#include "app/program.h"
+#include "recorder/frmSettings.h"
+#include "recorder/settings.h"
+
+namespace sonorin {
+namespace {
+
+constexpr const char* kRecordingsFolder = "\\录音文件\\";
+constexpr const char* kShortcutName = "\\星澜网络收音机.lnk";
+
+// Start-up and unload go on whatever one step does: a failing step is skipped silently.
+template <class Step>
+void resumeNext(Step&& step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+}  // namespace
+
+AudioRecorder::AudioRecorder(Program& program)
+    : ui::Form(program.forms, "AudioRecorder"), program_(program) {
+    setCaption(kMainCaption);
+    setBorder(ui::BorderStyle::FixedSingle, true, false);
+    setClientSize(4785, 5235);
+
+    struct Face {
+        ui::Button& button;
+        const char* caption;
+        const char* toolTip;
+        bool enabled;
+    };
+    const Face faces[] = {
+        {cmdRecord, "录音", "开始录音", true},
+        {cmdStop, "停止", "停止录音或回放", false},
+        {cmdPlay, "定时1", "设置定时播音计划", false},
+        {cmdSave, "保存", "保存录音为wav格式文件", false},
+        {cmdReset, "重置", "开始新录音或调整所有设置", true},
+        {cmdSettings, "设置", "进行录音参数设置", true},
+        {cmdShijian, "定时2", "定时关机", true},
+        {cmdmore, "更多", "更多电台", true},
+        {cmdgoback, "还原", "恢复初始窗口大小", true},
+    };
+    for (const Face& f : faces) {
+        f.button.setCaption(f.caption);
+        f.button.setToolTip(f.toolTip);
+        f.button.setEnabled(f.enabled);
+    }
+    cmdgoback.setVisible(false);
+    Command1.setCaption("定时收听");
+    Command3.setCaption("停止收听");
+    Command4.setCaption("启动后自动收听");
+    for (ui::Control* hidden : {static_cast<ui::Control*>(&Command1), static_cast<ui::Control*>(&Command3),
+                                static_cast<ui::Control*>(&Command4), static_cast<ui::Control*>(&Label1)})
+        hidden->setVisible(false);
+    Frame5.setCaption("Starting position for play (in milliseconds)");
+    Slider1.setMax(100);
+    Frame4.setCaption("Statistics");
+    StatisticsLabel.setToolTip("Information about the recording");
+    mnuTray.setVisible(false);
+    placeDesignGeometry();
+
+    cmdRecord.onClick = [this] { cmdRecord_Click(); };
+    cmdStop.onClick = [this] { cmdStop_Click(); };
+    cmdPlay.onClick = [this] { cmdPlay_Click(); };
+    cmdReset.onClick = [this] { cmdReset_Click(); };
+    cmdSettings.onClick = [this] { cmdSettings_Click(); };
+    cmdShijian.onClick = [this] { cmdShijian_Click(); };
+    cmdmore.onClick = [this] { cmdmore_Click(); };
+    cmdgoback.onClick = [this] { cmdgoback_Click(); };
+    Timer2.onTick = [this] { Timer2_Timer(); };
+    mnuExit.onClick = [this] { mnuExit_Click(); };
+    mnuTrayexit.onClick = [this] { mnuTrayexit_Click(); };
+    // The settings dialog opened from a menu is modeless and prepares nothing.
+    MnuRecord.onClick = [this] { program_.form<frmSettings>().show(); };
+    mnu_settings.onClick = [this] { program_.form<frmSettings>().show(); };
+    // The pane keeps script errors and its own dialogs out of the user's way.
+    WebBrowser1.onDownloadBegin = [this] { WebBrowser1.setSilent(true); };
+    WebBrowser1.onDownloadComplete = [this] { WebBrowser1.setSilent(true); };
+}
+
+void AudioRecorder::placeDesignGeometry() {
+    for (ui::Button* b : {&cmdRecord, &cmdStop, &cmdPlay, &cmdReset, &cmdSettings, &cmdShijian,
+                          &cmdmore})
+        b->setBounds(0, 0, 615, 735);
+    cmdgoback.setBounds(0, 840, 615, 735);
+    cmdSave.setBounds(1800, 0, 615, 735);
+    WebBrowser1.setBounds(-120, 720, 13095, 4215);
+    StatusBar1.setBounds(0, 4935, 4785, 300);
+    Frame5.setBounds(5640, 3600, 4815, 615);
+    Slider1.setBounds(480, 240, 4095, 255);
+    Frame4.setBounds(6600, 6480, 4935, 855);
+    StatisticsLabel.setBounds(6840, 6720, 4695, 375);
+    ProgressBar1.setBounds(1440, 7560, 8775, 255);
+}
+
+void AudioRecorder::Form_Load() {
+    Platform& p = program_.platform;
+    RecorderState& s = program_.recorderState;
+    const std::string folder = program_.programFolder();
+
+    // Step 1, attaching the skin engine, comes with the skin engine itself.
+
+    resumeNext([&] {
+        const std::string recordings = folder + kRecordingsFolder;
+        if (p.files.findFirst(recordings, true).empty()) p.files.createFolder(recordings);
+    });
+    resumeNext([&] {
+        if (p.shell.checkConnection(config::connectivityTestUrl())) {
+            WebBrowser1.navigate(config::portalHost() + "/radio");
+        } else {
+            hiddenAtStart_ = true;
+            hide();
+            program_.form<FrmnoConnection>().show();
+        }
+    });
+    resumeNext([&] {
+        cmdmore.setVisible(true);
+        cmdgoback.setVisible(false);
+    });
+    resumeNext([&] {
+        program_.TrayForm = this;
+        program_.TrayMenu = &mnuTray;
+    });
+    resumeNext([&] { program_.wave.OpenCaptureDevice(); });
+    resumeNext([&] { readRecorderSettings(p.settings, s); });
+    resumeNext([&] {
+        s.RecordImmediate = true;
+        s.ProgrammedDone = false;
+        s.ProgrammedRunning = false;
+        s.Playing = false;
+    });
+    resumeNext([&] { program_.wave.ApplyCaptureFormat(); });
+    resumeNext([&] {
+        s.StartTime = program_.now().addMinutes(15);
+        s.StopTime = s.StartTime.addMinutes(15);
+    });
+    resumeNext([&] { s.RenamePending = false; });
+    resumeNext([&] {
+        const std::string desktop = p.shell.desktopFolder();
+        if (desktop.empty()) return;
+        const std::string link = desktop + kShortcutName;
+        if (!p.files.findFirst(link, false).empty()) return;  // never touch an existing one
+        const std::string exe = folder + "\\sonorin.exe";
+        p.shell.createShortcut(link, {exe, exe, folder});
+    });
+    resumeNext([&] {
+        Label1.setCaption("5");
+        Timer3.setInterval(300);
+    });
+}
+
+void AudioRecorder::Form_QueryUnload(int& cancel, int unloadMode) {
+    if (unloadMode == ui::kUnloadAppWindows || indicator() != kRecordingIndicator) return;
+    const MsgAnswer answer = program_.platform.prompts.messageBox(
+        "正在录音，您确定要关闭吗？", "", MsgButtons::YesNo, MsgIcon::Question);
+    if (answer == MsgAnswer::No) cancel = 1;
+    // A minimized window that refused to close goes to the tray; that arrives with the tray.
+}
+
+void AudioRecorder::Form_Unload(int& cancel) {
+    (void)cancel;
+    Platform& p = program_.platform;
+    resumeNext([&] {
+        // Closing a window can unload others, so walk a copy of the list.
+        const std::vector<ui::Form*> loaded = program_.forms.loadedForms();
+        for (ui::Form* f : loaded)
+            if (f != this && f->loaded()) f->unload();
+    });
+    // Detaching the skin engine comes with the skin engine itself.
+    resumeNext([&] { program_.wave.CloseCaptureDevice(); });
+    resumeNext([&] { writeRecorderSettings(p.settings, program_.recorderState); });
+    resumeNext([&] {
+        if (program_.recorderState.RenamePending) program_.wave.FinishPendingRename();
+    });
+    // End this process only. Ending every process of our image name would also kill another
+    // copy of the program in the middle of its recording.
+    p.shell.endProcess(0);
+}
+
+void AudioRecorder::mnuExit_Click() { unload(ui::kUnloadFormCode); }
+
+void AudioRecorder::mnuTrayexit_Click() {
+    // Removing the tray icon comes first once the tray icon exists.
+    if (program_.TrayForm) program_.TrayForm->unload(ui::kUnloadFormCode);
+}
+
+}  // namespace sonorin

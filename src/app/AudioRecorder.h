@@ -1,0 +1,120 @@
+// The main window: the radio pane with the recorder panel above it. Creating and loading it
+// starts the program; unloading it ends the program.
+#pragma once
+
+#include <string>
+
+#include "ui/control.h"
+#include "ui/form.h"
+
+namespace sonorin {
+
+class Program;
+
+inline constexpr const char* kMainCaption = "星澜网络收音机(Sonorin)";
+inline constexpr const char* kRecordingIndicator = "正在录音";
+
+class AudioRecorder : public ui::Form {
+public:
+    explicit AudioRecorder(Program& program);
+
+    // Recorder panel, in tab order.
+    ui::Button cmdRecord{*this, "cmdRecord"};
+    ui::Button cmdStop{*this, "cmdStop"};
+    ui::Button cmdPlay{*this, "cmdPlay"};
+    ui::Button cmdShijian{*this, "cmdShijian"};
+    ui::Button cmdReset{*this, "cmdReset"};
+    ui::Button cmdSettings{*this, "cmdSettings"};
+    ui::Button cmdmore{*this, "cmdmore"};
+    ui::Button cmdgoback{*this, "cmdgoback"};
+    ui::Button cmdSave{*this, "cmdSave"};
+    // Invisible buttons whose handlers serve the scheduler and the auto-listen.
+    ui::Button Command1{*this, "Command1"};
+    ui::Button Command3{*this, "Command3"};
+    ui::Button Command4{*this, "Command4"};
+    ui::Label Label1{*this, "Label1"};
+
+    ui::WebBrowserPane WebBrowser1{*this, "WebBrowser1"};
+    ui::StatusBar StatusBar1{*this, "StatusBar1", 3};
+    ui::Frame Frame5{*this, "Frame5"};
+    ui::Slider Slider1{*this, "Slider1", &Frame5};
+    ui::Frame Frame4{*this, "Frame4"};
+    ui::Label StatisticsLabel{*this, "StatisticsLabel"};
+    ui::ProgressBar ProgressBar1{*this, "ProgressBar1"};
+
+    ui::Timer Timer2{*this, "Timer2", 200};
+    ui::Timer Timer3{*this, "Timer3", 0};
+
+    // Menu bar.
+    ui::MenuItem mnuwenjian{*this, "mnuwenjian", "文件(F)"};
+    ui::MenuItem mnuopen{*this, "mnuopen", "打开", &mnuwenjian};
+    ui::MenuItem mnuline_open{*this, "mnuline_open", "-", &mnuwenjian};
+    ui::MenuItem mnuExit{*this, "mnuExit", "退出", &mnuwenjian};
+    ui::MenuItem mnuPlan{*this, "mnuPlan", "计划(P)"};
+    ui::MenuItem mnuShouting{*this, "mnuShouting", "定时收听", &mnuPlan};
+    ui::MenuItem MnuRecord{*this, "MnuRecord", "定时录音", &mnuPlan};
+    ui::MenuItem mnuGuanji{*this, "mnuGuanji", "定时关机", &mnuPlan};
+    ui::MenuItem mnuhelp{*this, "mnuhelp", "帮助(H)"};
+    ui::MenuItem mnuhelpcontent{*this, "mnuhelpcontent", "帮助内容", &mnuhelp};
+    ui::MenuItem mnulinebelowhelp{*this, "mnulinebelowhelp", "-", &mnuhelp};
+    ui::MenuItem mnu_daohang{*this, "mnu_daohang", "星澜网络收音机网页版", &mnuhelp};
+    ui::MenuItem mnu_JiemuShijianBiao{*this, "mnu_JiemuShijianBiao", "节目时间表", &mnuhelp};
+    ui::MenuItem mnuLineBelowdaohang{*this, "mnuLineBelowdaohang", "-", &mnuhelp};
+    ui::MenuItem mnu_website{*this, "mnu_website", "官方主页", &mnuhelp};
+    ui::MenuItem mnulineabout{*this, "mnulineabout", "-", &mnuhelp};
+    ui::MenuItem mnu_about{*this, "mnu_about", "关于", &mnuhelp};
+    // The tray menu: a top-level menu that is never shown in the menu bar.
+    ui::MenuItem mnuTray{*this, "mnuTray", "mnuTray"};
+    ui::MenuItem mnudaohang{*this, "mnudaohang", "网址导航", &mnuTray};
+    ui::MenuItem mnu_jiemubiao{*this, "mnu_jiemubiao", "节目时间表", &mnuTray};
+    ui::MenuItem line4{*this, "line4", "-", &mnuTray};
+    ui::MenuItem mnu_settings{*this, "mnu_settings", "录音设置", &mnuTray};
+    ui::MenuItem Mnu_DingshiShouting{*this, "Mnu_DingshiShouting", "定时收听", &mnuTray};
+    ui::MenuItem Mnu_DingshiGuanji{*this, "Mnu_DingshiGuanji", "定时关机", &mnuTray};
+    ui::MenuItem line3{*this, "line3", "-", &mnuTray};
+    ui::MenuItem mnu_traymaxmized{*this, "mnu_traymaxmized", "显示", &mnuTray};
+    ui::MenuItem line2{*this, "line2", "-", &mnuTray};
+    ui::MenuItem mnu_TrayWebsite{*this, "mnu_TrayWebsite", "官方网站", &mnuTray};
+    ui::MenuItem mnupophelp{*this, "mnupophelp", "帮助", &mnuTray};
+    ui::MenuItem mnu_TrayAbout{*this, "mnu_TrayAbout", "关于", &mnuTray};
+    ui::MenuItem line1{*this, "line1", "-", &mnuTray};
+    ui::MenuItem mnuTrayexit{*this, "mnuTrayexit", "退出", &mnuTray};
+
+    // Start-up and shut-down.
+    void Form_Load() override;
+    void Form_QueryUnload(int& cancel, int unloadMode) override;
+    void Form_Unload(int& cancel) override;
+    void Form_Resize() override;
+    void mnuExit_Click();
+    void mnuTrayexit_Click();
+
+    // Recorder panel.
+    void cmdRecord_Click();
+    void cmdStop_Click();
+    void cmdPlay_Click();
+    void cmdReset_Click();
+    void cmdSettings_Click();
+    void cmdShijian_Click();
+    void cmdmore_Click();
+    void cmdgoback_Click();
+
+    // Programmed-recording monitor.
+    void Timer2_Timer();
+
+    // True when start-up chose the offline window: the main window then stays hidden.
+    bool hiddenAtStart() const { return hiddenAtStart_; }
+    // The recording indicator: panel 2 of the status bar.
+    std::string indicator() const { return StatusBar1.panel(2).text; }
+    // Proposed name of a take: "录音_从" + start + "到" + stop with the separators replaced.
+    std::string proposedFileName() const;
+
+private:
+    void placeDesignGeometry();
+    void setPanelWidths(double panel1Factor, double panel2Factor);
+
+    Program& program_;
+    bool hiddenAtStart_ = false;
+    bool inTimer2_ = false;
+};
+
+}  // namespace sonorin

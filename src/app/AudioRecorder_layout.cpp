@@ -1,0 +1,41 @@
+// The main window's layout: one row of seven equal button slots across the window, the radio
+// pane under it, the status-bar panels, and the window kept in the middle of the screen.
+#include "app/AudioRecorder.h"
+#include "app/program.h"
+
+namespace sonorin {
+
+void AudioRecorder::Form_Resize() {
+    const double w = width();
+    setPanelWidths(0.15, 0.21);
+
+    // Going to the tray when minimized with no listening plan arrives with the tray icon.
+
+    if (windowState() != ui::WindowState::Minimized) {
+        WindowSystem& ws = program_.platform.windows;
+        move(ws.screenWidth() / 2 - width() / 2, ws.screenHeight() / 2 - height() / 2, width(),
+             height());
+    }
+
+    WebBrowser1.setBounds(cmdRecord.left() - 30, cmdRecord.height() - 10, WebBrowser1.width(),
+                          WebBrowser1.height());
+
+    for (ui::Button* b : {&cmdRecord, &cmdStop, &cmdPlay, &cmdReset, &cmdSettings, &cmdmore,
+                          &cmdgoback, &cmdShijian})
+        b->setWidth(w / 7);
+    cmdmore.setTop(cmdRecord.top());
+    cmdgoback.setLeft(cmdmore.left());
+    cmdgoback.setTop(cmdmore.top());
+    cmdmore.setHeight(cmdRecord.height());
+
+    cmdStop.setLeft(cmdRecord.width());
+    ui::Button* previous = &cmdStop;
+    for (ui::Button* b : {&cmdPlay, &cmdShijian, &cmdReset, &cmdSettings, &cmdmore}) {
+        b->setLeft(previous->left() + previous->width());
+        previous = b;
+    }
+    cmdgoback.setLeft(cmdmore.left());
+    cmdShijian.setTop(cmdRecord.top());
+}
+
+}  // namespace sonorin

@@ -1,0 +1,91 @@
+// The programmed-recording monitor: every 200 ms it refreshes the recorder's texts and
+// starts and stops an armed recording at its times.
+#include "app/AudioRecorder.h"
+#include "app/program.h"
+#include "base/app_title.h"
+#include "base/text.h"
+#include "recorder/frmSettings.h"
+
+namespace sonorin {
+namespace {
+
+// Clears itself when the tick ends, however it ends.
+struct TickGuard {
+    bool& flag;
+    explicit TickGuard(bool& f) : flag(f) { flag = true; }
+    ~TickGuard() { flag = false; }
+};
+
+}  // namespace
+
+void AudioRecorder::Timer2_Timer() {
+    // Message boxes keep the timer ticking; a tick that arrives while an earlier tick waits
+    // on a box must change nothing.
+    if (inTimer2_) return;
+    TickGuard guard(inTimer2_);
+
+    RecorderState& s = program_.recorderState;
+    modWave& wave = program_.wave;
+
+    const std::string times = "Start time:  " + program_.dateText(s.StartTime) +
+                              "\r\nStop time:  " + program_.dateText(s.StopTime);
+    wave.DescribeRecording();
+    if (!s.RecordImmediate) {
+        s.WaveDescription += "Programmed recording";
+        s.WaveDescription += s.WaveAutomaticSave ? " (automatic save)" : " (manual save)";
+        s.WaveDescription += "\r\n\r\n" + times;
+    }
+    StatisticsLabel.setCaption(s.WaveDescription);
+    StatusBar1.setPanelText(3, s.WaveDescription);
+    wave.UpdateRecorderStatus();
+    StatusBar1.setPanelText(1, "录音机:");
+    StatusBar1.setPanelText(2, replaceAll(s.WaveStatus, "AudioRecorder: ", ""));
+    if (indicator().find("停止") != std::string::npos) {
+        cmdStop.setEnabled(false);
+        cmdPlay.setEnabled(true);
+    }
+    ui::Label& lblTimes = program_.form<frmSettings>().lblTimes;
+    if (lblTimes.caption() != times) lblTimes.setCaption(times);
+
+    if (program_.now() > s.StartTime && !s.ProgrammedDone && !s.RecordImmediate &&
+        !s.ProgrammedRunning) {
+        s.ProgrammedRunning = true;  // before the engine can show a box
+        wave.OpenCaptureDevice();
+        wave.ApplyCaptureFormat();
+        wave.StartRecording();
+        cmdStop.setEnabled(true);
+        cmdPlay.setEnabled(false);
+        cmdSave.setEnabled(false);
+        cmdRecord.setEnabled(false);
+    }
+
+    if (program_.now() > s.StopTime && !s.ProgrammedDone && !s.RecordImmediate) {
+        s.ProgrammedDone = true;  // before the engine or the completion message shows a box
+        s.ProgrammedRunning = false;
+        wave.StopRecording();
+        cmdSave.setEnabled(true);
+        cmdPlay.setEnabled(true);
+        cmdStop.setEnabled(false);
+        const std::int32_t length = wave.GetCapturePosition();
+        Slider1.setMax(length >= 1 ? length : 100);
+        if (s.WaveAutomaticSave) {
+            std::string name =
+                "录音_从" + program_.dateText(s.StartTime) + "到" + program_.dateText(s.StopTime);
+            name = replaceAll(std::move(name), ":", ".");
+            name = replaceAll(std::move(name), " ", "_");
+            s.WaveFileName = replaceAll(std::move(name), "/", "-") + ".wav";
+            wave.SaveRecording(s.WaveFileName);
+            program_.platform.prompts.messageBox(
+                "你的计划录音已完成，录音已被保存！\r\n文件名: " + s.WaveFileName, kAppTitle,
+                MsgButtons::Ok, MsgIcon::None);
+        } else {
+            program_.platform.prompts.messageBox("录音完成！\r\n请点击“保存”按钮保存录音。",
+                                                 kAppTitle, MsgButtons::Ok, MsgIcon::None);
+        }
+        frmSettings& dialog = program_.form<frmSettings>();
+        dialog.optRecordProgrammed.setValue(false);
+        dialog.optRecordImmediate.setValue(true);
+    }
+}
+
+}  // namespace sonorin

@@ -1,0 +1,151 @@
+// The recorder panel of the main window: record, stop and save, reset, settings, and the
+// wide/compact toggle.
+#include <optional>
+
+#include "app/AudioRecorder.h"
+#include "app/program.h"
+#include "base/app_title.h"
+#include "base/text.h"
+#include "recorder/frmSettings.h"
+#include "recorder/settings.h"
+
+namespace sonorin {
+
+std::string AudioRecorder::proposedFileName() const {
+    const RecorderState& s = program_.recorderState;
+    std::string name =
+        "录音_从" + program_.dateText(s.StartTime) + "到" + program_.dateText(s.StopTime);
+    name = replaceAll(std::move(name), ":", "-");
+    name = replaceAll(std::move(name), " ", "_");
+    return replaceAll(std::move(name), "/", "-");
+}
+
+void AudioRecorder::cmdRecord_Click() {
+    // A fresh device for every take: the new take replaces the old one.
+    program_.wave.OpenCaptureDevice();
+    program_.wave.ApplyCaptureFormat();
+    program_.wave.StartRecording();
+    program_.recorderState.StartTime = program_.now();
+    cmdStop.setEnabled(true);
+    cmdRecord.setEnabled(false);
+}
+
+void AudioRecorder::cmdStop_Click() {
+    RecorderState& s = program_.recorderState;
+    modWave& wave = program_.wave;
+    wave.StopRecording();
+    cmdRecord.setEnabled(true);
+    cmdPlay.setEnabled(true);
+    cmdStop.setEnabled(false);
+
+    if (wave.GetCapturePosition() == 0) {
+        Slider1.setMax(100);
+    } else if (s.RecordImmediate) {
+        if (!s.Playing) Slider1.setMax(wave.GetCapturePosition());
+    } else if (s.ProgrammedRunning) {
+        Slider1.setMax(wave.GetCapturePosition());
+    }
+    // A programmed recording stopped by hand counts as done: the monitor neither restarts
+    // nor saves it.
+    if (s.ProgrammedRunning) s.ProgrammedDone = true;
+
+    s.StopTime = program_.now();
+    s.ProgrammedRunning = false;
+    s.Playing = false;
+
+    frmSettings& dialog = program_.form<frmSettings>();
+    dialog.optRecordProgrammed.setValue(false);
+    dialog.optRecordImmediate.setValue(true);
+    dialog.lblTimes.setVisible(false);
+
+    SaveDialogRequest request;
+    request.title = "保存录音文件";
+    request.initialFolder = program_.programFolder() + "\\录音文件";
+    request.fileName = proposedFileName();
+    request.filter = "WAV file (*.wav*)|*.wav";
+    request.overwritePrompt = true;
+    const std::optional<std::string> chosen =
+        program_.platform.prompts.saveFileDialog(request);
+    // Cancel leaves the take in the device, unsaved.
+    if (chosen && !chosen->empty()) wave.SaveRecording(*chosen);
+}
+
+void AudioRecorder::cmdPlay_Click() {
+    // Opens the listening-plan window, which arrives with the listening plans.
+}
+
+void AudioRecorder::cmdShijian_Click() {
+    // Opens the timed-shutdown window, which arrives with the timed shutdown.
+}
+
+void AudioRecorder::cmdSettings_Click() {
+    RecorderState& s = program_.recorderState;
+    if (indicator() == kRecordingIndicator &&
+        program_.platform.prompts.messageBox("你正在录音，继续将导致录音停止！继续吗？", kAppTitle,
+                                             MsgButtons::YesNo,
+                                             MsgIcon::None) == MsgAnswer::No)
+        return;
+    Slider1.setMax(100);
+    Slider1.setValue(0);
+    Slider1.refresh();
+    cmdRecord.setEnabled(true);
+    cmdStop.setEnabled(false);
+    cmdPlay.setEnabled(false);
+    readSaveSettings(program_.platform.settings, s);
+    s.RecordImmediate = true;
+    s.ProgrammedDone = false;
+    s.ProgrammedRunning = false;
+    s.Playing = false;
+    frmSettings& dialog = program_.form<frmSettings>();
+    dialog.optRecordImmediate.setValue(true);
+    dialog.show(true);
+}
+
+void AudioRecorder::cmdReset_Click() {
+    RecorderState& s = program_.recorderState;
+    if (indicator() == kRecordingIndicator &&
+        program_.platform.prompts.messageBox("你正在录音，继续将导致数据丢失！继续吗？", kAppTitle,
+                                             MsgButtons::YesNo,
+                                             MsgIcon::None) == MsgAnswer::No)
+        return;
+    Slider1.setMax(100);
+    Slider1.setValue(0);
+    Slider1.refresh();
+    cmdRecord.setEnabled(true);
+    cmdStop.setEnabled(false);
+    cmdPlay.setEnabled(false);
+    program_.wave.OpenCaptureDevice();
+    readRecorderSettings(program_.platform.settings, s);
+    s.RecordImmediate = true;
+    s.ProgrammedDone = false;
+    s.ProgrammedRunning = false;
+    s.Playing = false;
+    program_.wave.ApplyCaptureFormat();
+    // The device no longer holds the saved take, so the file can take its long name now.
+    if (s.RenamePending) program_.wave.FinishPendingRename();
+}
+
+void AudioRecorder::setPanelWidths(double panel1Factor, double panel2Factor) {
+    const double w = width();
+    const double p1 = panel1Factor * w;
+    const double p2 = panel2Factor * w;
+    StatusBar1.setPanelWidth(1, p1);
+    StatusBar1.setPanelWidth(2, p2);
+    StatusBar1.setPanelWidth(3, w - p1 - p2);
+}
+
+void AudioRecorder::cmdmore_Click() {
+    cmdmore.setVisible(false);
+    cmdgoback.setVisible(true);
+    setWidth(10455);
+    setPanelWidths(0.08, 0.10);
+}
+
+void AudioRecorder::cmdgoback_Click() {
+    setWidth(5040);
+    setPanelWidths(0.15, 0.21);
+    cmdmore.setVisible(true);
+    cmdgoback.setVisible(false);
+}
+
+}  // namespace sonorin

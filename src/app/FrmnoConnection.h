@@ -1,0 +1,22 @@
+// The offline recorder window, shown instead of the main window when start-up finds no
+// network connection.
+#pragma once
+
+#include "ui/control.h"
+#include "ui/form.h"
+
+namespace sonorin {
+
+class Program;
+
+class FrmnoConnection : public ui::Form {
+public:
+    explicit FrmnoConnection(Program& program);
+
+    ui::Label Label1{*this, "Label1"};
+
+private:
+    Program& program_;
+};
+
+}  // namespace sonorin

@@ -1,0 +1,88 @@
+// The program object: the platform it runs on, the shared recorder state and engine, and its
+// windows, each created and loaded on first touch (form<frmSettings>() loads the settings
+// dialog invisibly when it is not loaded, as reading one of its controls does).
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <typeindex>
+#include <vector>
+
+#include "base/datetime.h"
+#include "platform/browser.h"
+#include "platform/clock.h"
+#include "platform/filesystem.h"
+#include "platform/mci.h"
+#include "platform/prompts.h"
+#include "platform/settings_store.h"
+#include "platform/shell.h"
+#include "platform/window_system.h"
+#include "recorder/modWave.h"
+#include "recorder/recorder_state.h"
+#include "ui/form.h"
+#include "ui/form_set.h"
+
+namespace sonorin {
+
+struct Platform {
+    Clock& clock;
+    Prompts& prompts;
+    Shell& shell;
+    Mci& mci;
+    SettingsStore& settings;
+    FileSystem& files;
+    WindowSystem& windows;
+};
+
+class Program {
+public:
+    explicit Program(Platform& platform);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    Platform& platform;
+    ui::FormSet forms;
+    RecorderState recorderState;
+    modWave wave;
+
+    // The window the tray icon belongs to and the menu it pops up.
+    ui::Form* TrayForm = nullptr;
+    ui::MenuItem* TrayMenu = nullptr;
+
+    // Creates and loads the main window, then shows it unless it chose to stay hidden.
+    void start();
+
+    // The window of type F, created and loaded if it is not loaded.
+    template <class F>
+    F& form() {
+        std::unique_ptr<ui::Form>& slot = windows_[std::type_index(typeid(F))];
+        if (!slot) slot = std::make_unique<F>(*this);
+        F& f = static_cast<F&>(*slot);
+        if (!f.loaded()) forms.load(f);
+        return f;
+    }
+    template <class F>
+    bool isLoaded() const {
+        auto it = windows_.find(std::type_index(typeid(F)));
+        return it != windows_.end() && it->second && it->second->loaded();
+    }
+
+    // Frees windows that have been unloaded; call when no handler of theirs is running.
+    void collectUnloaded() { unloaded_.clear(); }
+
+    std::string programFolder() { return platform.files.programFolder(); }
+    DateTime now() { return platform.clock.now(); }
+    // A date-time in the user's general date format (short date, blank, long time; only
+    // the date at midnight).
+    std::string dateText(const DateTime& t);
+
+private:
+    void dropUnloaded(ui::Form& form);
+
+    std::map<std::type_index, std::unique_ptr<ui::Form>> windows_;
+    std::vector<std::unique_ptr<ui::Form>> unloaded_;
+};
+
+}  // namespace sonorin

@@ -1,0 +1,41 @@
+// A local calendar date and time of day with one-second resolution, the only time type the
+// program uses. Arithmetic goes through a serial second count so that adding minutes crosses
+// midnight, month and year ends correctly.
+#pragma once
+
+#include <compare>
+#include <cstdint>
+
+namespace sonorin {
+
+struct DateTime {
+    int year = 1899;
+    int month = 12;
+    int day = 30;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+
+    // Seconds since 0001-01-01 00:00:00 of the proleptic Gregorian calendar.
+    std::int64_t serial() const;
+    static DateTime fromSerial(std::int64_t seconds);
+
+    DateTime addSeconds(std::int64_t seconds) const { return fromSerial(serial() + seconds); }
+    DateTime addMinutes(std::int64_t minutes) const { return addSeconds(minutes * 60); }
+
+    bool isMidnight() const { return hour == 0 && minute == 0 && second == 0; }
+    // True when the fields name a real calendar date and a valid time of day.
+    bool isValid() const;
+
+    friend auto operator<=>(const DateTime& a, const DateTime& b) {
+        return a.serial() <=> b.serial();
+    }
+    friend bool operator==(const DateTime& a, const DateTime& b) {
+        return a.serial() == b.serial();
+    }
+};
+
+bool isLeapYear(int year);
+int daysInMonth(int year, int month);
+
+}  // namespace sonorin

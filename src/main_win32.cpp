@@ -1,0 +1,35 @@
+// Wires the real Windows platform to the program and runs the message loop.
+#include <windows.h>
+#include <objbase.h>
+#include <ole2.h>
+
+#include "app/program.h"
+#include "platform/win32/clock_win32.h"
+#include "platform/win32/filesystem_win32.h"
+#include "platform/win32/mci_win32.h"
+#include "platform/win32/prompts_win32.h"
+#include "platform/win32/settings_store_win32.h"
+#include "platform/win32/shell_win32.h"
+#include "platform/win32/window_system_win32.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // The browser control and the Script Host need OLE on this (the only) thread.
+    const HRESULT ole = OleInitialize(nullptr);
+    int exitCode = 0;
+    {
+        sonorin::win32::Win32WindowSystem windows(instance);
+        sonorin::win32::Win32Clock clock;
+        sonorin::win32::Win32Prompts prompts;
+        sonorin::win32::Win32Shell shell;
+        sonorin::Win32Mci mci;
+        sonorin::Win32SettingsStore settings;
+        sonorin::Win32FileSystem files;
+        sonorin::Platform platform{clock, prompts, shell, mci, settings, files, windows};
+        sonorin::Program program(platform);
+        windows.onIdle = [&program] { program.collectUnloaded(); };
+        program.start();
+        if (!program.forms.loadedForms().empty()) exitCode = windows.runMessageLoop();
+    }
+    if (SUCCEEDED(ole)) OleUninitialize();
+    return exitCode;
+}

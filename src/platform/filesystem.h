@@ -1,0 +1,28 @@
+// The file-system calls the program needs. Paths are UTF-8 Windows paths ("C:\a\b.wav").
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace sonorin {
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // The folder that holds the executable, without a trailing backslash.
+    virtual std::string programFolder() = 0;
+    // Name of the first entry matching path (find-first-file), or empty when none matches.
+    // A path ending in a backslash searches inside that folder. Directories are found only
+    // when includeDirectories is set.
+    virtual std::string findFirst(const std::string& path, bool includeDirectories) = 0;
+    virtual bool createFolder(const std::string& path) = 0;
+    // The short (8.3) form of an existing path, or nothing when the system cannot give one.
+    virtual std::optional<std::string> shortPath(const std::string& path) = 0;
+    // Creates an empty file (truncating an existing one).
+    virtual bool createEmptyFile(const std::string& path) = 0;
+    virtual bool deleteFile(const std::string& path) = 0;
+    // Fails when the target exists.
+    virtual bool renameFile(const std::string& from, const std::string& to) = 0;
+};
+
+}  // namespace sonorin

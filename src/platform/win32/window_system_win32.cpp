@@ -1,0 +1,678 @@
+#include "platform/win32/window_system_win32.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "base/text.h"
+#include "platform/win32/browser_win32.h"
+#include "platform/win32/wide.h"
+#include "ui/form.h"
+#include "ui/form_set.h"
+
+namespace sonorin::win32 {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"SonorinForm";
+constexpr UINT kFirstControlId = 100;
+constexpr UINT kFirstMenuId = 2000;
+constexpr int kAppIconId = 1;
+
+struct FormWindow;
+
+FormWindow* formWindowOf(HWND hwnd) {
+    return reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+// Native state of one form: its window, the child windows of its controls, its timers,
+// menus and tool tips.
+struct FormWindow {
+    Win32WindowSystem& system;
+    ui::Form& form;
+    HWND hwnd = nullptr;
+    HWND toolTip = nullptr;
+    HMENU menuBar = nullptr;
+    bool shownOnce = false;
+    bool syncing = false;  // native changes being written back into the model
+    std::map<UINT, ui::Control*> commands;
+    std::map<ui::MenuItem*, UINT> menuIds;
+    std::map<UINT_PTR, ui::Timer*> timers;
+    std::map<HWND, ui::Control*> children;
+    std::vector<std::unique_ptr<Win32BrowserPane>> browsers;
+
+    FormWindow(Win32WindowSystem& s, ui::Form& f) : system(s), form(f) {}
+
+    RECT pixelRect(const ui::Control& c) const {
+        RECT r;
+        r.left = system.pixelsFromTwips(c.formLeft());
+        r.top = system.pixelsFromTwips(c.formTop());
+        r.right = r.left + system.pixelsFromTwips(c.width());
+        r.bottom = r.top + system.pixelsFromTwips(c.height());
+        return r;
+    }
+
+    void appendMenu(HMENU into, ui::MenuItem& item) {
+        if (!item.visible()) return;
+        if (item.isSeparator()) {
+            AppendMenuW(into, MF_SEPARATOR, 0, nullptr);
+            return;
+        }
+        UINT flags = item.enabled() ? MF_STRING : (MF_STRING | MF_GRAYED);
+        std::wstring text = wide(item.caption());
+        if (!item.items().empty()) {
+            HMENU sub = CreatePopupMenu();
+            for (ui::MenuItem* child : item.items()) appendMenu(sub, *child);
+            AppendMenuW(into, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), text.c_str());
+        } else {
+            AppendMenuW(into, flags, menuIds[&item], text.c_str());
+        }
+    }
+
+    // The menu bar is small; rebuilding it on every change keeps it simple and exact.
+    void rebuildMenuBar() {
+        bool any = false;
+        HMENU bar = CreateMenu();
+        for (ui::Control* c : form.controls()) {
+            auto* item = dynamic_cast<ui::MenuItem*>(c);
+            if (!item || item->parent() || !item->visible()) continue;
+            appendMenu(bar, *item);
+            any = true;
+        }
+        HMENU old = menuBar;
+        if (any) {
+            menuBar = bar;
+        } else {
+            DestroyMenu(bar);
+            menuBar = nullptr;
+        }
+        SetMenu(hwnd, menuBar);
+        if (old) DestroyMenu(old);
+        DrawMenuBar(hwnd);
+    }
+};
+
+class FormPeer : public ui::Peer {
+public:
+    explicit FormPeer(FormWindow& fw) : fw_(fw) {}
+    void changed(ui::Property property) override {
+        if (fw_.syncing) return;
+        HWND h = fw_.hwnd;
+        ui::Form& f = fw_.form;
+        switch (property) {
+            case ui::Property::Caption:
+                SetWindowTextW(h, wide(f.caption()).c_str());
+                break;
+            case ui::Property::Bounds:
+                SetWindowPos(h, nullptr, fw_.system.pixelsFromTwips(f.left()),
+                             fw_.system.pixelsFromTwips(f.top()),
+                             fw_.system.pixelsFromTwips(f.width()),
+                             fw_.system.pixelsFromTwips(f.height()),
+                             SWP_NOZORDER | SWP_NOACTIVATE);
+                break;
+            case ui::Property::Visible:
+                if (f.visible()) {
+                    int cmd = SW_SHOW;
+                    if (!fw_.shownOnce) {
+                        if (f.windowState() == ui::WindowState::Minimized)
+                            cmd = SW_SHOWMINIMIZED;
+                        else if (f.windowState() == ui::WindowState::Maximized)
+                            cmd = SW_SHOWMAXIMIZED;
+                        else
+                            cmd = SW_SHOWNORMAL;
+                    }
+                    fw_.shownOnce = true;
+                    ShowWindow(h, cmd);
+                    // The first show runs the layout, as every later size change does.
+                    if (cmd == SW_SHOWNORMAL || cmd == SW_SHOW) f.Form_Resize();
+                } else {
+                    ShowWindow(h, SW_HIDE);
+                }
+                break;
+            case ui::Property::Value:  // window state
+                if (!IsWindowVisible(h)) break;
+                ShowWindow(h, f.windowState() == ui::WindowState::Minimized   ? SW_MINIMIZE
+                              : f.windowState() == ui::WindowState::Maximized ? SW_MAXIMIZE
+                                                                              : SW_RESTORE);
+                break;
+            default:
+                break;
+        }
+    }
+
+private:
+    FormWindow& fw_;
+};
+
+class ChildPeer : public ui::Peer {
+public:
+    ChildPeer(FormWindow& fw, ui::Control& control, HWND hwnd)
+        : fw_(fw), control_(control), hwnd_(hwnd) {}
+
+    void changed(ui::Property property) override {
+        if (fw_.syncing) return;
+        switch (property) {
+            case ui::Property::Caption:
+                SetWindowTextW(hwnd_, wide(control_.caption()).c_str());
+                break;
+            case ui::Property::Enabled:
+                EnableWindow(hwnd_, control_.enabled());
+                break;
+            case ui::Property::Visible:
+                ShowWindow(hwnd_, control_.shown() ? SW_SHOWNA : SW_HIDE);
+                break;
+            case ui::Property::Bounds:
+                if (control_.kind() == ui::ControlKind::StatusBar) {
+                    SendMessageW(hwnd_, WM_SIZE, 0, 0);
+                    applyPanels();
+                } else {
+                    RECT r = fw_.pixelRect(control_);
+                    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left,
+                                 r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+                }
+                break;
+            case ui::Property::ToolTip:
+                applyToolTip();
+                break;
+            case ui::Property::Value:
+                applyValue();
+                break;
+            case ui::Property::Range:
+                if (auto* s = dynamic_cast<ui::Slider*>(&control_)) {
+                    SendMessageW(hwnd_, TBM_SETRANGEMAX, TRUE, s->max());
+                    SendMessageW(hwnd_, TBM_SETPOS, TRUE, s->value());
+                }
+                break;
+            case ui::Property::Panels:
+                applyPanels();
+                break;
+            default:
+                break;
+        }
+    }
+
+    void applyValue() {
+        if (auto* o = dynamic_cast<ui::OptionButton*>(&control_)) {
+            SendMessageW(hwnd_, BM_SETCHECK, o->value() ? BST_CHECKED : BST_UNCHECKED, 0);
+        } else if (auto* s = dynamic_cast<ui::Slider*>(&control_)) {
+            SendMessageW(hwnd_, TBM_SETPOS, TRUE, s->value());
+        } else if (auto* p = dynamic_cast<ui::ProgressBar*>(&control_)) {
+            SendMessageW(hwnd_, PBM_SETPOS, p->value(), 0);
+        }
+    }
+
+    void applyToolTip() {
+        if (!fw_.toolTip) return;
+        std::wstring text = wide(control_.toolTip());
+        TOOLINFOW ti{};
+        ti.cbSize = TTTOOLINFOW_V1_SIZE;
+        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        ti.hwnd = fw_.hwnd;
+        ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+        ti.lpszText = text.data();
+        SendMessageW(fw_.toolTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+        if (!text.empty()) SendMessageW(fw_.toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+
+    void applyPanels() {
+        auto* bar = dynamic_cast<ui::StatusBar*>(&control_);
+        if (!bar) return;
+        std::vector<int> edges;
+        int right = 0;
+        for (int i = 1; i <= bar->panelCount(); ++i) {
+            right += fw_.system.pixelsFromTwips(bar->panel(i).width);
+            edges.push_back(i == bar->panelCount() ? -1 : right);
+        }
+        SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
+        for (int i = 1; i <= bar->panelCount(); ++i) {
+            std::wstring text = wide(bar->panel(i).text);
+            SendMessageW(hwnd_, SB_SETTEXTW, i - 1, reinterpret_cast<LPARAM>(text.c_str()));
+        }
+    }
+
+private:
+    FormWindow& fw_;
+    ui::Control& control_;
+    HWND hwnd_;
+};
+
+class TimerPeer : public ui::Peer {
+public:
+    TimerPeer(FormWindow& fw, ui::Timer& timer, UINT_PTR id) : fw_(fw), timer_(timer), id_(id) {
+        apply();
+    }
+    ~TimerPeer() override { KillTimer(fw_.hwnd, id_); }
+    void changed(ui::Property property) override {
+        if (property == ui::Property::Enabled || property == ui::Property::Interval) apply();
+    }
+
+private:
+    void apply() {
+        // Setting a running timer again restarts its interval, as a changed interval should.
+        if (timer_.running())
+            SetTimer(fw_.hwnd, id_, static_cast<UINT>(timer_.interval()), nullptr);
+        else
+            KillTimer(fw_.hwnd, id_);
+    }
+    FormWindow& fw_;
+    ui::Timer& timer_;
+    UINT_PTR id_;
+};
+
+class MenuPeer : public ui::Peer {
+public:
+    explicit MenuPeer(FormWindow& fw) : fw_(fw) {}
+    void changed(ui::Property property) override {
+        if (property == ui::Property::Caption || property == ui::Property::Enabled ||
+            property == ui::Property::Visible)
+            fw_.rebuildMenuBar();
+    }
+
+private:
+    FormWindow& fw_;
+};
+
+class BrowserPeer : public ui::Peer {
+public:
+    BrowserPeer(FormWindow& fw, ui::Control& control, Win32BrowserPane& host)
+        : fw_(fw), control_(control), host_(host) {}
+    void changed(ui::Property property) override {
+        if (property == ui::Property::Bounds) host_.setBounds(fw_.pixelRect(control_));
+        if (property == ui::Property::Visible) host_.setVisible(control_.shown());
+    }
+
+private:
+    FormWindow& fw_;
+    ui::Control& control_;
+    Win32BrowserPane& host_;
+};
+
+ui::WindowState nativeState(HWND hwnd) {
+    if (IsIconic(hwnd)) return ui::WindowState::Minimized;
+    if (IsZoomed(hwnd)) return ui::WindowState::Maximized;
+    return ui::WindowState::Normal;
+}
+
+void syncBounds(FormWindow& fw) {
+    RECT r;
+    if (IsIconic(fw.hwnd) || !GetWindowRect(fw.hwnd, &r)) return;
+    Win32WindowSystem& s = fw.system;
+    fw.form.syncFromNative(s.twipsFromPixels(r.left), s.twipsFromPixels(r.top),
+                           s.twipsFromPixels(r.right - r.left), s.twipsFromPixels(r.bottom - r.top));
+}
+
+void onCommand(FormWindow& fw, UINT id, UINT code) {
+    auto it = fw.commands.find(id);
+    if (it == fw.commands.end()) return;
+    ui::Control* c = it->second;
+    if (auto* b = dynamic_cast<ui::Button*>(c)) {
+        if (code == BN_CLICKED && b->enabled()) b->click();
+    } else if (auto* o = dynamic_cast<ui::OptionButton*>(c)) {
+        if (code == BN_CLICKED && o->enabled()) o->setValue(true);
+    } else if (auto* m = dynamic_cast<ui::MenuItem*>(c)) {
+        if (m->enabled()) m->click();
+    }
+}
+
+LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        reinterpret_cast<FormWindow*>(cs->lpCreateParams)->hwnd = hwnd;
+    }
+    FormWindow* fw = formWindowOf(hwnd);
+    if (!fw || !fw->form.loaded()) return DefWindowProcW(hwnd, msg, wp, lp);
+    switch (msg) {
+        case WM_COMMAND:
+            onCommand(*fw, LOWORD(wp), HIWORD(wp));
+            return 0;
+        case WM_TIMER: {
+            auto it = fw->timers.find(wp);
+            if (it != fw->timers.end() && it->second->running()) it->second->tick();
+            return 0;
+        }
+        case WM_HSCROLL: {
+            auto it = fw->children.find(reinterpret_cast<HWND>(lp));
+            if (it != fw->children.end()) {
+                if (auto* s = dynamic_cast<ui::Slider*>(it->second)) {
+                    fw->syncing = true;
+                    s->setValue(static_cast<int>(SendMessageW(it->first, TBM_GETPOS, 0, 0)));
+                    fw->syncing = false;
+                }
+            }
+            return 0;
+        }
+        case WM_CLOSE:
+            fw->form.forms().unload(fw->form, ui::kUnloadFormControlMenu);
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wp) fw->form.forms().unload(fw->form, ui::kUnloadAppWindows);
+            return 0;
+        case WM_MOVE:
+            syncBounds(*fw);
+            break;
+        case WM_SIZE: {
+            for (auto& [child, control] : fw->children)
+                if (control->kind() == ui::ControlKind::StatusBar) SendMessageW(child, WM_SIZE, 0, 0);
+            syncBounds(*fw);
+            fw->form.syncWindowState(nativeState(hwnd));
+            if (fw->shownOnce && IsWindowVisible(hwnd)) fw->form.Form_Resize();
+            return 0;
+        }
+        case WM_SHOWWINDOW:
+            if (!wp && fw->form.visible() && lp == 0) fw->form.syncVisible(false);
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+DWORD styleFor(const ui::Form& form, DWORD& exStyle) {
+    exStyle = WS_EX_CONTROLPARENT;
+    DWORD style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    switch (form.borderStyle()) {
+        case ui::BorderStyle::FixedSingle:
+            style |= WS_BORDER;
+            break;
+        case ui::BorderStyle::FixedDialog:
+            style |= DS_MODALFRAME;
+            exStyle |= WS_EX_DLGMODALFRAME;
+            break;
+        case ui::BorderStyle::Sizable:
+            style |= WS_THICKFRAME;
+            break;
+    }
+    if (form.minButton()) style |= WS_MINIMIZEBOX;
+    if (form.maxButton()) style |= WS_MAXIMIZEBOX;
+    return style;
+}
+
+}  // namespace
+
+Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
+                                              ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    HDC screen = GetDC(nullptr);
+    if (screen) {
+        dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
+        ReleaseDC(nullptr, screen);
+    }
+    if (dpi_ <= 0) dpi_ = 96;
+    font_ = CreateFontW(-MulDiv(9, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_DONTCARE, L"Microsoft YaHei");
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = formProc;
+    wc.hInstance = instance_;
+    wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(kAppIconId));
+    if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
+    wc.hIconSm = wc.hIcon;
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFormClass;
+    RegisterClassExW(&wc);
+}
+
+Win32WindowSystem::~Win32WindowSystem() {
+    if (font_) DeleteObject(font_);
+}
+
+int Win32WindowSystem::pixelsFromTwips(double twips) const {
+    return static_cast<int>(std::lround(twips * dpi_ / 1440.0));
+}
+
+double Win32WindowSystem::twipsFromPixels(int pixels) const {
+    return pixels * 1440.0 / dpi_;
+}
+
+HWND Win32WindowSystem::windowOf(const ui::Form& form) const {
+    auto it = windows_.find(&form);
+    return it == windows_.end() ? nullptr : it->second;
+}
+
+double Win32WindowSystem::screenWidth() {
+    return twipsFromPixels(GetSystemMetrics(SM_CXSCREEN));
+}
+
+double Win32WindowSystem::screenHeight() {
+    return twipsFromPixels(GetSystemMetrics(SM_CYSCREEN));
+}
+
+void Win32WindowSystem::createWindow(ui::Form& form) {
+    if (windowOf(form)) return;
+    auto* fw = new FormWindow(*this, form);
+
+    // Menu ids first: the outer size depends on whether there is a menu bar.
+    UINT nextMenuId = kFirstMenuId;
+    bool hasMenuBar = false;
+    for (ui::Control* c : form.controls()) {
+        if (auto* item = dynamic_cast<ui::MenuItem*>(c)) {
+            fw->menuIds[item] = nextMenuId;
+            fw->commands[nextMenuId++] = item;
+            if (!item->parent() && item->visible()) hasMenuBar = true;
+        }
+    }
+
+    DWORD exStyle = 0;
+    DWORD style = styleFor(form, exStyle);
+    RECT r{0, 0, pixelsFromTwips(form.clientWidth()), pixelsFromTwips(form.clientHeight())};
+    AdjustWindowRectEx(&r, style, hasMenuBar, exStyle);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    int x = pixelsFromTwips(form.left()), y = pixelsFromTwips(form.top());
+    if (form.startCentered()) {
+        x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+        y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+    }
+    HWND hwnd = CreateWindowExW(exStyle, kFormClass, wide(form.caption()).c_str(), style, x, y, w,
+                                h, nullptr, nullptr, instance_, fw);
+    if (!hwnd) {
+        delete fw;
+        return;
+    }
+    windows_[&form] = hwnd;
+    form.attachPeer(std::make_unique<FormPeer>(*fw));
+    fw->syncing = true;
+    syncBounds(*fw);
+    fw->syncing = false;
+    if (hasMenuBar) fw->rebuildMenuBar();
+
+    fw->toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                                  instance_, nullptr);
+
+    UINT nextId = kFirstControlId;
+    UINT_PTR nextTimer = 1;
+    for (ui::Control* c : form.controls()) {
+        const wchar_t* cls = nullptr;
+        DWORD cs = WS_CHILD | (c->shown() ? WS_VISIBLE : 0) | (c->enabled() ? 0 : WS_DISABLED);
+        switch (c->kind()) {
+            case ui::ControlKind::Button:
+                cls = L"BUTTON";
+                cs |= BS_PUSHBUTTON | BS_MULTILINE | WS_TABSTOP;
+                break;
+            case ui::ControlKind::Label:
+                cls = L"STATIC";
+                cs |= SS_LEFT | SS_NOPREFIX;
+                break;
+            case ui::ControlKind::Frame:
+                cls = L"BUTTON";
+                cs |= BS_GROUPBOX;
+                break;
+            case ui::ControlKind::OptionButton:
+                cls = L"BUTTON";
+                cs |= BS_RADIOBUTTON | WS_TABSTOP;
+                break;
+            case ui::ControlKind::StatusBar:
+                cls = STATUSCLASSNAMEW;
+                cs |= CCS_BOTTOM;
+                break;
+            case ui::ControlKind::Slider:
+                cls = TRACKBAR_CLASSW;
+                cs |= TBS_HORIZONTAL | TBS_NOTICKS | WS_TABSTOP;
+                break;
+            case ui::ControlKind::ProgressBar:
+                cls = PROGRESS_CLASSW;
+                break;
+            case ui::ControlKind::Timer: {
+                auto* t = static_cast<ui::Timer*>(c);
+                UINT_PTR id = nextTimer++;
+                fw->timers[id] = t;
+                t->attachPeer(std::make_unique<TimerPeer>(*fw, *t, id));
+                continue;
+            }
+            case ui::ControlKind::Menu:
+                c->attachPeer(std::make_unique<MenuPeer>(*fw));
+                continue;
+            case ui::ControlKind::WebBrowser: {
+                auto* pane = static_cast<ui::WebBrowserPane*>(c);
+                auto host = createWebBrowserPane(hwnd, fw->pixelRect(*c));
+                if (host) {
+                    host->setVisible(c->shown());
+                    pane->setEngine(host.get());
+                    host->onDownloadBegin = [pane] {
+                        if (pane->onDownloadBegin) pane->onDownloadBegin();
+                    };
+                    host->onDownloadComplete = [pane] {
+                        if (pane->onDownloadComplete) pane->onDownloadComplete();
+                    };
+                    c->attachPeer(std::make_unique<BrowserPeer>(*fw, *c, *host));
+                    fw->browsers.push_back(std::move(host));
+                }
+                continue;
+            }
+        }
+        UINT id = nextId++;
+        RECT pr = fw->pixelRect(*c);
+        HWND child = CreateWindowExW(0, cls, wide(c->caption()).c_str(), cs, pr.left, pr.top,
+                                     pr.right - pr.left, pr.bottom - pr.top, hwnd,
+                                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance_,
+                                     nullptr);
+        if (!child) continue;
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        fw->commands[id] = c;
+        fw->children[child] = c;
+        auto peer = std::make_unique<ChildPeer>(*fw, *c, child);
+        peer->applyValue();
+        peer->changed(ui::Property::Range);
+        peer->applyPanels();
+        if (!c->toolTip().empty()) peer->applyToolTip();
+        c->attachPeer(std::move(peer));
+    }
+}
+
+void Win32WindowSystem::destroyWindow(ui::Form& form) {
+    HWND hwnd = windowOf(form);
+    if (!hwnd) return;
+    windows_.erase(&form);
+    FormWindow* fw = formWindowOf(hwnd);
+    // Timers and browser panes go before the window they live in.
+    form.detachPeers();
+    for (ui::Control* c : form.controls())
+        if (auto* pane = dynamic_cast<ui::WebBrowserPane*>(c)) pane->setEngine(nullptr);
+    if (fw) fw->browsers.clear();
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    HMENU menu = fw ? fw->menuBar : nullptr;
+    DestroyWindow(hwnd);
+    if (menu) DestroyMenu(menu);
+    delete fw;
+    if (form.forms().loadedForms().empty()) PostQuitMessage(0);
+}
+
+void Win32WindowSystem::runModal(ui::Form& form) {
+    HWND hwnd = windowOf(form);
+    if (!hwnd) return;
+    std::vector<HWND> disabled;
+    for (auto& [other, h] : windows_) {
+        if (h != hwnd && IsWindowEnabled(h)) {
+            EnableWindow(h, FALSE);
+            disabled.push_back(h);
+        }
+    }
+    SetForegroundWindow(hwnd);
+    MSG msg;
+    bool quit = false;
+    int quitCode = 0;
+    while (form.loaded() && form.visible()) {
+        BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+        if (r <= 0) {
+            quit = true;
+            quitCode = static_cast<int>(msg.wParam);
+            break;
+        }
+        if (!translateForDialog(msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    for (HWND h : disabled)
+        if (IsWindow(h)) EnableWindow(h, TRUE);
+    if (quit) PostQuitMessage(quitCode);
+}
+
+void Win32WindowSystem::doEvents() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        if (!translateForDialog(msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
+void Win32WindowSystem::popupMenu(ui::Form& owner, ui::MenuItem& menu) {
+    HWND hwnd = windowOf(owner);
+    FormWindow* fw = hwnd ? formWindowOf(hwnd) : nullptr;
+    if (!fw) return;
+    HMENU popup = CreatePopupMenu();
+    for (ui::MenuItem* child : menu.items()) fw->appendMenu(popup, *child);
+    POINT pt;
+    GetCursorPos(&pt);
+    // The owner must be the foreground window, or the menu does not close when the user
+    // clicks elsewhere (the classic notification-area pop-up rule).
+    SetForegroundWindow(hwnd);
+    UINT id = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd, nullptr);
+    PostMessageW(hwnd, WM_NULL, 0, 0);
+    DestroyMenu(popup);
+    if (id) onCommand(*fw, id, 0);
+}
+
+void Win32WindowSystem::activate(ui::Form& form) {
+    HWND hwnd = windowOf(form);
+    if (!hwnd) return;
+    SetForegroundWindow(hwnd);
+    SetFocus(hwnd);
+}
+
+bool Win32WindowSystem::translateForDialog(MSG& msg) {
+    HWND top = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (!top) return false;
+    for (auto& [form, h] : windows_)
+        if (h == top) return IsDialogMessageW(h, &msg) != FALSE;
+    return false;
+}
+
+int Win32WindowSystem::runMessageLoop() {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!translateForDialog(msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (onIdle) onIdle();
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace sonorin::win32

@@ -1,0 +1,53 @@
+// The real windows behind the portable forms: one top-level window per form, one child
+// window per control, window timers, menus and tool tips.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+
+#include "platform/window_system.h"
+
+namespace sonorin::ui {
+class Form;
+class Control;
+}  // namespace sonorin::ui
+
+namespace sonorin::win32 {
+
+class Win32WindowSystem : public WindowSystem {
+public:
+    explicit Win32WindowSystem(HINSTANCE instance);
+    ~Win32WindowSystem() override;
+
+    void createWindow(ui::Form& form) override;
+    void destroyWindow(ui::Form& form) override;
+    void runModal(ui::Form& form) override;
+    void doEvents() override;
+    void popupMenu(ui::Form& owner, ui::MenuItem& menu) override;
+    void activate(ui::Form& form) override;
+    double screenWidth() override;
+    double screenHeight() override;
+
+    // Runs the program's message loop until the last window is gone; returns the exit code.
+    // onIdle runs after each message the loop dispatched, outside every handler.
+    int runMessageLoop();
+    std::function<void()> onIdle;
+
+    int pixelsFromTwips(double twips) const;
+    double twipsFromPixels(int pixels) const;
+    HWND windowOf(const ui::Form& form) const;
+    HFONT font() const { return font_; }
+    HINSTANCE instance() const { return instance_; }
+
+private:
+    bool translateForDialog(MSG& msg);
+
+    HINSTANCE instance_;
+    int dpi_ = 96;
+    HFONT font_ = nullptr;
+    std::map<const ui::Form*, HWND> windows_;
+};
+
+}  // namespace sonorin::win32

@@ -1,0 +1,31 @@
+// The window system behind the portable forms: creates and destroys native windows, runs
+// modal loops and pop-up menus, and tells the screen size.
+#pragma once
+
+namespace sonorin::ui {
+class Form;
+class MenuItem;
+}  // namespace sonorin::ui
+
+namespace sonorin {
+
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+    // Creates the form's native window (hidden) and a peer for each of its controls.
+    virtual void createWindow(ui::Form& form) = 0;
+    virtual void destroyWindow(ui::Form& form) = 0;
+    // Runs a nested message loop until the form is hidden or unloaded; other windows of the
+    // program are disabled meanwhile.
+    virtual void runModal(ui::Form& form) = 0;
+    // Processes the pending window messages and returns.
+    virtual void doEvents() = 0;
+    // Shows a pop-up menu at the mouse position and runs the chosen entry's handler.
+    virtual void popupMenu(ui::Form& owner, ui::MenuItem& menu) = 0;
+    // Brings the form to the foreground and gives it the keyboard focus.
+    virtual void activate(ui::Form& form) = 0;
+    virtual double screenWidth() = 0;  // twips
+    virtual double screenHeight() = 0;
+};
+
+}  // namespace sonorin

@@ -1,0 +1,253 @@
+// Portable controls. A control holds what the program sets (caption, enabled, visible,
+// position and size in twips, value) and tells its native peer, when it has one, what changed.
+// The native side writes user changes (a moved slider, typed text, a clicked option) back into
+// the control through the same setters, so the control is always the truth. On the host there
+// are no peers: tests drive the handlers and read the controls.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace sonorin {
+class Browser;
+}
+
+namespace sonorin::ui {
+
+class Form;
+
+// Adding a control kind: a value here, a class below (or in its own header) and, in the Win32
+// window system, one case that creates its native peer.
+enum class ControlKind {
+    Button,
+    Label,
+    Frame,
+    OptionButton,
+    StatusBar,
+    Slider,
+    Timer,
+    Menu,
+    WebBrowser,
+    ProgressBar,
+};
+
+enum class Property {
+    Caption,
+    Enabled,
+    Visible,
+    Bounds,
+    ToolTip,
+    Value,
+    Range,
+    Panels,
+    Interval,
+};
+
+// The native counterpart of a control or a form.
+class Peer {
+public:
+    virtual ~Peer() = default;
+    virtual void changed(Property property) = 0;
+};
+
+class Control {
+public:
+    Control(Form& form, std::string name, ControlKind kind, Control* container = nullptr);
+    virtual ~Control() = default;
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+
+    const std::string& name() const { return name_; }
+    ControlKind kind() const { return kind_; }
+    Form& form() const { return form_; }
+    // The frame that holds this control, or nullptr when it sits on the form itself.
+    Control* container() const { return container_; }
+
+    const std::string& caption() const { return caption_; }
+    void setCaption(const std::string& caption);
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool enabled);
+    bool visible() const { return visible_; }
+    void setVisible(bool visible);
+    // Visible and every container visible too.
+    bool shown() const;
+    const std::string& toolTip() const { return toolTip_; }
+    void setToolTip(const std::string& text);
+
+    // Position relative to the container, in twips.
+    double left() const { return left_; }
+    double top() const { return top_; }
+    double width() const { return width_; }
+    double height() const { return height_; }
+    void setLeft(double v) { setBounds(v, top_, width_, height_); }
+    void setTop(double v) { setBounds(left_, v, width_, height_); }
+    void setWidth(double v) { setBounds(left_, top_, v, height_); }
+    void setHeight(double v) { setBounds(left_, top_, width_, v); }
+    void setBounds(double left, double top, double width, double height);
+    // Position relative to the form's client area, in twips.
+    double formLeft() const;
+    double formTop() const;
+
+    void attachPeer(std::unique_ptr<Peer> peer) { peer_ = std::move(peer); }
+    void detachPeer() { peer_.reset(); }
+    Peer* peer() const { return peer_.get(); }
+
+protected:
+    void notify(Property property);
+
+private:
+    Form& form_;
+    std::string name_;
+    ControlKind kind_;
+    Control* container_;
+    std::string caption_;
+    std::string toolTip_;
+    bool enabled_ = true;
+    bool visible_ = true;
+    double left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    std::unique_ptr<Peer> peer_;
+};
+
+class Button : public Control {
+public:
+    Button(Form& form, std::string name, Control* container = nullptr)
+        : Control(form, std::move(name), ControlKind::Button, container) {}
+    std::function<void()> onClick;
+    // A click by the user or by code; a disabled button does not react to the user, but code
+    // may still run the handler directly.
+    void click() {
+        if (onClick) onClick();
+    }
+};
+
+class Label : public Control {
+public:
+    Label(Form& form, std::string name, Control* container = nullptr)
+        : Control(form, std::move(name), ControlKind::Label, container) {}
+};
+
+class Frame : public Control {
+public:
+    Frame(Form& form, std::string name, Control* container = nullptr)
+        : Control(form, std::move(name), ControlKind::Frame, container) {}
+};
+
+// Option buttons with the same container form one group: selecting one clears the others.
+class OptionButton : public Control {
+public:
+    OptionButton(Form& form, std::string name, Control* container = nullptr)
+        : Control(form, std::move(name), ControlKind::OptionButton, container) {}
+    bool value() const { return value_; }
+    // Selecting runs the click handler, whether the user or code selects; clearing does not.
+    void setValue(bool selected);
+    std::function<void()> onClick;
+
+private:
+    bool value_ = false;
+};
+
+class StatusBar : public Control {
+public:
+    struct Panel {
+        std::string text;
+        double width = 0;  // twips
+    };
+    StatusBar(Form& form, std::string name, int panelCount);
+    // Panels are numbered from 1, as the program names them.
+    int panelCount() const { return static_cast<int>(panels_.size()); }
+    const Panel& panel(int index) const { return panels_.at(index - 1); }
+    void setPanelText(int index, const std::string& text);
+    void setPanelWidth(int index, double width);
+
+private:
+    std::vector<Panel> panels_;
+};
+
+class Slider : public Control {
+public:
+    Slider(Form& form, std::string name, Control* container = nullptr)
+        : Control(form, std::move(name), ControlKind::Slider, container) {}
+    int max() const { return max_; }
+    void setMax(int max);
+    int value() const { return value_; }
+    void setValue(int value);
+    void refresh() { notify(Property::Value); }
+
+private:
+    int max_ = 10;
+    int value_ = 0;
+};
+
+class ProgressBar : public Control {
+public:
+    ProgressBar(Form& form, std::string name, Control* container = nullptr)
+        : Control(form, std::move(name), ControlKind::ProgressBar, container) {}
+    int value() const { return value_; }
+    void setValue(int value);
+
+private:
+    int value_ = 0;
+};
+
+// A window timer: it ticks every `interval` milliseconds while enabled and the interval is
+// not 0. Tests call tick() themselves.
+class Timer : public Control {
+public:
+    Timer(Form& form, std::string name, int interval, bool enabled = true);
+    int interval() const { return interval_; }
+    void setInterval(int milliseconds);
+    bool running() const { return enabled() && interval_ > 0; }
+    std::function<void()> onTick;
+    void tick() {
+        if (onTick) onTick();
+    }
+
+private:
+    int interval_;
+};
+
+// A menu entry. Top-level entries of a form make its menu bar; a top-level entry that is not
+// visible is a pop-up menu shown from code. The caption "-" is a separator.
+class MenuItem : public Control {
+public:
+    MenuItem(Form& form, std::string name, std::string caption, MenuItem* parent = nullptr);
+    MenuItem* parent() const { return parent_; }
+    const std::vector<MenuItem*>& items() const { return items_; }
+    bool isSeparator() const { return caption() == "-"; }
+    std::function<void()> onClick;
+    void click() {
+        if (onClick) onClick();
+    }
+
+private:
+    MenuItem* parent_;
+    std::vector<MenuItem*> items_;
+};
+
+// The radio pane. Its page engine is supplied by the platform (the system browser control in
+// the Windows build, a fake in tests); without one the pane behaves as a pane with no page.
+class WebBrowserPane : public Control {
+public:
+    WebBrowserPane(Form& form, std::string name)
+        : Control(form, std::move(name), ControlKind::WebBrowser) {}
+    void setEngine(Browser* engine) { engine_ = engine; }
+    Browser* engine() const { return engine_; }
+
+    void navigate(const std::string& address);
+    void stop();
+    void setSilent(bool silent);
+    int linkCount();
+    std::string linkText(int index);
+    void clickLink(int index);
+    std::string documentText();
+
+    std::function<void()> onDownloadBegin;
+    std::function<void()> onDownloadComplete;
+
+private:
+    Browser* engine_ = nullptr;
+};
+
+}  // namespace sonorin::ui

@@ -1,0 +1,54 @@
+#include "ui/form_set.h"
+
+#include <algorithm>
+
+namespace sonorin::ui {
+
+void FormSet::load(Form& form) {
+    if (form.loaded()) return;
+    windowSystem_.createWindow(form);
+    form.setLoaded(true);
+    loaded_.push_back(&form);
+    form.Form_Load();
+}
+
+void FormSet::show(Form& form, bool modal) {
+    load(form);
+    if (!form.loaded()) return;  // the load handler unloaded it again
+    form.setModal(modal);
+    form.setVisibleFlag(true);
+    if (modal) {
+        windowSystem_.runModal(form);
+        form.setModal(false);
+    }
+}
+
+void FormSet::hide(Form& form) {
+    load(form);
+    form.setVisibleFlag(false);
+}
+
+bool FormSet::unload(Form& form, int unloadMode) {
+    if (!form.loaded()) return true;
+    // A handler that unloads its own window again (directly or through another window) must
+    // not run the handlers twice.
+    if (std::find(unloading_.begin(), unloading_.end(), &form) != unloading_.end()) return true;
+    unloading_.push_back(&form);
+    int cancel = 0;
+    form.Form_QueryUnload(cancel, unloadMode);
+    if (cancel == 0) form.Form_Unload(cancel);
+    unloading_.erase(std::find(unloading_.begin(), unloading_.end(), &form));
+    if (cancel != 0) return false;
+    if (!form.loaded()) return true;
+
+    form.setVisibleFlag(false);
+    form.setLoaded(false);
+    form.setModal(false);
+    loaded_.erase(std::find(loaded_.begin(), loaded_.end(), &form));
+    windowSystem_.destroyWindow(form);
+    form.detachPeers();
+    if (onUnloaded) onUnloaded(form);
+    return true;
+}
+
+}  // namespace sonorin::ui

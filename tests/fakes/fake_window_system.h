@@ -1,0 +1,43 @@
+// A window system with no windows: records what was created, shown modal and popped up.
+// A modal show returns at once after running `whileModal`, which plays the user's part.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_browser.h"
+#include "platform/window_system.h"
+#include "ui/form.h"
+
+namespace sonorin {
+
+class FakeWindowSystem : public WindowSystem {
+public:
+    void createWindow(ui::Form& form) override {
+        created.push_back(form.name());
+        // A real window reports its outer size once it exists.
+        form.syncFromNative(form.left(), form.top(), form.clientWidth() + 120,
+                            form.clientHeight() + 690);
+        for (ui::Control* c : form.controls())
+            if (auto* pane = dynamic_cast<ui::WebBrowserPane*>(c)) pane->setEngine(&browser);
+    }
+    void destroyWindow(ui::Form& form) override { destroyed.push_back(form.name()); }
+    void runModal(ui::Form& form) override {
+        modal.push_back(form.name());
+        if (whileModal) whileModal(form);
+    }
+    void doEvents() override { ++doEventsCalls; }
+    void popupMenu(ui::Form&, ui::MenuItem& menu) override { popups.push_back(menu.name()); }
+    void activate(ui::Form& form) override { activated.push_back(form.name()); }
+    double screenWidth() override { return screenW; }
+    double screenHeight() override { return screenH; }
+
+    FakeBrowser browser;
+    std::vector<std::string> created, destroyed, modal, popups, activated;
+    std::function<void(ui::Form&)> whileModal;
+    int doEventsCalls = 0;
+    double screenW = 1280 * 15.0, screenH = 800 * 15.0;
+};
+
+}  // namespace sonorin

@@ -1,0 +1,45 @@
+// A whole program on fakes: every seam recorded and scripted, no windows.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/program.h"
+#include "fakes/fake_clock.h"
+#include "fakes/fake_filesystem.h"
+#include "fakes/fake_mci.h"
+#include "fakes/fake_prompts.h"
+#include "fakes/fake_settings_store.h"
+#include "fakes/fake_shell.h"
+#include "fakes/fake_window_system.h"
+
+namespace sonorin {
+
+class ProgramFixture : public ::testing::Test {
+protected:
+    ProgramFixture() {
+        mci.answer("status capture mode", "stopped");
+        files.addFile("C:\\Sonorin\\sonorin.exe");
+    }
+
+    Program& program() {
+        if (!program_) program_ = std::make_unique<Program>(platform_);
+        return *program_;
+    }
+    RecorderState& state() { return program().recorderState; }
+
+    FakeClock clock;
+    FakePrompts prompts;
+    FakeShell shell;
+    FakeMci mci;
+    FakeSettingsStore settings;
+    FakeFileSystem files;
+    FakeWindowSystem windows;
+
+private:
+    Platform platform_{clock, prompts, shell, mci, settings, files, windows};
+    std::unique_ptr<Program> program_;
+};
+
+}  // namespace sonorin

@@ -1,0 +1,210 @@
+// The portable window model: load on touch, modal and modeless shows, the unload protocol,
+// and the controls' own rules.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "fakes/fake_window_system.h"
+#include "ui/control.h"
+#include "ui/form.h"
+#include "ui/form_set.h"
+
+namespace sonorin::ui {
+namespace {
+
+class Probe : public Form {
+public:
+    Probe(FormSet& forms, std::string name, std::vector<std::string>& log)
+        : Form(forms, std::move(name)), log_(log) {}
+
+    Frame frame{*this, "frame"};
+    OptionButton a{*this, "a", &frame};
+    OptionButton b{*this, "b", &frame};
+    OptionButton loose{*this, "loose"};
+    Label inside{*this, "inside", &frame};
+
+    void Form_Load() override { log_.push_back(name() + ".Load"); }
+    void Form_QueryUnload(int& cancel, int mode) override {
+        log_.push_back(name() + ".QueryUnload " + std::to_string(mode));
+        cancel = refuseClose ? 1 : 0;
+    }
+    void Form_Unload(int&) override {
+        log_.push_back(name() + ".Unload");
+        if (onUnload) onUnload();
+    }
+
+    bool refuseClose = false;
+    std::function<void()> onUnload;
+
+private:
+    std::vector<std::string>& log_;
+};
+
+class FormModelTest : public ::testing::Test {
+protected:
+    FakeWindowSystem windows;
+    FormSet forms{windows};
+    std::vector<std::string> log;
+    Probe one{forms, "one", log};
+    Probe two{forms, "two", log};
+};
+
+TEST_F(FormModelTest, LoadRunsOnceAndCreatesTheWindowHidden) {
+    one.load();
+    one.load();
+    EXPECT_EQ(log, (std::vector<std::string>{"one.Load"}));
+    EXPECT_EQ(windows.created, (std::vector<std::string>{"one"}));
+    EXPECT_TRUE(one.loaded());
+    EXPECT_FALSE(one.visible());
+}
+
+TEST_F(FormModelTest, ShowLoadsFirstAndModalReturnsAfterTheModalLoop) {
+    bool sawVisibleWhileModal = false;
+    windows.whileModal = [&](Form& f) {
+        sawVisibleWhileModal = f.visible() && f.modal();
+        f.unload();
+    };
+    one.show(true);
+    EXPECT_TRUE(sawVisibleWhileModal);
+    EXPECT_FALSE(one.loaded());
+    EXPECT_FALSE(one.modal());
+    EXPECT_EQ(log, (std::vector<std::string>{"one.Load", "one.QueryUnload 1", "one.Unload"}));
+}
+
+TEST_F(FormModelTest, UnloadKeepsLoadOrderAndTellsTheOwner) {
+    std::vector<std::string> dropped;
+    forms.onUnloaded = [&](Form& f) { dropped.push_back(f.name()); };
+    two.load();
+    one.load();
+    ASSERT_EQ(forms.loadedForms().size(), 2u);
+    EXPECT_EQ(forms.loadedForms()[0], &two);
+    EXPECT_TRUE(two.unload(kUnloadFormControlMenu));
+    EXPECT_EQ(forms.loadedForms(), (std::vector<Form*>{&one}));
+    EXPECT_EQ(dropped, (std::vector<std::string>{"two"}));
+    EXPECT_EQ(windows.destroyed, (std::vector<std::string>{"two"}));
+    EXPECT_TRUE(two.unload());  // not loaded: nothing runs
+    EXPECT_EQ(log.back(), "two.Unload");
+}
+
+TEST_F(FormModelTest, CancelInTheCloseHandlerKeepsTheWindow) {
+    one.load();
+    one.refuseClose = true;
+    EXPECT_FALSE(one.unload(kUnloadFormControlMenu));
+    EXPECT_TRUE(one.loaded());
+    EXPECT_EQ(log.back(), "one.QueryUnload 0");  // the unload handler did not run
+}
+
+TEST_F(FormModelTest, AnUnloadHandlerThatUnloadsItsOwnWindowRunsOnce) {
+    one.load();
+    two.load();
+    one.onUnload = [&] { two.unload(); };
+    two.onUnload = [&] { one.unload(); };
+    EXPECT_TRUE(one.unload());
+    EXPECT_FALSE(one.loaded());
+    EXPECT_FALSE(two.loaded());
+    int oneUnloads = 0;
+    for (const std::string& entry : log) oneUnloads += entry == "one.Unload";
+    EXPECT_EQ(oneUnloads, 1);
+}
+
+TEST_F(FormModelTest, OptionButtonsOfOneContainerExcludeEachOtherAndClickWhenSelected) {
+    int aClicks = 0, bClicks = 0;
+    one.a.onClick = [&] { ++aClicks; };
+    one.b.onClick = [&] { ++bClicks; };
+    one.loose.setValue(true);
+    one.a.setValue(true);
+    EXPECT_TRUE(one.a.value());
+    EXPECT_TRUE(one.loose.value()) << "another container is another group";
+    one.b.setValue(true);
+    EXPECT_FALSE(one.a.value());
+    EXPECT_TRUE(one.b.value());
+    one.b.setValue(false);  // clearing raises no click
+    one.b.setValue(true);   // selecting the selected one clicks again, as a click does
+    EXPECT_EQ(aClicks, 1);
+    EXPECT_EQ(bClicks, 2);
+}
+
+TEST_F(FormModelTest, ControlsInAHiddenFrameAreNotShownAndFollowItsPosition) {
+    one.frame.setBounds(100, 200, 1000, 1000);
+    one.inside.setBounds(10, 20, 300, 300);
+    EXPECT_EQ(one.inside.formLeft(), 110);
+    EXPECT_EQ(one.inside.formTop(), 220);
+    one.frame.setVisible(false);
+    EXPECT_TRUE(one.inside.visible());
+    EXPECT_FALSE(one.inside.shown());
+}
+
+class Gadgets : public Form {
+public:
+    explicit Gadgets(FormSet& forms) : Form(forms, "gadgets") {}
+    Slider slider{*this, "slider"};
+    StatusBar bar{*this, "bar", 3};
+    Timer timer{*this, "timer", 0};
+    MenuItem file{*this, "file", "文件(F)"};
+    MenuItem exit{*this, "exit", "退出", &file};
+    MenuItem line{*this, "line", "-", &file};
+    WebBrowserPane pane{*this, "pane"};
+};
+
+TEST(ControlsTest, SliderKeepsItsValueInRange) {
+    FakeWindowSystem windows;
+    FormSet forms{windows};
+    Gadgets g{forms};
+    g.slider.setMax(100);
+    g.slider.setValue(250);
+    EXPECT_EQ(g.slider.value(), 100);
+    g.slider.setValue(-5);
+    EXPECT_EQ(g.slider.value(), 0);
+    g.slider.setValue(80);
+    g.slider.setMax(50);
+    EXPECT_EQ(g.slider.value(), 50);
+}
+
+TEST(ControlsTest, StatusBarPanelsAreNumberedFromOne) {
+    FakeWindowSystem windows;
+    FormSet forms{windows};
+    Gadgets g{forms};
+    g.bar.setPanelText(2, "正在录音");
+    g.bar.setPanelWidth(3, 1234.5);
+    EXPECT_EQ(g.bar.panelCount(), 3);
+    EXPECT_EQ(g.bar.panel(2).text, "正在录音");
+    EXPECT_EQ(g.bar.panel(3).width, 1234.5);
+    EXPECT_THROW(g.bar.setPanelText(4, "x"), std::out_of_range);
+}
+
+TEST(ControlsTest, TimerRunsOnlyWhenEnabledWithAnInterval) {
+    FakeWindowSystem windows;
+    FormSet forms{windows};
+    Gadgets g{forms};
+    EXPECT_FALSE(g.timer.running());
+    g.timer.setInterval(300);
+    EXPECT_TRUE(g.timer.running());
+    g.timer.setEnabled(false);
+    EXPECT_FALSE(g.timer.running());
+}
+
+TEST(ControlsTest, MenusKnowTheirEntriesAndSeparators) {
+    FakeWindowSystem windows;
+    FormSet forms{windows};
+    Gadgets g{forms};
+    ASSERT_EQ(g.file.items().size(), 2u);
+    EXPECT_EQ(g.file.items()[0], &g.exit);
+    EXPECT_FALSE(g.exit.isSeparator());
+    EXPECT_TRUE(g.line.isSeparator());
+    EXPECT_EQ(g.exit.parent(), &g.file);
+}
+
+TEST(ControlsTest, APaneWithoutAnEngineHasNoPage) {
+    FakeWindowSystem windows;
+    FormSet forms{windows};
+    Gadgets g{forms};
+    g.pane.navigate("http://127.0.0.1/radio");
+    g.pane.clickLink(3);
+    EXPECT_EQ(g.pane.linkCount(), 0);
+    EXPECT_EQ(g.pane.linkText(0), "");
+    EXPECT_EQ(g.pane.documentText(), "");
+}
+
+}  // namespace
+}  // namespace sonorin::ui
