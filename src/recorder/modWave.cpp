@@ -1,0 +1,258 @@
+#include "recorder/modWave.h"
+
+#include <limits>
+
+#include "base/app_title.h"
+
+namespace sonorin {
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+constexpr std::size_t kMaxStatusChars = 255;
+
+std::string replaceEvery(std::string text, const std::string& from, const std::string& to) {
+    std::size_t at = 0;
+    while ((at = text.find(from, at)) != std::string::npos) {
+        text.replace(at, from.size(), to);
+        at += to.size();
+    }
+    return text;
+}
+
+// Cuts UTF-8 text after maxChars characters, never inside a character.
+std::string limitChars(const std::string& text, std::size_t maxChars) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if ((byte & 0xC0) != 0x80 && chars++ == maxChars)
+            return text.substr(0, i);
+    }
+    return text;
+}
+
+// A number as the description writes it: one blank in front, or the minus sign in its place.
+std::string spaced(std::int64_t value) {
+    std::string text = value < 0 ? "" : " ";
+    text += std::to_string(value);
+    return text;
+}
+
+// Milliseconds as seconds with up to three decimals and no trailing zeros, written like
+// spaced(): 12345 -> " 12.345", 5000 -> " 5", -1500 -> "-1.5".
+std::string spacedSeconds(std::int64_t ms) {
+    const bool negative = ms < 0;
+    // Unsigned so that the most negative value has a magnitude too.
+    const std::uint64_t magnitude =
+        negative ? 0 - static_cast<std::uint64_t>(ms) : static_cast<std::uint64_t>(ms);
+    std::string text = negative ? "-" : " ";
+    text += std::to_string(magnitude / 1000);
+    if (const auto fraction = magnitude % 1000; fraction != 0) {
+        std::string digits = std::to_string(1000 + fraction).substr(1);
+        while (digits.back() == '0') {
+            digits.pop_back();
+        }
+        text += '.';
+        text += digits;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::int64_t parseMciNumber(const std::string& reply) {
+    std::size_t i = reply.find_first_not_of(" \t");
+    if (i == std::string::npos)
+        return 0;
+    bool negative = false;
+    if (reply[i] == '+' || reply[i] == '-')
+        negative = reply[i++] == '-';
+    std::uint64_t magnitude = 0;
+    bool anyDigit = false;
+    constexpr std::uint64_t kLimit = std::numeric_limits<std::int64_t>::max();
+    for (; i < reply.size() && reply[i] >= '0' && reply[i] <= '9'; ++i) {
+        const auto digit = static_cast<std::uint64_t>(reply[i] - '0');
+        if (magnitude > (kLimit - digit) / 10)
+            return 0;
+        magnitude = magnitude * 10 + digit;
+        anyDigit = true;
+    }
+    if (!anyDigit)
+        return 0;
+    const auto value = static_cast<std::int64_t>(magnitude);
+    return negative ? -value : value;
+}
+
+modWave::modWave(Mci& mci, FileSystem& fs, Prompts& prompts, RecorderState& state)
+    : mci_(mci), fs_(fs), prompts_(prompts), state_(state) {}
+
+void modWave::fail(const std::string& message) {
+    prompts_.messageBox(message, kAppTitle, MsgButtons::Ok, MsgIcon::None);
+}
+
+std::string modWave::send(const std::string& command, const char* failure,
+                          const char* secondFailure) {
+    MciResult result = mci_.send(command);
+    if (result.code == 0)
+        return result.reply;
+    fail(failure);
+    if (secondFailure != nullptr)
+        fail(secondFailure);
+    return {};
+}
+
+bool modWave::FileExists(const std::string& path) {
+    return !path.empty() && !fs_.findFirst(path, false).empty();
+}
+
+bool modWave::HasSpace(const std::string& text) {
+    return text.find(' ') != std::string::npos;
+}
+
+std::string modWave::ShortPathOf(const std::string& path) {
+    if (auto shortForm = fs_.shortPath(path))
+        return *shortForm;
+    // A file that does not exist has no short form: create it empty for a moment so that
+    // the system assigns one. When even that fails (missing folder, no rights) the path
+    // goes back unchanged and the save that follows reports its own failure.
+    if (!fs_.createEmptyFile(path))
+        return path;
+    auto shortForm = fs_.shortPath(path);
+    fs_.deleteFile(path);
+    return shortForm ? *shortForm : path;
+}
+
+void modWave::OpenCaptureDevice() {
+    send("close all", "Closing all MCI operations failed!");
+    send("open new type waveaudio alias capture", "Opening new wave failed!");
+}
+
+void modWave::ApplyCaptureFormat() {
+    // 64-bit so that odd stored settings cannot overflow; the allowed formats give
+    // alignments of 1, 2 or 4 bytes.
+    const std::int64_t alignment =
+        std::int64_t{state_.Channels} * std::int64_t{state_.Resolution} / 8;
+    const std::int64_t bytesPerSecond = alignment * state_.Rate;
+    send("seek capture to start", "Starting recording failed!");
+    // The device reports an unsupported format on the next record or save; this command's
+    // own result is deliberately not looked at.
+    mci_.send("set capture alignment " + std::to_string(alignment) + " bitspersample " +
+              std::to_string(state_.Resolution) + " samplespersec " + std::to_string(state_.Rate) +
+              " channels " + std::to_string(state_.Channels) + " bytespersec " +
+              std::to_string(bytesPerSecond));
+}
+
+void modWave::StartRecording() {
+    send("record capture", "Recording not possible, please restart your computer...");
+}
+
+void modWave::StopRecording() {
+    send("stop capture", "Stopping recording failed!");
+}
+
+void modWave::SaveRecording(const std::string& path) {
+    if (FileExists(path))
+        fs_.deleteFile(path);
+    std::string target = path;
+    if (HasSpace(path)) {
+        const std::string shortForm = ShortPathOf(path);
+        if (HasSpace(shortForm)) {
+            // No usable short name (a volume without 8.3 names, or a folder that does not
+            // exist): MCI takes a quoted path as it is, and there is nothing to rename later.
+            target = "\"" + path + "\"";
+        } else {
+            state_.SavedShortName = shortForm;
+            state_.SavedLongName = path;
+            state_.RenamePending = true;
+            target = shortForm;
+        }
+    }
+    const std::string failure = "Saving file failed, file name was: " + path;
+    send("save capture " + target, failure.c_str());
+}
+
+void modWave::UpdateRecorderStatus() {
+    const std::string mode = send("status capture mode", "Failure getting wave status...");
+    std::string status = "AudioRecorder: " + mode;
+    status = replaceEvery(status, "stopped", "停止");
+    status = replaceEvery(status, "recording", "正在录音");
+    status = replaceEvery(status, "playing", "正在回放");
+    state_.WaveStatus = limitChars(status, kMaxStatusChars);
+}
+
+void modWave::DescribeRecording() {
+    send("set capture time format ms", "Setting time format in milliseconds failed!");
+    const std::int64_t lengthMs = parseMciNumber(
+        send("status capture length", "Finding 时长(字节): in milliseconds failed!"));
+    std::string text = "时长:";
+    text += spacedSeconds(lengthMs);
+    text += "秒";
+
+    send("set capture time format bytes", "Setting time format in bytes failed!");
+    // Bytes are kept in 64 bits: a stereo 16-bit take passes 2^31 bytes after about 3.4 hours.
+    const std::int64_t lengthBytes =
+        parseMciNumber(send("status capture length", "Finding 时长(字节): in bytes failed!"));
+    text += "(";
+    text += spaced(lengthBytes);
+    text += "字节)";
+    text += kCrLf;
+
+    const std::int64_t channels =
+        parseMciNumber(send("status capture channels", "Finding number of channels failed!"));
+    if (channels == 1) {
+        text += " 单声道 - ";
+    } else if (channels == 2) {
+        text += " 立体声 - ";
+    }
+
+    const std::int64_t bits =
+        parseMciNumber(send("status capture bitspersample", "Finding resolution failed!"));
+    text += spaced(bits);
+    text += " bits - ";
+
+    const std::int64_t rate =
+        parseMciNumber(send("status capture samplespersec", "Finding sample rate failed!"));
+    text += spaced(rate);
+    text += " samples per second ";
+    text += kCrLf;
+    text += kCrLf;
+    state_.WaveDescription = text;
+}
+
+void modWave::CloseCaptureDevice() {
+    send("close capture", "Closing MCI failed!");
+}
+
+std::int32_t modWave::GetCapturePosition() {
+    send("set capture time format ms", "Setting format in milliseconds failed!");
+    const std::int64_t position = parseMciNumber(
+        send("status capture position", "Finding position failed!", "Error in position"));
+    // A value that does not fit the 32-bit result is no position at all.
+    if (position < std::numeric_limits<std::int32_t>::min() ||
+        position > std::numeric_limits<std::int32_t>::max()) {
+        return 0;
+    }
+    return static_cast<std::int32_t>(position);
+}
+
+void modWave::PlayFromPosition(std::int32_t ms) {
+    send("set capture time format ms", "Setting format in milliseconds failed!");
+    send("play capture from " + std::to_string(ms), "Playing from indicated position failed!",
+         "Play from position doesn't work....");
+}
+
+bool modWave::FinishPendingRename() {
+    if (!state_.RenamePending)
+        return false;
+    bool renamed = false;
+    // The take is never put at risk: a missing short-named file (the save failed) leaves
+    // nothing to do, and a file that meanwhile took the long name is not replaced, so both
+    // stay. Either way the rename is given up rather than retried on every later Reset.
+    if (FileExists(state_.SavedShortName) && !FileExists(state_.SavedLongName)) {
+        renamed = fs_.renameFile(state_.SavedShortName, state_.SavedLongName);
+    }
+    state_.RenamePending = false;
+    state_.SavedShortName.clear();
+    return renamed;
+}
+
+}  // namespace sonorin

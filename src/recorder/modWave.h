@@ -1,0 +1,62 @@
+// The recording engine: drives the sound card through MCI string commands on the device
+// alias "capture", saves takes as WAV files and describes them. Every MCI failure is shown
+// in a message box with a fixed English text, after which the operation goes on as if the
+// command had succeeded; callers never see an error code.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/filesystem.h"
+#include "platform/mci.h"
+#include "platform/prompts.h"
+#include "recorder/recorder_state.h"
+
+namespace sonorin {
+
+class modWave {
+  public:
+    modWave(Mci& mci, FileSystem& fs, Prompts& prompts, RecorderState& state);
+
+    bool FileExists(const std::string& path);
+    // The short (8.3) form of path, creating the file for a moment when it does not exist.
+    // Returns path unchanged when no short form can be had (for example a missing folder).
+    std::string ShortPathOf(const std::string& path);
+    static bool HasSpace(const std::string& text);
+
+    void OpenCaptureDevice();
+    void ApplyCaptureFormat();
+    void StartRecording();
+    void SaveRecording(const std::string& path);
+    void StopRecording();
+    void UpdateRecorderStatus();
+    void DescribeRecording();
+    void CloseCaptureDevice();
+    // Milliseconds from the start of the take; 0 when the query fails or the reply is not a
+    // 32-bit number. The description likewise shows 0 for any value it cannot read.
+    std::int32_t GetCapturePosition();
+    void PlayFromPosition(std::int32_t ms);
+
+    // Gives the file saved through a short name its long name, once the device has been
+    // closed or reopened. Returns true when the file now carries the long name.
+    bool FinishPendingRename();
+
+  private:
+    // Sends command; on failure shows each message in turn. Returns the reply, or an empty
+    // text when the command failed (a failed query's buffer is never trusted).
+    std::string send(const std::string& command, const char* failure,
+                     const char* secondFailure = nullptr);
+    void fail(const std::string& message);
+
+    Mci& mci_;
+    FileSystem& fs_;
+    Prompts& prompts_;
+    RecorderState& state_;
+};
+
+// The number at the start of an MCI reply: optional blanks, an optional sign and decimal
+// digits; whatever follows the digits is ignored. A reply without digits, or one whose
+// value does not fit 64 bits, gives 0.
+std::int64_t parseMciNumber(const std::string& reply);
+
+}  // namespace sonorin

@@ -1,0 +1,97 @@
+#include "recorder/settings.h"
+
+#include <charconv>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sonorin {
+namespace {
+
+std::string_view trimBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+// A decimal integer of type T, with an optional sign and blanks around it (a hand-edited
+// value such as " 22050 " is still a number). Anything else, or a value outside T, is no
+// number at all.
+template <typename T>
+std::optional<T> parseInteger(std::string_view text) {
+    text = trimBlanks(text);
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-')
+            return std::nullopt;
+    }
+    if (text.empty())
+        return std::nullopt;
+    T value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i]))
+            return false;
+    }
+    return true;
+}
+
+std::optional<bool> parseFlag(std::string_view text) {
+    text = trimBlanks(text);
+    if (equalsIgnoringCase(text, "True"))
+        return true;
+    if (equalsIgnoringCase(text, "False"))
+        return false;
+    return std::nullopt;
+}
+
+std::string get(SettingsStore& store, const char* key, const char* defaultValue) {
+    return store.getSetting(kSettingsApp, kSettingsSection, key, defaultValue);
+}
+
+template <typename T>
+void readInteger(SettingsStore& store, const char* key, const char* defaultValue, T& field) {
+    if (auto value = parseInteger<T>(get(store, key, defaultValue)))
+        field = *value;
+}
+
+}  // namespace
+
+void readSaveSettings(SettingsStore& store, RecorderState& state) {
+    state.WaveFileName = get(store, "WaveFileName", "C:\\Radio.wav");
+    if (auto flag = parseFlag(get(store, "WaveAutomaticSave", "True"))) {
+        state.WaveAutomaticSave = *flag;
+    }
+}
+
+void readRecorderSettings(SettingsStore& store, RecorderState& state) {
+    readInteger(store, "Rate", "44100", state.Rate);
+    readInteger(store, "Channels", "2", state.Channels);
+    readInteger(store, "Resolution", "16", state.Resolution);
+    readSaveSettings(store, state);
+}
+
+void writeRecorderSettings(SettingsStore& store, const RecorderState& state) {
+    auto put = [&](const char* key, const std::string& value) {
+        store.saveSetting(kSettingsApp, kSettingsSection, key, value);
+    };
+    put("Rate", std::to_string(state.Rate));
+    put("Channels", std::to_string(state.Channels));
+    put("Resolution", std::to_string(state.Resolution));
+    put("WaveFileName", state.WaveFileName);
+    put("WaveAutomaticSave", state.WaveAutomaticSave ? "True" : "False");
+}
+
+}  // namespace sonorin

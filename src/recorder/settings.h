@@ -1,0 +1,24 @@
+// The five persistent recording settings: text values in the per-user store under the
+// application "Sonorin", section "StartUp", copied into and out of RecorderState.
+#pragma once
+
+#include "platform/settings_store.h"
+#include "recorder/recorder_state.h"
+
+namespace sonorin {
+
+inline constexpr const char* kSettingsApp = "Sonorin";
+inline constexpr const char* kSettingsSection = "StartUp";
+
+// Reads "Rate", "Channels", "Resolution", "WaveFileName" and "WaveAutomaticSave", in this
+// order. A missing key gives its default; a stored value that is not a valid number of the
+// field's width (or not "True"/"False" in any letter case for the flag) leaves that one field
+// as it was. Blanks and tabs around a value are accepted; anything else ("44100abc", "12.5",
+// "", a number too large for the field) is not a number.
+void readRecorderSettings(SettingsStore& store, RecorderState& state);
+// Reads only "WaveFileName" and "WaveAutomaticSave".
+void readSaveSettings(SettingsStore& store, RecorderState& state);
+// Writes all five keys in order; a key that cannot be written is skipped.
+void writeRecorderSettings(SettingsStore& store, const RecorderState& state);
+
+}  // namespace sonorin

@@ -1,0 +1,261 @@
+// An in-memory Windows file system. Paths are "C:\folder\file" with backslashes; names
+// compare without regard to ASCII case, and every component may be given by its long or
+// its short (8.3) name, as on a volume with short names. Each file or folder whose name is
+// not already 8.3 gets a short name when it is created ("My Music" -> "MYMUSI~1"), the lowest
+// "~N" free in its folder. With shortNames off the volume has none: shortPath returns the
+// long path of an existing entry. Wildcards are not supported. Every call is logged.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/filesystem.h"
+
+namespace sonorin {
+
+class FakeFileSystem : public FileSystem {
+  public:
+    FakeFileSystem() { entries_["C:"] = {true, "C:", {}}; }
+
+    std::string programFolder() override { return programFolderPath; }
+
+    std::string findFirst(const std::string& path, bool includeDirectories) override {
+        log.push_back("findFirst " + path);
+        if (!path.empty() && path.back() == '\\') {
+            const auto folder = find(path.substr(0, path.size() - 1));
+            if (!folder || !entries_[*folder].folder)
+                return {};
+            if (includeDirectories)
+                return ".";
+            for (const auto& [key, entry] : entries_) {
+                if (!entry.folder && parentOf(key) == *folder)
+                    return nameOf(key);
+            }
+            return {};
+        }
+        const auto found = find(path);
+        if (!found || (entries_[*found].folder && !includeDirectories))
+            return {};
+        return nameOf(*found);
+    }
+
+    bool createFolder(const std::string& path) override {
+        log.push_back("createFolder " + path);
+        // Like CreateDirectory, a trailing backslash names the same folder.
+        std::string folder = path;
+        while (folder.size() > 1 && folder.back() == '\\')
+            folder.pop_back();
+        return add(folder, true);
+    }
+
+    std::optional<std::string> shortPath(const std::string& path) override {
+        log.push_back("shortPath " + path);
+        const auto found = find(path);
+        if (!found)
+            return std::nullopt;
+        if (!shortNames)
+            return *found;
+        std::string result;
+        std::string current;
+        for (const std::string& part : split(*found)) {
+            current = current.empty() ? part : current + "\\" + part;
+            result += (result.empty() ? "" : "\\") + entries_[current].shortName;
+        }
+        return result;
+    }
+
+    bool createEmptyFile(const std::string& path) override {
+        log.push_back("createEmptyFile " + path);
+        if (const auto found = find(path)) {
+            if (entries_[*found].folder)
+                return false;
+            entries_[*found].content.clear();
+            return true;
+        }
+        return add(path, false);
+    }
+
+    bool deleteFile(const std::string& path) override {
+        log.push_back("deleteFile " + path);
+        const auto found = find(path);
+        if (!found || entries_[*found].folder)
+            return false;
+        entries_.erase(*found);
+        return true;
+    }
+
+    bool renameFile(const std::string& from, const std::string& to) override {
+        log.push_back("renameFile " + from + " -> " + to);
+        const auto source = find(from);
+        if (!source || find(to))
+            return false;
+        const std::string content = entries_[*source].content;
+        if (!add(to, false))
+            return false;
+        entries_[*find(to)].content = content;
+        entries_.erase(*source);
+        return true;
+    }
+
+    // Test helpers: create a file (and its missing folders) with content; read it back.
+    void addFile(const std::string& path, const std::string& content = {}) {
+        const auto parts = split(path);
+        std::string current;
+        for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+            current = current.empty() ? parts[i] : current + "\\" + parts[i];
+            if (!find(current))
+                add(current, true);
+        }
+        add(path, false);
+        entries_[*find(path)].content = content;
+    }
+    bool exists(const std::string& path) { return find(path).has_value(); }
+    std::optional<std::string> content(const std::string& path) {
+        const auto found = find(path);
+        if (!found || entries_[*found].folder)
+            return std::nullopt;
+        return entries_[*found].content;
+    }
+    // The long path of an existing entry, whatever mix of long and short names names it.
+    std::optional<std::string> longPath(const std::string& path) { return find(path); }
+    std::vector<std::string> files() const {
+        std::vector<std::string> result;
+        for (const auto& [key, entry] : entries_) {
+            if (!entry.folder)
+                result.push_back(key);
+        }
+        return result;
+    }
+
+    std::string programFolderPath = "C:\\Sonorin";
+    bool shortNames = true;
+    std::vector<std::string> log;
+
+  private:
+    struct Entry {
+        bool folder = false;
+        std::string shortName;
+        std::string content;
+    };
+
+    static std::string lower(std::string text) {
+        for (char& c : text) {
+            if (c >= 'A' && c <= 'Z')
+                c = static_cast<char>(c - 'A' + 'a');
+        }
+        return text;
+    }
+    static std::string upper(std::string text) {
+        for (char& c : text) {
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+        }
+        return text;
+    }
+    static std::vector<std::string> split(const std::string& path) {
+        std::vector<std::string> parts;
+        std::size_t start = 0;
+        while (start <= path.size()) {
+            const auto end = path.find('\\', start);
+            const std::string part = path.substr(start, end - start);
+            if (!part.empty())
+                parts.push_back(part);
+            if (end == std::string::npos)
+                break;
+            start = end + 1;
+        }
+        return parts;
+    }
+    static std::string parentOf(const std::string& path) {
+        const auto at = path.rfind('\\');
+        return at == std::string::npos ? std::string{} : path.substr(0, at);
+    }
+    static std::string nameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
+    static bool is83(const std::string& name) {
+        if (name.find(' ') != std::string::npos)
+            return false;
+        const auto dot = name.find('.');
+        if (dot != std::string::npos && name.find('.', dot + 1) != std::string::npos)
+            return false;
+        for (unsigned char c : name) {
+            if (c >= 0x80)
+                return false;
+        }
+        const std::size_t base = dot == std::string::npos ? name.size() : dot;
+        const std::size_t ext = dot == std::string::npos ? 0 : name.size() - dot - 1;
+        return base >= 1 && base <= 8 && ext <= 3;
+    }
+
+    // Resolves each component by long or short name; the canonical long path when found.
+    std::optional<std::string> find(const std::string& path) {
+        std::string current;
+        for (const std::string& part : split(path)) {
+            std::optional<std::string> match;
+            for (const auto& [key, entry] : entries_) {
+                if (parentOf(key) != current)
+                    continue;
+                if (lower(nameOf(key)) == lower(part) || lower(entry.shortName) == lower(part)) {
+                    match = key;
+                    break;
+                }
+            }
+            if (!match)
+                return std::nullopt;
+            current = *match;
+        }
+        if (current.empty())
+            return std::nullopt;
+        return current;
+    }
+
+    bool add(const std::string& path, bool folder) {
+        const std::string parent = parentOf(path);
+        const auto parentFound = find(parent);
+        if (parent.empty() || !parentFound || !entries_[*parentFound].folder || find(path)) {
+            return false;
+        }
+        const std::string name = nameOf(path);
+        const std::string key = *parentFound + "\\" + name;
+        entries_[key] = {folder, shortNameFor(*parentFound, name), {}};
+        return true;
+    }
+
+    std::string shortNameFor(const std::string& folder, const std::string& name) {
+        if (is83(name))
+            return upper(name);
+        const auto dot = name.rfind('.');
+        auto clean = [](const std::string& text) {
+            std::string result;
+            for (unsigned char c : text) {
+                if (c != ' ' && c != '.' && c < 0x80)
+                    result += static_cast<char>(c);
+            }
+            return result;
+        };
+        std::string base = upper(clean(name.substr(0, dot)));
+        const std::string ext =
+            dot == std::string::npos ? std::string{} : upper(clean(name.substr(dot + 1)));
+        if (base.empty())
+            base = "X";
+        base = base.substr(0, 6);
+        for (int n = 1;; ++n) {
+            std::string candidate =
+                base + "~" + std::to_string(n) + (ext.empty() ? "" : "." + ext.substr(0, 3));
+            bool taken = false;
+            for (const auto& [key, entry] : entries_) {
+                if (parentOf(key) == folder && (lower(entry.shortName) == lower(candidate) ||
+                                                lower(nameOf(key)) == lower(candidate))) {
+                    taken = true;
+                }
+            }
+            if (!taken)
+                return candidate;
+        }
+    }
+
+    std::map<std::string, Entry> entries_;
+};
+
+}  // namespace sonorin

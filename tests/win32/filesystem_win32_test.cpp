@@ -1,0 +1,86 @@
+#include "platform/win32/filesystem_win32.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win32/wide.h"
+
+namespace sonorin {
+namespace {
+
+std::string tempFolder() {
+    wchar_t buffer[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, buffer);
+    return win32::narrow(buffer);
+}
+
+class Win32FileSystemTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(fs.createFolder(folder)); }
+    void TearDown() override {
+        for (const char* name : {"录音 1.wav", "录音 2.wav", "其他.wav"}) {
+            DeleteFileW(win32::wide(folder + "\\" + name).c_str());
+        }
+        RemoveDirectoryW(win32::wide(folder).c_str());
+    }
+
+    Win32FileSystem fs;
+    // Chinese and a blank in the folder name, the awkward case for short names and MCI.
+    const std::string folder =
+        tempFolder() + "sonorin 测试 " + std::to_string(GetCurrentProcessId());
+};
+
+TEST_F(Win32FileSystemTest, FolderSearchWithATrailingBackslashLooksInside) {
+    EXPECT_EQ(fs.findFirst(folder + "\\", true), ".");
+    EXPECT_EQ(fs.findFirst(folder + "\\", false), "");  // no files yet
+    EXPECT_EQ(fs.findFirst(folder + "\\不存在\\", true), "");
+    EXPECT_FALSE(fs.createFolder(folder));  // already there
+
+    const std::string name = folder.substr(folder.rfind('\\') + 1);
+    EXPECT_EQ(fs.findFirst(folder, true), name);
+    EXPECT_EQ(fs.findFirst(folder, false), "");
+
+    ASSERT_TRUE(fs.createEmptyFile(folder + "\\其他.wav"));
+    EXPECT_EQ(fs.findFirst(folder + "\\", false), "其他.wav");
+}
+
+TEST_F(Win32FileSystemTest, FilesWithBlanksAndChineseNames) {
+    const std::string file = folder + "\\录音 1.wav";
+    EXPECT_EQ(fs.findFirst(file, false), "");
+    EXPECT_FALSE(fs.shortPath(file).has_value());
+    EXPECT_FALSE(fs.deleteFile(file));
+
+    ASSERT_TRUE(fs.createEmptyFile(file));
+    EXPECT_EQ(fs.findFirst(file, false), "录音 1.wav");
+    const auto shortForm = fs.shortPath(file);
+    ASSERT_TRUE(shortForm.has_value());
+    EXPECT_EQ(shortForm->find(' '), std::string::npos) << *shortForm;
+    EXPECT_EQ(fs.findFirst(*shortForm, false), "录音 1.wav");
+
+    ASSERT_TRUE(fs.createEmptyFile(folder + "\\其他.wav"));
+    EXPECT_FALSE(fs.renameFile(file, folder + "\\其他.wav"));  // never replaces
+    EXPECT_EQ(fs.findFirst(file, false), "录音 1.wav");
+    EXPECT_TRUE(fs.renameFile(*shortForm, folder + "\\录音 2.wav"));
+    EXPECT_EQ(fs.findFirst(file, false), "");
+    EXPECT_EQ(fs.findFirst(folder + "\\录音 2.wav", false), "录音 2.wav");
+
+    EXPECT_TRUE(fs.deleteFile(folder + "\\录音 2.wav"));
+    EXPECT_EQ(fs.findFirst(folder + "\\录音 2.wav", false), "");
+    EXPECT_FALSE(fs.createEmptyFile(folder + "\\没有\\a.wav"));
+}
+
+TEST_F(Win32FileSystemTest, ProgramFolderHoldsTheExecutable) {
+    wchar_t module[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    const std::string exe = win32::narrow(module);
+    const std::string programFolder = fs.programFolder();
+    ASSERT_FALSE(programFolder.empty());
+    EXPECT_NE(programFolder.back(), '\\');
+    EXPECT_EQ(programFolder + "\\" + fs.findFirst(exe, false), exe);
+}
+
+}  // namespace
+}  // namespace sonorin
