@@ -1,0 +1,35 @@
+// The radio pane on Windows: the system WebBrowser control (IWebBrowser2) hosted in a child
+// window by a small hand-written OLE container.
+//
+// The pane never fails loudly. When the control cannot be created, or it has no document (as
+// under Wine without Gecko), it behaves as a pane with no page: no links, empty text, and
+// navigate/stop/setSilent do nothing.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/browser.h"
+
+namespace sonorin {
+
+class Win32BrowserPane : public Browser {
+  public:
+    // Position and size in the parent's client coordinates, in pixels.
+    virtual void setBounds(RECT boundsInPixels) = 0;
+    virtual void setVisible(bool visible) = 0;
+    // The child window that holds the control; null when it could not be created. It is
+    // destroyed with the pane, or earlier together with its parent.
+    virtual HWND hwnd() const = 0;
+    // Whether the WebBrowser control itself was created and is still hosted.
+    virtual bool hasControl() const = 0;
+};
+
+// Creates the pane as a visible child of `parent`. Always returns a pane; see above for what
+// it does when the control is not available. Must be called on the user-interface thread,
+// which must not have entered a multithreaded COM apartment. OLE is initialised for the
+// pane's lifetime (balanced, so a caller that initialised OLE itself is not disturbed).
+std::unique_ptr<Win32BrowserPane> createWebBrowserPane(HWND parent, RECT boundsInPixels);
+
+}  // namespace sonorin
