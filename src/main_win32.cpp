@@ -19,7 +19,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     {
         sonorin::win32::Win32WindowSystem windows(instance);
         sonorin::win32::Win32Clock clock;
-        sonorin::win32::Win32Prompts prompts;
+        sonorin::Win32Prompts prompts;
         sonorin::win32::Win32Shell shell;
         sonorin::Win32Mci mci;
         sonorin::Win32SettingsStore settings;

@@ -492,7 +492,10 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
     UINT_PTR nextTimer = 1;
     for (ui::Control* c : form.controls()) {
         const wchar_t* cls = nullptr;
-        DWORD cs = WS_CHILD | (c->shown() ? WS_VISIBLE : 0) | (c->enabled() ? 0 : WS_DISABLED);
+        // Siblings clip each other so that overlapping controls show the one on top: the
+        // earlier control, as in a dialog template; frames go to the bottom below.
+        DWORD cs = WS_CHILD | WS_CLIPSIBLINGS | (c->shown() ? WS_VISIBLE : 0) |
+                   (c->enabled() ? 0 : WS_DISABLED);
         switch (c->kind()) {
             case ui::ControlKind::Button:
                 cls = L"BUTTON";
@@ -516,7 +519,7 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
                 break;
             case ui::ControlKind::Slider:
                 cls = TRACKBAR_CLASSW;
-                cs |= TBS_HORIZONTAL | TBS_NOTICKS | WS_TABSTOP;
+                cs |= TBS_HORZ | TBS_NOTICKS | WS_TABSTOP;
                 break;
             case ui::ControlKind::ProgressBar:
                 cls = PROGRESS_CLASSW;
@@ -556,6 +559,8 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
                                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance_,
                                      nullptr);
         if (!child) continue;
+        if (c->kind() == ui::ControlKind::Frame)
+            SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         fw->commands[id] = c;
         fw->children[child] = c;
