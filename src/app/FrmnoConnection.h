@@ -15,6 +15,9 @@ public:
 
     ui::Label Label1{*this, "Label1"};
 
+    void Form_QueryUnload(int& cancel, int unloadMode) override;
+    void Form_Unload(int& cancel) override;
+
 private:
     Program& program_;
 };

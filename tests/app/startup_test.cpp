@@ -248,3 +248,41 @@ TEST_F(ShutdownTest, APendingRenameIsFinishedAfterTheDeviceIsClosed) {
 
 }  // namespace
 }  // namespace sonorin
+
+namespace sonorin {
+namespace {
+
+class OfflineCloseTest : public ProgramFixture {
+protected:
+    void SetUp() override {
+        shell.online = false;
+        program().start();
+        mci.commands.clear();
+    }
+};
+
+TEST_F(OfflineCloseTest, ClosingTheOfflineWindowSavesTheSettingsAndEndsTheProgram) {
+    FrmnoConnection& offline = program().form<FrmnoConnection>();
+    EXPECT_TRUE(offline.unload(ui::kUnloadFormControlMenu));
+    EXPECT_EQ(mci.commands.front(), "close capture");
+    EXPECT_EQ(settings.writes, (std::vector<std::string>{"Rate", "Channels", "Resolution",
+                                                         "WaveFileName", "WaveAutomaticSave"}));
+    EXPECT_EQ((settings.values[{"Sonorin", "StartUp", "WaveFileName"}]), "C:\\Radio.wav");
+    EXPECT_EQ((settings.values[{"Sonorin", "StartUp", "WaveAutomaticSave"}]), "True");
+    ASSERT_FALSE(shell.endedWith.empty());
+    EXPECT_EQ(shell.endedWith.front(), 0);
+    EXPECT_TRUE(shell.runs.empty());
+}
+
+TEST_F(OfflineCloseTest, ClosingTheOfflineWindowWhileRecordingAsksFirst) {
+    program().form<AudioRecorder>().StatusBar1.setPanelText(2, "正在录音");
+    prompts.answers.push_back(MsgAnswer::No);
+    FrmnoConnection& offline = program().form<FrmnoConnection>();
+    EXPECT_FALSE(offline.unload(ui::kUnloadFormControlMenu));
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"正在录音，您确定要关闭吗？"}));
+    EXPECT_TRUE(offline.loaded());
+    EXPECT_TRUE(shell.endedWith.empty());
+}
+
+}  // namespace
+}  // namespace sonorin
