@@ -373,7 +373,8 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 DWORD styleFor(const ui::Form& form, DWORD& exStyle) {
     exStyle = WS_EX_CONTROLPARENT;
-    DWORD style = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    // No WS_CLIPCHILDREN: a group box leaves its inside to the form to paint.
+    DWORD style = WS_CAPTION | WS_SYSMENU;
     switch (form.borderStyle()) {
         case ui::BorderStyle::FixedSingle:
             style |= WS_BORDER;
@@ -559,8 +560,6 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
                                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance_,
                                      nullptr);
         if (!child) continue;
-        if (c->kind() == ui::ControlKind::Frame)
-            SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         fw->commands[id] = c;
         fw->children[child] = c;
@@ -571,6 +570,10 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
         if (!c->toolTip().empty()) peer->applyToolTip();
         c->attachPeer(std::move(peer));
     }
+    // A frame lies under the controls it holds.
+    for (auto& [child, control] : fw->children)
+        if (control->kind() == ui::ControlKind::Frame)
+            SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void Win32WindowSystem::destroyWindow(ui::Form& form) {
