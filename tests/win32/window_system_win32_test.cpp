@@ -173,6 +173,11 @@ TEST_F(WindowSystemTest, OptionButtonsInAFrameAreOneGroupAndHideWithIt) {
     form.mono.setValue(true);
     EXPECT_EQ(SendMessageW(mono, BM_GETCHECK, 0, 0), BST_CHECKED);
     EXPECT_EQ(SendMessageW(stereo, BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    // The frame lies under the controls it holds, or it would hide them.
+    HWND frame = childWithText(hwnd(), L"模式");
+    ASSERT_NE(frame, nullptr);
+    for (HWND below = GetWindow(mono, GW_HWNDNEXT); below != frame; below = GetWindow(below, GW_HWNDNEXT))
+        ASSERT_NE(below, nullptr) << "the frame is above the option button";
     form.frame.setVisible(false);
     EXPECT_FALSE(IsWindowVisible(mono));
     form.frame.setVisible(true);
