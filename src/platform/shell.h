@@ -25,7 +25,7 @@ public:
     // The current user's desktop folder, or empty when the shell cannot tell.
     virtual std::string desktopFolder() = 0;
     // Creates (or replaces) the shell link at linkPath; false on any failure.
-    virtual bool createShortcut(const std::string& linkPath, const ShortcutSpec& spec) = 0;
+    virtual bool createShortcut(const std::string& linkPath, const ShortcutSpec& shortcut) = 0;
     // InternetCheckConnection with "force a connection".
     virtual bool checkConnection(const std::string& url) = 0;
     // Ends this process at once with the given exit code (after the caller's own clean-up).

@@ -115,9 +115,9 @@ TEST_F(StartupTest, TheDesktopShortcutIsCreatedOnlyWhenMissing) {
     start();
     ASSERT_EQ(shell.shortcuts.size(), 1u);
     EXPECT_EQ(shell.shortcuts[0].linkPath, "C:\\users\\me\\Desktop\\星澜网络收音机.lnk");
-    EXPECT_EQ(shell.shortcuts[0].spec.targetPath, "C:\\Sonorin\\sonorin.exe");
-    EXPECT_EQ(shell.shortcuts[0].spec.arguments, "C:\\Sonorin\\sonorin.exe");
-    EXPECT_EQ(shell.shortcuts[0].spec.workingDirectory, "C:\\Sonorin");
+    EXPECT_EQ(shell.shortcuts[0].shortcut.targetPath, "C:\\Sonorin\\sonorin.exe");
+    EXPECT_EQ(shell.shortcuts[0].shortcut.arguments, "C:\\Sonorin\\sonorin.exe");
+    EXPECT_EQ(shell.shortcuts[0].shortcut.workingDirectory, "C:\\Sonorin");
 }
 
 TEST_F(StartupTest, AnExistingShortcutIsNeverTouched) {

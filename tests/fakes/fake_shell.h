@@ -19,7 +19,7 @@ public:
     };
     struct Shortcut {
         std::string linkPath;
-        ShortcutSpec spec;
+        ShortcutSpec shortcut;
     };
 
     bool run(const std::string& commandLine, WindowShow show) override {
@@ -32,8 +32,8 @@ public:
         return true;
     }
     std::string desktopFolder() override { return desktop; }
-    bool createShortcut(const std::string& linkPath, const ShortcutSpec& spec) override {
-        shortcuts.push_back({linkPath, spec});
+    bool createShortcut(const std::string& linkPath, const ShortcutSpec& shortcut) override {
+        shortcuts.push_back({linkPath, shortcut});
         return shortcutWorks;
     }
     bool checkConnection(const std::string& url) override {

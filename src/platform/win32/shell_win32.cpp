@@ -149,7 +149,7 @@ std::string Win32Shell::desktopFolder() {
     return {};
 }
 
-bool Win32Shell::createShortcut(const std::string& linkPath, const ShortcutSpec& spec) {
+bool Win32Shell::createShortcut(const std::string& linkPath, const ShortcutSpec& shortcut) {
     ComScope com;
     Dispatch shell = Dispatch::create(L"WScript.Shell");
     if (!shell) return false;  // no Script Host: no shortcut
@@ -157,9 +157,9 @@ bool Win32Shell::createShortcut(const std::string& linkPath, const ShortcutSpec&
     Dispatch link = shell.object(L"CreateShortcut", {path});
     VariantClear(&path);
     if (!link) return false;
-    if (!link.putString(L"TargetPath", spec.targetPath)) return false;
-    if (!link.putString(L"Arguments", spec.arguments)) return false;
-    if (!link.putString(L"WorkingDirectory", spec.workingDirectory)) return false;
+    if (!link.putString(L"TargetPath", shortcut.targetPath)) return false;
+    if (!link.putString(L"Arguments", shortcut.arguments)) return false;
+    if (!link.putString(L"WorkingDirectory", shortcut.workingDirectory)) return false;
     return link.invoke(L"Save", DISPATCH_METHOD, {}, nullptr);
 }
 

@@ -12,7 +12,7 @@ public:
     bool open(const std::string& verb, const std::string& file, const std::string& parameters,
               const std::string& folder) override;
     std::string desktopFolder() override;
-    bool createShortcut(const std::string& linkPath, const ShortcutSpec& spec) override;
+    bool createShortcut(const std::string& linkPath, const ShortcutSpec& shortcut) override;
     bool checkConnection(const std::string& url) override;
     void endProcess(int exitCode) override;
 };
