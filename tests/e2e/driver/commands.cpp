@@ -154,7 +154,7 @@ int cmd_click(const std::vector<std::wstring>& args) {
 }
 
 int cmd_click_id(const std::vector<std::wstring>& args) {
-    press(find_child(find_top_window(args.at(0)), args.at(1)));
+    press(find_child(find_top_window(args.at(0)), args.at(1), L"Button"));
     return 0;
 }
 

@@ -53,7 +53,10 @@ std::vector<HWND> child_windows(HWND parent);  // all descendants, in Z order pe
 std::wstring class_of(HWND hwnd);
 std::wstring text_of(HWND hwnd);  // WM_GETTEXT with a time-out: a hung program can't hang us
 std::wstring without_accelerator(const std::wstring& text);
-HWND find_child(HWND parent, const std::wstring& selector);  // id or Class#n (1-based)
+// A control by id or Class#n (1-based). Among several with one id, a visible one of
+// `preferred_class` is taken.
+HWND find_child(HWND parent, const std::wstring& selector,
+                const wchar_t* preferred_class = nullptr);
 HWND find_child_of_class(HWND parent, const wchar_t* class_name);
 LRESULT send(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 

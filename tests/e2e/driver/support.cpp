@@ -223,7 +223,7 @@ HWND find_child_of_class(HWND parent, const wchar_t* class_name) {
     return nullptr;
 }
 
-HWND find_child(HWND parent, const std::wstring& selector) {
+HWND find_child(HWND parent, const std::wstring& selector, const wchar_t* preferred_class) {
     size_t hash = selector.rfind(L'#');
     if (hash != std::wstring::npos && hash > 0) {
         std::wstring class_name = selector.substr(0, hash);
@@ -242,12 +242,26 @@ HWND find_child(HWND parent, const std::wstring& selector) {
     if (selector.empty() || *end != L'\0') {
         throw Failure("a control is an id or Class#n, not \"" + utf8(selector) + "\"");
     }
+    // Ids repeat inside composite windows (a file dialog's list view has id 1, like its OK
+    // button): the visible control of the wanted class wins.
+    HWND best = nullptr;
+    int best_score = -1;
     for (HWND child : child_windows(parent)) {
-        if (GetDlgCtrlID(child) == id) {
-            return child;
+        if (GetDlgCtrlID(child) != id) {
+            continue;
+        }
+        int score =
+            (IsWindowVisible(child) ? 1 : 0) +
+            (preferred_class && _wcsicmp(class_of(child).c_str(), preferred_class) == 0 ? 2 : 0);
+        if (score > best_score) {
+            best = child;
+            best_score = score;
         }
     }
-    throw Failure("no control with id " + std::to_string(id));
+    if (best == nullptr) {
+        throw Failure("no control with id " + std::to_string(id));
+    }
+    return best;
 }
 
 RemoteBuffer::RemoteBuffer(HWND owner, size_t size) : size_(size) {
