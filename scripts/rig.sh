@@ -82,7 +82,7 @@ rig_start_pulse() {
     pactl set-default-sink nullsink
     pactl set-default-source nullsink.monitor
     pacat --playback --raw --device=nullsink --latency-msec=10 --format=s16le --rate=44100 \
-        --channels=2 </dev/zero 8>&- 9>&- &
+        --channels=2 </dev/zero >"$rig_dir/pacat.log" 2>&1 8>&- 9>&- &
     rig_pids+=("$!")
 }
 
