@@ -1,5 +1,6 @@
 // Wires the real Windows platform to the program and runs the message loop.
 #include <windows.h>
+
 #include <objbase.h>
 #include <ole2.h>
 
@@ -28,8 +29,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         sonorin::Program program(platform);
         windows.onIdle = [&program] { program.collectUnloaded(); };
         program.start();
-        if (!program.forms.loadedForms().empty()) exitCode = windows.runMessageLoop();
+        if (!program.forms.loadedForms().empty())
+            exitCode = windows.runMessageLoop();
     }
-    if (SUCCEEDED(ole)) OleUninitialize();
+    if (SUCCEEDED(ole))
+        OleUninitialize();
     return exitCode;
 }

@@ -57,8 +57,9 @@ AudioRecorder::AudioRecorder(Program& program)
     Command1.setCaption("定时收听");
     Command3.setCaption("停止收听");
     Command4.setCaption("启动后自动收听");
-    for (ui::Control* hidden : {static_cast<ui::Control*>(&Command1), static_cast<ui::Control*>(&Command3),
-                                static_cast<ui::Control*>(&Command4), static_cast<ui::Control*>(&Label1)})
+    for (ui::Control* hidden :
+         {static_cast<ui::Control*>(&Command1), static_cast<ui::Control*>(&Command3),
+          static_cast<ui::Control*>(&Command4), static_cast<ui::Control*>(&Label1)})
         hidden->setVisible(false);
     Frame5.setCaption("Starting position for play (in milliseconds)");
     Slider1.setMax(100);
@@ -87,8 +88,8 @@ AudioRecorder::AudioRecorder(Program& program)
 }
 
 void AudioRecorder::placeDesignGeometry() {
-    for (ui::Button* b : {&cmdRecord, &cmdStop, &cmdPlay, &cmdReset, &cmdSettings, &cmdShijian,
-                          &cmdmore})
+    for (ui::Button* b :
+         {&cmdRecord, &cmdStop, &cmdPlay, &cmdReset, &cmdSettings, &cmdShijian, &cmdmore})
         b->setBounds(0, 0, 615, 735);
     cmdgoback.setBounds(0, 840, 615, 735);
     cmdSave.setBounds(1800, 0, 615, 735);
@@ -110,7 +111,8 @@ void AudioRecorder::Form_Load() {
 
     resumeNext([&] {
         const std::string recordings = folder + kRecordingsFolder;
-        if (p.files.findFirst(recordings, true).empty()) p.files.createFolder(recordings);
+        if (p.files.findFirst(recordings, true).empty())
+            p.files.createFolder(recordings);
     });
     resumeNext([&] {
         if (p.shell.checkConnection(config::connectivityTestUrl())) {
@@ -145,9 +147,11 @@ void AudioRecorder::Form_Load() {
     resumeNext([&] { s.RenamePending = false; });
     resumeNext([&] {
         const std::string desktop = p.shell.desktopFolder();
-        if (desktop.empty()) return;
+        if (desktop.empty())
+            return;
         const std::string link = desktop + kShortcutName;
-        if (!p.files.findFirst(link, false).empty()) return;  // never touch an existing one
+        if (!p.files.findFirst(link, false).empty())
+            return;  // never touch an existing one
         const std::string exe = folder + "\\sonorin.exe";
         p.shell.createShortcut(link, {exe, exe, folder});
     });
@@ -158,10 +162,12 @@ void AudioRecorder::Form_Load() {
 }
 
 void AudioRecorder::Form_QueryUnload(int& cancel, int unloadMode) {
-    if (unloadMode == ui::kUnloadAppWindows || indicator() != kRecordingIndicator) return;
+    if (unloadMode == ui::kUnloadAppWindows || indicator() != kRecordingIndicator)
+        return;
     const MsgAnswer answer = program_.platform.prompts.messageBox(
         "正在录音，您确定要关闭吗？", "", MsgButtons::YesNo, MsgIcon::Question);
-    if (answer == MsgAnswer::No) cancel = 1;
+    if (answer == MsgAnswer::No)
+        cancel = 1;
     // A minimized window that refused to close goes to the tray; that arrives with the tray.
 }
 
@@ -172,24 +178,29 @@ void AudioRecorder::Form_Unload(int& cancel) {
         // Closing a window can unload others, so walk a copy of the list.
         const std::vector<ui::Form*> loaded = program_.forms.loadedForms();
         for (ui::Form* f : loaded)
-            if (f != this && f->loaded()) f->unload();
+            if (f != this && f->loaded())
+                f->unload();
     });
     // Detaching the skin engine comes with the skin engine itself.
     resumeNext([&] { program_.wave.CloseCaptureDevice(); });
     resumeNext([&] { writeRecorderSettings(p.settings, program_.recorderState); });
     resumeNext([&] {
-        if (program_.recorderState.RenamePending) program_.wave.FinishPendingRename();
+        if (program_.recorderState.RenamePending)
+            program_.wave.FinishPendingRename();
     });
     // End this process only. Ending every process of our image name would also kill another
     // copy of the program in the middle of its recording.
     p.shell.endProcess(0);
 }
 
-void AudioRecorder::mnuExit_Click() { unload(ui::kUnloadFormCode); }
+void AudioRecorder::mnuExit_Click() {
+    unload(ui::kUnloadFormCode);
+}
 
 void AudioRecorder::mnuTrayexit_Click() {
     // Removing the tray icon comes first once the tray icon exists.
-    if (program_.TrayForm) program_.TrayForm->unload(ui::kUnloadFormCode);
+    if (program_.TrayForm)
+        program_.TrayForm->unload(ui::kUnloadFormCode);
 }
 
 }  // namespace sonorin

@@ -15,7 +15,7 @@ inline constexpr const char* kMainCaption = "星澜网络收音机(Sonorin)";
 inline constexpr const char* kRecordingIndicator = "正在录音";
 
 class AudioRecorder : public ui::Form {
-public:
+  public:
     explicit AudioRecorder(Program& program);
 
     // Recorder panel, in tab order.
@@ -108,7 +108,7 @@ public:
     // Proposed name of a take: "录音_从" + start + "到" + stop with the separators replaced.
     std::string proposedFileName() const;
 
-private:
+  private:
     void placeDesignGeometry();
     void setPanelWidths(double panel1Factor, double panel2Factor);
 

@@ -21,7 +21,8 @@ struct TickGuard {
 void AudioRecorder::Timer2_Timer() {
     // Message boxes keep the timer ticking; a tick that arrives while an earlier tick waits
     // on a box must change nothing.
-    if (inTimer2_) return;
+    if (inTimer2_)
+        return;
     TickGuard guard(inTimer2_);
 
     RecorderState& s = program_.recorderState;
@@ -45,7 +46,8 @@ void AudioRecorder::Timer2_Timer() {
         cmdPlay.setEnabled(true);
     }
     ui::Label& lblTimes = program_.form<frmSettings>().lblTimes;
-    if (lblTimes.caption() != times) lblTimes.setCaption(times);
+    if (lblTimes.caption() != times)
+        lblTimes.setCaption(times);
 
     if (program_.now() > s.StartTime && !s.ProgrammedDone && !s.RecordImmediate &&
         !s.ProgrammedRunning) {

@@ -41,13 +41,15 @@ void AudioRecorder::cmdStop_Click() {
     if (wave.GetCapturePosition() == 0) {
         Slider1.setMax(100);
     } else if (s.RecordImmediate) {
-        if (!s.Playing) Slider1.setMax(wave.GetCapturePosition());
+        if (!s.Playing)
+            Slider1.setMax(wave.GetCapturePosition());
     } else if (s.ProgrammedRunning) {
         Slider1.setMax(wave.GetCapturePosition());
     }
     // A programmed recording stopped by hand counts as done: the monitor neither restarts
     // nor saves it.
-    if (s.ProgrammedRunning) s.ProgrammedDone = true;
+    if (s.ProgrammedRunning)
+        s.ProgrammedDone = true;
 
     s.StopTime = program_.now();
     s.ProgrammedRunning = false;
@@ -64,10 +66,10 @@ void AudioRecorder::cmdStop_Click() {
     request.fileName = proposedFileName();
     request.filter = "WAV file (*.wav*)|*.wav";
     request.overwritePrompt = true;
-    const std::optional<std::string> chosen =
-        program_.platform.prompts.saveFileDialog(request);
+    const std::optional<std::string> chosen = program_.platform.prompts.saveFileDialog(request);
     // Cancel leaves the take in the device, unsaved.
-    if (chosen && !chosen->empty()) wave.SaveRecording(*chosen);
+    if (chosen && !chosen->empty())
+        wave.SaveRecording(*chosen);
 }
 
 void AudioRecorder::cmdPlay_Click() {
@@ -82,8 +84,7 @@ void AudioRecorder::cmdSettings_Click() {
     RecorderState& s = program_.recorderState;
     if (indicator() == kRecordingIndicator &&
         program_.platform.prompts.messageBox("你正在录音，继续将导致录音停止！继续吗？", kAppTitle,
-                                             MsgButtons::YesNo,
-                                             MsgIcon::None) == MsgAnswer::No)
+                                             MsgButtons::YesNo, MsgIcon::None) == MsgAnswer::No)
         return;
     Slider1.setMax(100);
     Slider1.setValue(0);
@@ -105,8 +106,7 @@ void AudioRecorder::cmdReset_Click() {
     RecorderState& s = program_.recorderState;
     if (indicator() == kRecordingIndicator &&
         program_.platform.prompts.messageBox("你正在录音，继续将导致数据丢失！继续吗？", kAppTitle,
-                                             MsgButtons::YesNo,
-                                             MsgIcon::None) == MsgAnswer::No)
+                                             MsgButtons::YesNo, MsgIcon::None) == MsgAnswer::No)
         return;
     Slider1.setMax(100);
     Slider1.setValue(0);
@@ -122,7 +122,8 @@ void AudioRecorder::cmdReset_Click() {
     s.Playing = false;
     program_.wave.ApplyCaptureFormat();
     // The device no longer holds the saved take, so the file can take its long name now.
-    if (s.RenamePending) program_.wave.FinishPendingRename();
+    if (s.RenamePending)
+        program_.wave.FinishPendingRename();
 }
 
 void AudioRecorder::setPanelWidths(double panel1Factor, double panel2Factor) {

@@ -25,7 +25,8 @@ void FrmnoConnection::Form_Unload(int& cancel) {
     (void)cancel;
     program_.wave.CloseCaptureDevice();
     writeRecorderSettings(program_.platform.settings, program_.recorderState);
-    if (program_.recorderState.RenamePending) program_.wave.FinishPendingRename();
+    if (program_.recorderState.RenamePending)
+        program_.wave.FinishPendingRename();
     // Closing the offline window ends the program. Only this process ends: another running
     // copy of the program may be in the middle of a recording.
     program_.platform.shell.endProcess(0);

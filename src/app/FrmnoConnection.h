@@ -10,7 +10,7 @@ namespace sonorin {
 class Program;
 
 class FrmnoConnection : public ui::Form {
-public:
+  public:
     explicit FrmnoConnection(Program& program);
 
     ui::Label Label1{*this, "Label1"};
@@ -18,7 +18,7 @@ public:
     void Form_QueryUnload(int& cancel, int unloadMode) override;
     void Form_Unload(int& cancel) override;
 
-private:
+  private:
     Program& program_;
 };
 

@@ -18,8 +18,12 @@ std::string portalHost() {
 #endif
 }
 
-std::string makerSite() { return "http://www.sonorin.cn/"; }
+std::string makerSite() {
+    return "http://www.sonorin.cn/";
+}
 
-std::string makerMail() { return "support@sonorin.cn"; }
+std::string makerMail() {
+    return "support@sonorin.cn";
+}
 
 }  // namespace sonorin::config

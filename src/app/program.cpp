@@ -6,9 +6,7 @@
 namespace sonorin {
 
 Program::Program(Platform& p)
-    : platform(p),
-      forms(p.windows),
-      wave(p.mci, p.files, p.prompts, recorderState) {
+    : platform(p), forms(p.windows), wave(p.mci, p.files, p.prompts, recorderState) {
     forms.onUnloaded = [this](ui::Form& f) { dropUnloaded(f); };
 }
 
@@ -18,7 +16,8 @@ Program::~Program() {
 
 void Program::start() {
     AudioRecorder& main = form<AudioRecorder>();
-    if (main.loaded() && !main.hiddenAtStart()) main.show();
+    if (main.loaded() && !main.hiddenAtStart())
+        main.show();
 }
 
 std::string Program::dateText(const DateTime& t) {

@@ -36,7 +36,7 @@ struct Platform {
 };
 
 class Program {
-public:
+  public:
     explicit Program(Platform& platform);
     ~Program();
     Program(const Program&) = delete;
@@ -58,9 +58,11 @@ public:
     template <class F>
     F& form() {
         std::unique_ptr<ui::Form>& slot = windows_[std::type_index(typeid(F))];
-        if (!slot) slot = std::make_unique<F>(*this);
+        if (!slot)
+            slot = std::make_unique<F>(*this);
         F& f = static_cast<F&>(*slot);
-        if (!f.loaded()) forms.load(f);
+        if (!f.loaded())
+            forms.load(f);
         return f;
     }
     template <class F>
@@ -78,7 +80,7 @@ public:
     // the date at midnight).
     std::string dateText(const DateTime& t);
 
-private:
+  private:
     void dropUnloaded(ui::Form& form);
 
     std::map<std::type_index, std::unique_ptr<ui::Form>> windows_;

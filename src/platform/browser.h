@@ -8,7 +8,7 @@
 namespace sonorin {
 
 class Browser {
-public:
+  public:
     virtual ~Browser() = default;
     virtual void navigate(const std::string& address) = 0;
     virtual void stop() = 0;

@@ -12,12 +12,12 @@ namespace sonorin {
 struct DateFormats {
     std::string shortDate = "yyyy/M/d";  // Windows date picture, as LOCALE_SSHORTDATE
     std::string longTime = "H:mm:ss";    // Windows time picture, as LOCALE_STIMEFORMAT
-    std::string am = "上午";              // designators for "tt" in 12-hour pictures
+    std::string am = "上午";             // designators for "tt" in 12-hour pictures
     std::string pm = "下午";
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual DateTime now() = 0;
     virtual DateFormats dateFormats() = 0;

@@ -7,7 +7,7 @@
 namespace sonorin {
 
 class FileSystem {
-public:
+  public:
     virtual ~FileSystem() = default;
     // The folder that holds the executable, without a trailing backslash.
     virtual std::string programFolder() = 0;

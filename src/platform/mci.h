@@ -12,7 +12,7 @@ struct MciResult {
 };
 
 class Mci {
-public:
+  public:
     virtual ~Mci() = default;
     virtual MciResult send(const std::string& command) = 0;
 };

@@ -21,7 +21,7 @@ struct SaveDialogRequest {
 };
 
 class Prompts {
-public:
+  public:
     virtual ~Prompts() = default;
     // An empty title shows an untitled box.
     virtual MsgAnswer messageBox(const std::string& text, const std::string& title,

@@ -6,7 +6,7 @@
 namespace sonorin {
 
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     // The stored text, or defaultValue when the key does not exist.
     virtual std::string getSetting(const std::string& app, const std::string& section,

@@ -15,7 +15,7 @@ struct ShortcutSpec {
 };
 
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     // Starts a command line and returns at once; false when it could not be started.
     virtual bool run(const std::string& commandLine, WindowShow show) = 0;

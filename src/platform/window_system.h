@@ -10,7 +10,7 @@ class MenuItem;
 namespace sonorin {
 
 class WindowSystem {
-public:
+  public:
     virtual ~WindowSystem() = default;
     // Creates the form's native window (hidden) and a peer for each of its controls.
     virtual void createWindow(ui::Form& form) = 0;

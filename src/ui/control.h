@@ -47,13 +47,13 @@ enum class Property {
 
 // The native counterpart of a control or a form.
 class Peer {
-public:
+  public:
     virtual ~Peer() = default;
     virtual void changed(Property property) = 0;
 };
 
 class Control {
-public:
+  public:
     Control(Form& form, std::string name, ControlKind kind, Control* container = nullptr);
     virtual ~Control() = default;
     Control(const Control&) = delete;
@@ -94,10 +94,10 @@ public:
     void detachPeer() { peer_.reset(); }
     Peer* peer() const { return peer_.get(); }
 
-protected:
+  protected:
     void notify(Property property);
 
-private:
+  private:
     Form& form_;
     std::string name_;
     ControlKind kind_;
@@ -111,32 +111,33 @@ private:
 };
 
 class Button : public Control {
-public:
+  public:
     Button(Form& form, std::string name, Control* container = nullptr)
         : Control(form, std::move(name), ControlKind::Button, container) {}
     std::function<void()> onClick;
     // A click by the user or by code; a disabled button does not react to the user, but code
     // may still run the handler directly.
     void click() {
-        if (onClick) onClick();
+        if (onClick)
+            onClick();
     }
 };
 
 class Label : public Control {
-public:
+  public:
     Label(Form& form, std::string name, Control* container = nullptr)
         : Control(form, std::move(name), ControlKind::Label, container) {}
 };
 
 class Frame : public Control {
-public:
+  public:
     Frame(Form& form, std::string name, Control* container = nullptr)
         : Control(form, std::move(name), ControlKind::Frame, container) {}
 };
 
 // Option buttons with the same container form one group: selecting one clears the others.
 class OptionButton : public Control {
-public:
+  public:
     OptionButton(Form& form, std::string name, Control* container = nullptr)
         : Control(form, std::move(name), ControlKind::OptionButton, container) {}
     bool value() const { return value_; }
@@ -144,12 +145,12 @@ public:
     void setValue(bool selected);
     std::function<void()> onClick;
 
-private:
+  private:
     bool value_ = false;
 };
 
 class StatusBar : public Control {
-public:
+  public:
     struct Panel {
         std::string text;
         double width = 0;  // twips
@@ -161,12 +162,12 @@ public:
     void setPanelText(int index, const std::string& text);
     void setPanelWidth(int index, double width);
 
-private:
+  private:
     std::vector<Panel> panels_;
 };
 
 class Slider : public Control {
-public:
+  public:
     Slider(Form& form, std::string name, Control* container = nullptr)
         : Control(form, std::move(name), ControlKind::Slider, container) {}
     int max() const { return max_; }
@@ -175,53 +176,55 @@ public:
     void setValue(int value);
     void refresh() { notify(Property::Value); }
 
-private:
+  private:
     int max_ = 10;
     int value_ = 0;
 };
 
 class ProgressBar : public Control {
-public:
+  public:
     ProgressBar(Form& form, std::string name, Control* container = nullptr)
         : Control(form, std::move(name), ControlKind::ProgressBar, container) {}
     int value() const { return value_; }
     void setValue(int value);
 
-private:
+  private:
     int value_ = 0;
 };
 
 // A window timer: it ticks every `interval` milliseconds while enabled and the interval is
 // not 0. Tests call tick() themselves.
 class Timer : public Control {
-public:
+  public:
     Timer(Form& form, std::string name, int interval, bool enabled = true);
     int interval() const { return interval_; }
     void setInterval(int milliseconds);
     bool running() const { return enabled() && interval_ > 0; }
     std::function<void()> onTick;
     void tick() {
-        if (onTick) onTick();
+        if (onTick)
+            onTick();
     }
 
-private:
+  private:
     int interval_;
 };
 
 // A menu entry. Top-level entries of a form make its menu bar; a top-level entry that is not
 // visible is a pop-up menu shown from code. The caption "-" is a separator.
 class MenuItem : public Control {
-public:
+  public:
     MenuItem(Form& form, std::string name, std::string caption, MenuItem* parent = nullptr);
     MenuItem* parent() const { return parent_; }
     const std::vector<MenuItem*>& items() const { return items_; }
     bool isSeparator() const { return caption() == "-"; }
     std::function<void()> onClick;
     void click() {
-        if (onClick) onClick();
+        if (onClick)
+            onClick();
     }
 
-private:
+  private:
     MenuItem* parent_;
     std::vector<MenuItem*> items_;
 };
@@ -229,7 +232,7 @@ private:
 // The radio pane. Its page engine is supplied by the platform (the system browser control in
 // the Windows build, a fake in tests); without one the pane behaves as a pane with no page.
 class WebBrowserPane : public Control {
-public:
+  public:
     WebBrowserPane(Form& form, std::string name)
         : Control(form, std::move(name), ControlKind::WebBrowser) {}
     void setEngine(Browser* engine) { engine_ = engine; }
@@ -246,7 +249,7 @@ public:
     std::function<void()> onDownloadBegin;
     std::function<void()> onDownloadComplete;
 
-private:
+  private:
     Browser* engine_ = nullptr;
 };
 

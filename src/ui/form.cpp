@@ -8,23 +8,34 @@ Form::Form(FormSet& forms, std::string name) : forms_(forms), name_(std::move(na
 
 Form::~Form() = default;
 
-void Form::load() { forms_.load(*this); }
-void Form::show(bool modal) { forms_.show(*this, modal); }
-void Form::hide() { forms_.hide(*this); }
-bool Form::unload(int unloadMode) { return forms_.unload(*this, unloadMode); }
+void Form::load() {
+    forms_.load(*this);
+}
+void Form::show(bool modal) {
+    forms_.show(*this, modal);
+}
+void Form::hide() {
+    forms_.hide(*this);
+}
+bool Form::unload(int unloadMode) {
+    return forms_.unload(*this, unloadMode);
+}
 
 void Form::notify(Property property) {
-    if (peer_) peer_->changed(property);
+    if (peer_)
+        peer_->changed(property);
 }
 
 void Form::setCaption(const std::string& caption) {
-    if (caption_ == caption) return;
+    if (caption_ == caption)
+        return;
     caption_ = caption;
     notify(Property::Caption);
 }
 
 void Form::move(double left, double top, double width, double height) {
-    if (left == left_ && top == top_ && width == width_ && height == height_) return;
+    if (left == left_ && top == top_ && width == width_ && height == height_)
+        return;
     left_ = left;
     top_ = top;
     width_ = width;
@@ -38,13 +49,15 @@ void Form::setClientSize(double width, double height) {
 }
 
 void Form::setWindowState(WindowState state) {
-    if (windowState_ == state) return;
+    if (windowState_ == state)
+        return;
     windowState_ = state;
     notify(Property::Value);
 }
 
 void Form::setVisibleFlag(bool visible) {
-    if (visible_ == visible) return;
+    if (visible_ == visible)
+        return;
     visible_ = visible;
     notify(Property::Visible);
 }
@@ -57,7 +70,8 @@ void Form::syncFromNative(double left, double top, double width, double height) 
 }
 
 void Form::detachPeers() {
-    for (Control* c : controls_) c->detachPeer();
+    for (Control* c : controls_)
+        c->detachPeer();
     peer_.reset();
 }
 

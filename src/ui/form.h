@@ -26,7 +26,7 @@ enum UnloadMode {
 enum class BorderStyle { FixedSingle, FixedDialog, Sizable };
 
 class Form {
-public:
+  public:
     Form(FormSet& forms, std::string name);
     virtual ~Form();
     Form(const Form&) = delete;
@@ -94,7 +94,7 @@ public:
     void syncVisible(bool visible) { visible_ = visible; }
     void setVisibleFlag(bool visible);
 
-protected:
+  protected:
     void setBorder(BorderStyle style, bool minButton, bool maxButton) {
         borderStyle_ = style;
         minButton_ = minButton;
@@ -102,7 +102,7 @@ protected:
     }
     void setStartCentered(bool centered) { startCentered_ = centered; }
 
-private:
+  private:
     void notify(Property property);
 
     FormSet& forms_;

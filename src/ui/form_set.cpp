@@ -5,7 +5,8 @@
 namespace sonorin::ui {
 
 void FormSet::load(Form& form) {
-    if (form.loaded()) return;
+    if (form.loaded())
+        return;
     windowSystem_.createWindow(form);
     form.setLoaded(true);
     loaded_.push_back(&form);
@@ -14,7 +15,8 @@ void FormSet::load(Form& form) {
 
 void FormSet::show(Form& form, bool modal) {
     load(form);
-    if (!form.loaded()) return;  // the load handler unloaded it again
+    if (!form.loaded())
+        return;  // the load handler unloaded it again
     form.setModal(modal);
     form.setVisibleFlag(true);
     if (modal) {
@@ -29,17 +31,22 @@ void FormSet::hide(Form& form) {
 }
 
 bool FormSet::unload(Form& form, int unloadMode) {
-    if (!form.loaded()) return true;
+    if (!form.loaded())
+        return true;
     // A handler that unloads its own window again (directly or through another window) must
     // not run the handlers twice.
-    if (std::find(unloading_.begin(), unloading_.end(), &form) != unloading_.end()) return true;
+    if (std::find(unloading_.begin(), unloading_.end(), &form) != unloading_.end())
+        return true;
     unloading_.push_back(&form);
     int cancel = 0;
     form.Form_QueryUnload(cancel, unloadMode);
-    if (cancel == 0) form.Form_Unload(cancel);
+    if (cancel == 0)
+        form.Form_Unload(cancel);
     unloading_.erase(std::find(unloading_.begin(), unloading_.end(), &form));
-    if (cancel != 0) return false;
-    if (!form.loaded()) return true;
+    if (cancel != 0)
+        return false;
+    if (!form.loaded())
+        return true;
 
     form.setVisibleFlag(false);
     form.setLoaded(false);
@@ -47,7 +54,8 @@ bool FormSet::unload(Form& form, int unloadMode) {
     loaded_.erase(std::find(loaded_.begin(), loaded_.end(), &form));
     windowSystem_.destroyWindow(form);
     form.detachPeers();
-    if (onUnloaded) onUnloaded(form);
+    if (onUnloaded)
+        onUnloaded(form);
     return true;
 }
 

@@ -12,7 +12,7 @@
 namespace sonorin::ui {
 
 class FormSet {
-public:
+  public:
     explicit FormSet(WindowSystem& windowSystem) : windowSystem_(windowSystem) {}
 
     WindowSystem& windowSystem() const { return windowSystem_; }
@@ -30,7 +30,7 @@ public:
     // Told after a form has been unloaded, so its owner can give the next touch a fresh one.
     std::function<void(Form&)> onUnloaded;
 
-private:
+  private:
     WindowSystem& windowSystem_;
     std::vector<Form*> loaded_;
     std::vector<Form*> unloading_;

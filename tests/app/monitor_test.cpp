@@ -12,7 +12,7 @@ namespace sonorin {
 namespace {
 
 class MonitorTest : public ProgramFixture {
-protected:
+  protected:
     void SetUp() override {
         clock.current = {2026, 12, 6, 19, 59, 0};
         program().start();
@@ -138,7 +138,8 @@ TEST_F(MonitorTest, ManualSaveOnlyTellsTheUser) {
     tick();  // start and stop in one tick: the start test runs first
     EXPECT_EQ(count("record capture"), 1);
     EXPECT_EQ(count("stop capture"), 1);
-    for (const std::string& c : mci.commands) EXPECT_NE(c.rfind("save capture", 0), 0u);
+    for (const std::string& c : mci.commands)
+        EXPECT_NE(c.rfind("save capture", 0), 0u);
     EXPECT_EQ(prompts.texts(),
               (std::vector<std::string>{"录音完成！\r\n请点击“保存”按钮保存录音。"}));
     EXPECT_EQ(main().Slider1.max(), 100);
@@ -163,7 +164,8 @@ TEST_F(MonitorTest, TicksWhileTheCompletionMessageIsOpenChangeNothing) {
     std::vector<std::string> commandsBeforeBox;
     prompts.onMessageBox = [&](const FakePrompts::Box&) {
         commandsBeforeBox = mci.commands;
-        for (int i = 0; i < 5; ++i, ++nestedTicks) tick();
+        for (int i = 0; i < 5; ++i, ++nestedTicks)
+            tick();
     };
     tick();
     EXPECT_EQ(nestedTicks, 5);

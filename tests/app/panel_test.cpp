@@ -21,7 +21,7 @@ struct Enabled {
 };
 
 class PanelTest : public ProgramFixture {
-protected:
+  protected:
     void SetUp() override {
         program().start();
         mci.commands.clear();
@@ -106,7 +106,8 @@ TEST_F(PanelTest, CancellingTheSaveDialogLeavesTheTakeUnsaved) {
     main().cmdRecord.click();
     mci.commands.clear();
     main().cmdStop.click();  // the fake dialog cancels when nothing is scripted
-    for (const std::string& c : mci.commands) EXPECT_NE(c.rfind("save capture", 0), 0u) << c;
+    for (const std::string& c : mci.commands)
+        EXPECT_NE(c.rfind("save capture", 0), 0u) << c;
     EXPECT_EQ(main().Slider1.max(), 100) << "an empty take sets the maximum to 100";
 }
 

@@ -13,7 +13,7 @@ namespace sonorin {
 namespace {
 
 class StartupTest : public ProgramFixture {
-protected:
+  protected:
     AudioRecorder& start() {
         program().start();
         return program().form<AudioRecorder>();
@@ -22,7 +22,7 @@ protected:
 
 // A shell whose connectivity test throws, as a broken platform call might.
 class ThrowingShell : public FakeShell {
-public:
+  public:
     bool checkConnection(const std::string&) override { throw std::runtime_error("wininet"); }
 };
 
@@ -99,15 +99,16 @@ TEST_F(StartupTest, OfflineTheMainWindowStaysHiddenAndTheOfflineWindowShows) {
 TEST_F(StartupTest, RecordingsFolderIsCreatedWhenMissingAndLeftAloneWhenPresent) {
     start();
     EXPECT_TRUE(files.exists("C:\\Sonorin\\录音文件"));
-    const auto created = std::count(files.log.begin(), files.log.end(),
-                                    "createFolder C:\\Sonorin\\录音文件\\");
+    const auto created =
+        std::count(files.log.begin(), files.log.end(), "createFolder C:\\Sonorin\\录音文件\\");
     EXPECT_EQ(created, 1);
 }
 
 TEST_F(StartupTest, AnExistingRecordingsFolderIsNotCreatedAgain) {
     files.addFile("C:\\Sonorin\\录音文件\\旧录音.wav");
     start();
-    for (const std::string& entry : files.log) EXPECT_EQ(entry.find("createFolder"), 0u + std::string::npos);
+    for (const std::string& entry : files.log)
+        EXPECT_EQ(entry.find("createFolder"), 0u + std::string::npos);
     EXPECT_TRUE(files.exists("C:\\Sonorin\\录音文件\\旧录音.wav"));
 }
 
@@ -160,7 +161,7 @@ TEST(StartupThrowTest, AStepThatThrowsIsSkipped) {
 }
 
 class ShutdownTest : public StartupTest {
-protected:
+  protected:
     void SetUp() override { start(); }
     AudioRecorder& main() { return program().form<AudioRecorder>(); }
     void showIndicator(const std::string& text) { main().StatusBar1.setPanelText(2, text); }
@@ -253,7 +254,7 @@ namespace sonorin {
 namespace {
 
 class OfflineCloseTest : public ProgramFixture {
-protected:
+  protected:
     void SetUp() override {
         shell.online = false;
         program().start();

@@ -10,7 +10,7 @@
 namespace sonorin {
 
 class FakeBrowser : public Browser {
-public:
+  public:
     void navigate(const std::string& address) override { navigated.push_back(address); }
     void stop() override { ++stops; }
     void setSilent(bool s) override { silent = s; }

@@ -6,7 +6,7 @@
 namespace sonorin {
 
 class FakeClock : public Clock {
-public:
+  public:
     DateTime now() override { return current; }
     DateFormats dateFormats() override { return formats; }
     void advanceSeconds(int seconds) { current = current.addSeconds(seconds); }

@@ -9,7 +9,7 @@
 namespace sonorin {
 
 class FakeShell : public Shell {
-public:
+  public:
     struct Run {
         std::string commandLine;
         WindowShow show;

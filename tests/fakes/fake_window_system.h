@@ -13,19 +13,21 @@
 namespace sonorin {
 
 class FakeWindowSystem : public WindowSystem {
-public:
+  public:
     void createWindow(ui::Form& form) override {
         created.push_back(form.name());
         // A real window reports its outer size once it exists.
         form.syncFromNative(form.left(), form.top(), form.clientWidth() + 120,
                             form.clientHeight() + 690);
         for (ui::Control* c : form.controls())
-            if (auto* pane = dynamic_cast<ui::WebBrowserPane*>(c)) pane->setEngine(&browser);
+            if (auto* pane = dynamic_cast<ui::WebBrowserPane*>(c))
+                pane->setEngine(&browser);
     }
     void destroyWindow(ui::Form& form) override { destroyed.push_back(form.name()); }
     void runModal(ui::Form& form) override {
         modal.push_back(form.name());
-        if (whileModal) whileModal(form);
+        if (whileModal)
+            whileModal(form);
     }
     void doEvents() override { ++doEventsCalls; }
     void popupMenu(ui::Form&, ui::MenuItem& menu) override { popups.push_back(menu.name()); }

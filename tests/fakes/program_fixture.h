@@ -17,14 +17,15 @@
 namespace sonorin {
 
 class ProgramFixture : public ::testing::Test {
-protected:
+  protected:
     ProgramFixture() {
         mci.answer("status capture mode", "stopped");
         files.addFile("C:\\Sonorin\\sonorin.exe");
     }
 
     Program& program() {
-        if (!program_) program_ = std::make_unique<Program>(platform_);
+        if (!program_)
+            program_ = std::make_unique<Program>(platform_);
         return *program_;
     }
     RecorderState& state() { return program().recorderState; }
@@ -37,7 +38,7 @@ protected:
     FakeFileSystem files;
     FakeWindowSystem windows;
 
-private:
+  private:
     Platform platform_{clock, prompts, shell, mci, settings, files, windows};
     std::unique_ptr<Program> program_;
 };

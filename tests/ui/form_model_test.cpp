@@ -14,7 +14,7 @@ namespace sonorin::ui {
 namespace {
 
 class Probe : public Form {
-public:
+  public:
     Probe(FormSet& forms, std::string name, std::vector<std::string>& log)
         : Form(forms, std::move(name)), log_(log) {}
 
@@ -31,18 +31,19 @@ public:
     }
     void Form_Unload(int&) override {
         log_.push_back(name() + ".Unload");
-        if (onUnload) onUnload();
+        if (onUnload)
+            onUnload();
     }
 
     bool refuseClose = false;
     std::function<void()> onUnload;
 
-private:
+  private:
     std::vector<std::string>& log_;
 };
 
 class FormModelTest : public ::testing::Test {
-protected:
+  protected:
     FakeWindowSystem windows;
     FormSet forms{windows};
     std::vector<std::string> log;
@@ -104,7 +105,8 @@ TEST_F(FormModelTest, AnUnloadHandlerThatUnloadsItsOwnWindowRunsOnce) {
     EXPECT_FALSE(one.loaded());
     EXPECT_FALSE(two.loaded());
     int oneUnloads = 0;
-    for (const std::string& entry : log) oneUnloads += entry == "one.Unload";
+    for (const std::string& entry : log)
+        oneUnloads += entry == "one.Unload";
     EXPECT_EQ(oneUnloads, 1);
 }
 
@@ -136,7 +138,7 @@ TEST_F(FormModelTest, ControlsInAHiddenFrameAreNotShownAndFollowItsPosition) {
 }
 
 class Gadgets : public Form {
-public:
+  public:
     explicit Gadgets(FormSet& forms) : Form(forms, "gadgets") {}
     Slider slider{*this, "slider"};
     StatusBar bar{*this, "bar", 3};

@@ -3,9 +3,10 @@
 // and go cleanly.
 #include "platform/win32/browser_win32.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include <climits>
 #include <memory>

@@ -3,6 +3,7 @@
 // Needs a sound server whose capture source hears the playback (under Wine: PulseAudio with
 // a null sink as default sink and its monitor as default source, PULSE_SERVER set).
 #include <windows.h>
+
 // After windows.h, which it needs.
 #include <mmsystem.h>
 

@@ -1,7 +1,9 @@
 // The shell seam under Wine: the Script Host shortcut, the desktop folder, the connectivity
 // test against a listener of our own on 127.0.0.1, and command lines.
 #include <winsock2.h>
+
 #include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <string>

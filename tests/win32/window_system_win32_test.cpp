@@ -1,6 +1,7 @@
 // The real windows behind the portable forms, under Wine: native windows and controls follow
 // the model, and user actions come back into it.
 #include <windows.h>
+
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ namespace sonorin::win32 {
 namespace {
 
 class Sample : public ui::Form {
-public:
+  public:
     explicit Sample(ui::FormSet& forms) : ui::Form(forms, "Sample") {
         setCaption("星澜网络收音机(Sonorin)");
         setClientSize(4800, 3000);
@@ -77,7 +78,8 @@ std::wstring textOf(HWND h) {
 
 HWND childWithText(HWND parent, const std::wstring& text) {
     for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (textOf(c) == text) return c;
+        if (textOf(c) == text)
+            return c;
     return nullptr;
 }
 
@@ -90,7 +92,8 @@ void pump(DWORD milliseconds) {
     MSG msg;
     while (GetTickCount() < end) {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) continue;  // the last window closing asks to quit
+            if (msg.message == WM_QUIT)
+                continue;  // the last window closing asks to quit
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -99,7 +102,7 @@ void pump(DWORD milliseconds) {
 }
 
 class WindowSystemTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { form.load(); }
     void TearDown() override {
         form.unload();
@@ -176,7 +179,8 @@ TEST_F(WindowSystemTest, OptionButtonsInAFrameAreOneGroupAndHideWithIt) {
     // The frame lies under the controls it holds, or it would hide them.
     HWND frame = childWithText(hwnd(), L"模式");
     ASSERT_NE(frame, nullptr);
-    for (HWND below = GetWindow(mono, GW_HWNDNEXT); below != frame; below = GetWindow(below, GW_HWNDNEXT))
+    for (HWND below = GetWindow(mono, GW_HWNDNEXT); below != frame;
+         below = GetWindow(below, GW_HWNDNEXT))
         ASSERT_NE(below, nullptr) << "the frame is above the option button";
     form.frame.setVisible(false);
     EXPECT_FALSE(IsWindowVisible(mono));
@@ -253,7 +257,8 @@ TEST_F(WindowSystemTest, AModalShowReturnsWhenTheFormIsUnloaded) {
     other.load();
     form.timer.setInterval(30);
     form.timer.onTick = [&] {
-        if (++form.ticks == 3) form.unload();
+        if (++form.ticks == 3)
+            form.unload();
     };
     other.show();
     form.show(true);

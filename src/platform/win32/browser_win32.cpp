@@ -1,10 +1,11 @@
 #include "platform/win32/browser_win32.h"
 
+#include <windows.h>
+
 #include <exdisp.h>
 #include <exdispid.h>
 #include <mshtml.h>
 #include <ole2.h>
-#include <windows.h>
 
 #include <climits>
 #include <functional>

@@ -10,7 +10,8 @@ namespace {
 std::string localeText(LCTYPE type, const char* fallback) {
     wchar_t buffer[128] = {};
     int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 128);
-    if (n <= 1) return fallback;
+    if (n <= 1)
+        return fallback;
     return narrow(std::wstring_view(buffer, static_cast<std::size_t>(n - 1)));
 }
 

@@ -6,7 +6,7 @@
 namespace sonorin::win32 {
 
 class Win32Clock : public Clock {
-public:
+  public:
     DateTime now() override;
     DateFormats dateFormats() override;
 };

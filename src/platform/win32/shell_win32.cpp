@@ -1,6 +1,7 @@
 #include "platform/win32/shell_win32.h"
 
 #include <windows.h>
+
 #include <oleauto.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -15,10 +16,11 @@ namespace {
 
 // Late-bound calls on an automation object, the way script hosts use WScript.Shell.
 class Dispatch {
-public:
+  public:
     explicit Dispatch(IDispatch* p = nullptr) : p_(p) {}
     ~Dispatch() {
-        if (p_) p_->Release();
+        if (p_)
+            p_->Release();
     }
     Dispatch(const Dispatch&) = delete;
     Dispatch& operator=(const Dispatch&) = delete;
@@ -37,10 +39,12 @@ public:
 
     // Invokes name with args (given in natural order); the result lands in *result.
     bool invoke(const wchar_t* name, WORD flags, std::vector<VARIANT> args, VARIANT* result) {
-        if (!p_) return false;
+        if (!p_)
+            return false;
         DISPID id;
         LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-        if (FAILED(p_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) return false;
+        if (FAILED(p_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id)))
+            return false;
         std::vector<VARIANT> reversed(args.rbegin(), args.rend());
         DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
         DISPID put = DISPID_PROPERTYPUT;
@@ -48,8 +52,8 @@ public:
             params.rgdispidNamedArgs = &put;
             params.cNamedArgs = 1;
         }
-        HRESULT hr = p_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result,
-                                nullptr, nullptr);
+        HRESULT hr =
+            p_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
         return SUCCEEDED(hr);
     }
 
@@ -89,7 +93,7 @@ public:
         return result;
     }
 
-private:
+  private:
     IDispatch* p_;
 };
 
@@ -105,7 +109,8 @@ VARIANT bstrArg(const wchar_t* text) {
 struct ComScope {
     HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     ~ComScope() {
-        if (SUCCEEDED(hr)) CoUninitialize();
+        if (SUCCEEDED(hr))
+            CoUninitialize();
     }
 };
 
@@ -141,7 +146,8 @@ std::string Win32Shell::desktopFolder() {
     VARIANT name = bstrArg(L"Desktop");
     std::string desktop = folders.text(L"Item", {name});
     VariantClear(&name);
-    if (!desktop.empty()) return desktop;
+    if (!desktop.empty())
+        return desktop;
     // Without the Script Host the shell itself still knows the folder.
     wchar_t path[MAX_PATH] = {};
     if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, path)))
@@ -152,14 +158,19 @@ std::string Win32Shell::desktopFolder() {
 bool Win32Shell::createShortcut(const std::string& linkPath, const ShortcutSpec& shortcut) {
     ComScope com;
     Dispatch shell = Dispatch::create(L"WScript.Shell");
-    if (!shell) return false;  // no Script Host: no shortcut
+    if (!shell)
+        return false;  // no Script Host: no shortcut
     VARIANT path = bstrArg(wide(linkPath).c_str());
     Dispatch link = shell.object(L"CreateShortcut", {path});
     VariantClear(&path);
-    if (!link) return false;
-    if (!link.putString(L"TargetPath", shortcut.targetPath)) return false;
-    if (!link.putString(L"Arguments", shortcut.arguments)) return false;
-    if (!link.putString(L"WorkingDirectory", shortcut.workingDirectory)) return false;
+    if (!link)
+        return false;
+    if (!link.putString(L"TargetPath", shortcut.targetPath))
+        return false;
+    if (!link.putString(L"Arguments", shortcut.arguments))
+        return false;
+    if (!link.putString(L"WorkingDirectory", shortcut.workingDirectory))
+        return false;
     return link.invoke(L"Save", DISPATCH_METHOD, {}, nullptr);
 }
 
@@ -167,6 +178,8 @@ bool Win32Shell::checkConnection(const std::string& url) {
     return InternetCheckConnectionW(wide(url).c_str(), FLAG_ICC_FORCE_CONNECTION, 0) != FALSE;
 }
 
-void Win32Shell::endProcess(int exitCode) { ExitProcess(static_cast<UINT>(exitCode)); }
+void Win32Shell::endProcess(int exitCode) {
+    ExitProcess(static_cast<UINT>(exitCode));
+}
 
 }  // namespace sonorin::win32

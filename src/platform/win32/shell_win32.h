@@ -7,7 +7,7 @@
 namespace sonorin::win32 {
 
 class Win32Shell : public Shell {
-public:
+  public:
     bool run(const std::string& commandLine, WindowShow show) override;
     bool open(const std::string& verb, const std::string& file, const std::string& parameters,
               const std::string& folder) override;

@@ -54,7 +54,8 @@ struct FormWindow {
     }
 
     void appendMenu(HMENU into, ui::MenuItem& item) {
-        if (!item.visible()) return;
+        if (!item.visible())
+            return;
         if (item.isSeparator()) {
             AppendMenuW(into, MF_SEPARATOR, 0, nullptr);
             return;
@@ -63,7 +64,8 @@ struct FormWindow {
         std::wstring text = wide(item.caption());
         if (!item.items().empty()) {
             HMENU sub = CreatePopupMenu();
-            for (ui::MenuItem* child : item.items()) appendMenu(sub, *child);
+            for (ui::MenuItem* child : item.items())
+                appendMenu(sub, *child);
             AppendMenuW(into, flags | MF_POPUP, reinterpret_cast<UINT_PTR>(sub), text.c_str());
         } else {
             AppendMenuW(into, flags, menuIds[&item], text.c_str());
@@ -76,7 +78,8 @@ struct FormWindow {
         HMENU bar = CreateMenu();
         for (ui::Control* c : form.controls()) {
             auto* item = dynamic_cast<ui::MenuItem*>(c);
-            if (!item || item->parent() || !item->visible()) continue;
+            if (!item || item->parent() || !item->visible())
+                continue;
             appendMenu(bar, *item);
             any = true;
         }
@@ -88,16 +91,18 @@ struct FormWindow {
             menuBar = nullptr;
         }
         SetMenu(hwnd, menuBar);
-        if (old) DestroyMenu(old);
+        if (old)
+            DestroyMenu(old);
         DrawMenuBar(hwnd);
     }
 };
 
 class FormPeer : public ui::Peer {
-public:
+  public:
     explicit FormPeer(FormWindow& fw) : fw_(fw) {}
     void changed(ui::Property property) override {
-        if (fw_.syncing) return;
+        if (fw_.syncing)
+            return;
         HWND h = fw_.hwnd;
         ui::Form& f = fw_.form;
         switch (property) {
@@ -108,8 +113,7 @@ public:
                 SetWindowPos(h, nullptr, fw_.system.pixelsFromTwips(f.left()),
                              fw_.system.pixelsFromTwips(f.top()),
                              fw_.system.pixelsFromTwips(f.width()),
-                             fw_.system.pixelsFromTwips(f.height()),
-                             SWP_NOZORDER | SWP_NOACTIVATE);
+                             fw_.system.pixelsFromTwips(f.height()), SWP_NOZORDER | SWP_NOACTIVATE);
                 break;
             case ui::Property::Visible:
                 if (f.visible()) {
@@ -125,13 +129,15 @@ public:
                     fw_.shownOnce = true;
                     ShowWindow(h, cmd);
                     // The first show runs the layout, as every later size change does.
-                    if (cmd == SW_SHOWNORMAL || cmd == SW_SHOW) f.Form_Resize();
+                    if (cmd == SW_SHOWNORMAL || cmd == SW_SHOW)
+                        f.Form_Resize();
                 } else {
                     ShowWindow(h, SW_HIDE);
                 }
                 break;
             case ui::Property::Value:  // window state
-                if (!IsWindowVisible(h)) break;
+                if (!IsWindowVisible(h))
+                    break;
                 ShowWindow(h, f.windowState() == ui::WindowState::Minimized   ? SW_MINIMIZE
                               : f.windowState() == ui::WindowState::Maximized ? SW_MAXIMIZE
                                                                               : SW_RESTORE);
@@ -141,17 +147,18 @@ public:
         }
     }
 
-private:
+  private:
     FormWindow& fw_;
 };
 
 class ChildPeer : public ui::Peer {
-public:
+  public:
     ChildPeer(FormWindow& fw, ui::Control& control, HWND hwnd)
         : fw_(fw), control_(control), hwnd_(hwnd) {}
 
     void changed(ui::Property property) override {
-        if (fw_.syncing) return;
+        if (fw_.syncing)
+            return;
         switch (property) {
             case ui::Property::Caption:
                 SetWindowTextW(hwnd_, wide(control_.caption()).c_str());
@@ -168,8 +175,8 @@ public:
                     applyPanels();
                 } else {
                     RECT r = fw_.pixelRect(control_);
-                    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left,
-                                 r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+                    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                 SWP_NOZORDER | SWP_NOACTIVATE);
                 }
                 break;
             case ui::Property::ToolTip:
@@ -203,7 +210,8 @@ public:
     }
 
     void applyToolTip() {
-        if (!fw_.toolTip) return;
+        if (!fw_.toolTip)
+            return;
         std::wstring text = wide(control_.toolTip());
         TOOLINFOW ti{};
         ti.cbSize = TTTOOLINFOW_V1_SIZE;
@@ -212,12 +220,14 @@ public:
         ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
         ti.lpszText = text.data();
         SendMessageW(fw_.toolTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-        if (!text.empty()) SendMessageW(fw_.toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+        if (!text.empty())
+            SendMessageW(fw_.toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     }
 
     void applyPanels() {
         auto* bar = dynamic_cast<ui::StatusBar*>(&control_);
-        if (!bar) return;
+        if (!bar)
+            return;
         std::vector<int> edges;
         int right = 0;
         for (int i = 1; i <= bar->panelCount(); ++i) {
@@ -231,23 +241,24 @@ public:
         }
     }
 
-private:
+  private:
     FormWindow& fw_;
     ui::Control& control_;
     HWND hwnd_;
 };
 
 class TimerPeer : public ui::Peer {
-public:
+  public:
     TimerPeer(FormWindow& fw, ui::Timer& timer, UINT_PTR id) : fw_(fw), timer_(timer), id_(id) {
         apply();
     }
     ~TimerPeer() override { KillTimer(fw_.hwnd, id_); }
     void changed(ui::Property property) override {
-        if (property == ui::Property::Enabled || property == ui::Property::Interval) apply();
+        if (property == ui::Property::Enabled || property == ui::Property::Interval)
+            apply();
     }
 
-private:
+  private:
     void apply() {
         // Setting a running timer again restarts its interval, as a changed interval should.
         if (timer_.running())
@@ -261,7 +272,7 @@ private:
 };
 
 class MenuPeer : public ui::Peer {
-public:
+  public:
     explicit MenuPeer(FormWindow& fw) : fw_(fw) {}
     void changed(ui::Property property) override {
         if (property == ui::Property::Caption || property == ui::Property::Enabled ||
@@ -269,49 +280,59 @@ public:
             fw_.rebuildMenuBar();
     }
 
-private:
+  private:
     FormWindow& fw_;
 };
 
 class BrowserPeer : public ui::Peer {
-public:
+  public:
     BrowserPeer(FormWindow& fw, ui::Control& control, Win32BrowserPane& host)
         : fw_(fw), control_(control), host_(host) {}
     void changed(ui::Property property) override {
-        if (property == ui::Property::Bounds) host_.setBounds(fw_.pixelRect(control_));
-        if (property == ui::Property::Visible) host_.setVisible(control_.shown());
+        if (property == ui::Property::Bounds)
+            host_.setBounds(fw_.pixelRect(control_));
+        if (property == ui::Property::Visible)
+            host_.setVisible(control_.shown());
     }
 
-private:
+  private:
     FormWindow& fw_;
     ui::Control& control_;
     Win32BrowserPane& host_;
 };
 
 ui::WindowState nativeState(HWND hwnd) {
-    if (IsIconic(hwnd)) return ui::WindowState::Minimized;
-    if (IsZoomed(hwnd)) return ui::WindowState::Maximized;
+    if (IsIconic(hwnd))
+        return ui::WindowState::Minimized;
+    if (IsZoomed(hwnd))
+        return ui::WindowState::Maximized;
     return ui::WindowState::Normal;
 }
 
 void syncBounds(FormWindow& fw) {
     RECT r;
-    if (IsIconic(fw.hwnd) || !GetWindowRect(fw.hwnd, &r)) return;
+    if (IsIconic(fw.hwnd) || !GetWindowRect(fw.hwnd, &r))
+        return;
     Win32WindowSystem& s = fw.system;
     fw.form.syncFromNative(s.twipsFromPixels(r.left), s.twipsFromPixels(r.top),
-                           s.twipsFromPixels(r.right - r.left), s.twipsFromPixels(r.bottom - r.top));
+                           s.twipsFromPixels(r.right - r.left),
+                           s.twipsFromPixels(r.bottom - r.top));
 }
 
 void onCommand(FormWindow& fw, UINT id, UINT code) {
     auto it = fw.commands.find(id);
-    if (it == fw.commands.end()) return;
+    if (it == fw.commands.end())
+        return;
     ui::Control* c = it->second;
     if (auto* b = dynamic_cast<ui::Button*>(c)) {
-        if (code == BN_CLICKED && b->enabled()) b->click();
+        if (code == BN_CLICKED && b->enabled())
+            b->click();
     } else if (auto* o = dynamic_cast<ui::OptionButton*>(c)) {
-        if (code == BN_CLICKED && o->enabled()) o->setValue(true);
+        if (code == BN_CLICKED && o->enabled())
+            o->setValue(true);
     } else if (auto* m = dynamic_cast<ui::MenuItem*>(c)) {
-        if (m->enabled()) m->click();
+        if (m->enabled())
+            m->click();
     }
 }
 
@@ -322,14 +343,16 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         reinterpret_cast<FormWindow*>(cs->lpCreateParams)->hwnd = hwnd;
     }
     FormWindow* fw = formWindowOf(hwnd);
-    if (!fw || !fw->form.loaded()) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (!fw || !fw->form.loaded())
+        return DefWindowProcW(hwnd, msg, wp, lp);
     switch (msg) {
         case WM_COMMAND:
             onCommand(*fw, LOWORD(wp), HIWORD(wp));
             return 0;
         case WM_TIMER: {
             auto it = fw->timers.find(wp);
-            if (it != fw->timers.end() && it->second->running()) it->second->tick();
+            if (it != fw->timers.end() && it->second->running())
+                it->second->tick();
             return 0;
         }
         case WM_HSCROLL: {
@@ -349,21 +372,25 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
-            if (wp) fw->form.forms().unload(fw->form, ui::kUnloadAppWindows);
+            if (wp)
+                fw->form.forms().unload(fw->form, ui::kUnloadAppWindows);
             return 0;
         case WM_MOVE:
             syncBounds(*fw);
             break;
         case WM_SIZE: {
             for (auto& [child, control] : fw->children)
-                if (control->kind() == ui::ControlKind::StatusBar) SendMessageW(child, WM_SIZE, 0, 0);
+                if (control->kind() == ui::ControlKind::StatusBar)
+                    SendMessageW(child, WM_SIZE, 0, 0);
             syncBounds(*fw);
             fw->form.syncWindowState(nativeState(hwnd));
-            if (fw->shownOnce && IsWindowVisible(hwnd)) fw->form.Form_Resize();
+            if (fw->shownOnce && IsWindowVisible(hwnd))
+                fw->form.Form_Resize();
             return 0;
         }
         case WM_SHOWWINDOW:
-            if (!wp && fw->form.visible() && lp == 0) fw->form.syncVisible(false);
+            if (!wp && fw->form.visible() && lp == 0)
+                fw->form.syncVisible(false);
             break;
         default:
             break;
@@ -387,23 +414,26 @@ DWORD styleFor(const ui::Form& form, DWORD& exStyle) {
             style |= WS_THICKFRAME;
             break;
     }
-    if (form.minButton()) style |= WS_MINIMIZEBOX;
-    if (form.maxButton()) style |= WS_MAXIMIZEBOX;
+    if (form.minButton())
+        style |= WS_MINIMIZEBOX;
+    if (form.maxButton())
+        style |= WS_MAXIMIZEBOX;
     return style;
 }
 
 }  // namespace
 
 Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
-                                              ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
+                                              ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     HDC screen = GetDC(nullptr);
     if (screen) {
         dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
         ReleaseDC(nullptr, screen);
     }
-    if (dpi_ <= 0) dpi_ = 96;
+    if (dpi_ <= 0)
+        dpi_ = 96;
     font_ = CreateFontW(-MulDiv(9, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                         DEFAULT_PITCH | FF_DONTCARE, L"Microsoft YaHei");
@@ -413,7 +443,8 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
     wc.lpfnWndProc = formProc;
     wc.hInstance = instance_;
     wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(kAppIconId));
-    if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
+    if (!wc.hIcon)
+        wc.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
     wc.hIconSm = wc.hIcon;
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -422,7 +453,8 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
 }
 
 Win32WindowSystem::~Win32WindowSystem() {
-    if (font_) DeleteObject(font_);
+    if (font_)
+        DeleteObject(font_);
 }
 
 int Win32WindowSystem::pixelsFromTwips(double twips) const {
@@ -447,7 +479,8 @@ double Win32WindowSystem::screenHeight() {
 }
 
 void Win32WindowSystem::createWindow(ui::Form& form) {
-    if (windowOf(form)) return;
+    if (windowOf(form))
+        return;
     auto* fw = new FormWindow(*this, form);
 
     // Menu ids first: the outer size depends on whether there is a menu bar.
@@ -457,7 +490,8 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
         if (auto* item = dynamic_cast<ui::MenuItem*>(c)) {
             fw->menuIds[item] = nextMenuId;
             fw->commands[nextMenuId++] = item;
-            if (!item->parent() && item->visible()) hasMenuBar = true;
+            if (!item->parent() && item->visible())
+                hasMenuBar = true;
         }
     }
 
@@ -482,12 +516,13 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
     fw->syncing = true;
     syncBounds(*fw);
     fw->syncing = false;
-    if (hasMenuBar) fw->rebuildMenuBar();
+    if (hasMenuBar)
+        fw->rebuildMenuBar();
 
-    fw->toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
-                                  instance_, nullptr);
+    fw->toolTip =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, instance_, nullptr);
 
     UINT nextId = kFirstControlId;
     UINT_PTR nextTimer = 1;
@@ -542,10 +577,12 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
                     host->setVisible(c->shown());
                     pane->setEngine(host.get());
                     host->onDownloadBegin = [pane] {
-                        if (pane->onDownloadBegin) pane->onDownloadBegin();
+                        if (pane->onDownloadBegin)
+                            pane->onDownloadBegin();
                     };
                     host->onDownloadComplete = [pane] {
-                        if (pane->onDownloadComplete) pane->onDownloadComplete();
+                        if (pane->onDownloadComplete)
+                            pane->onDownloadComplete();
                     };
                     c->attachPeer(std::make_unique<BrowserPeer>(*fw, *c, *host));
                     fw->browsers.push_back(std::move(host));
@@ -555,11 +592,12 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
         }
         UINT id = nextId++;
         RECT pr = fw->pixelRect(*c);
-        HWND child = CreateWindowExW(0, cls, wide(c->caption()).c_str(), cs, pr.left, pr.top,
-                                     pr.right - pr.left, pr.bottom - pr.top, hwnd,
-                                     reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance_,
-                                     nullptr);
-        if (!child) continue;
+        HWND child =
+            CreateWindowExW(0, cls, wide(c->caption()).c_str(), cs, pr.left, pr.top,
+                            pr.right - pr.left, pr.bottom - pr.top, hwnd,
+                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance_, nullptr);
+        if (!child)
+            continue;
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         fw->commands[id] = c;
         fw->children[child] = c;
@@ -567,7 +605,8 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
         peer->applyValue();
         peer->changed(ui::Property::Range);
         peer->applyPanels();
-        if (!c->toolTip().empty()) peer->applyToolTip();
+        if (!c->toolTip().empty())
+            peer->applyToolTip();
         c->attachPeer(std::move(peer));
     }
     // A frame lies under the controls it holds.
@@ -578,25 +617,31 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
 
 void Win32WindowSystem::destroyWindow(ui::Form& form) {
     HWND hwnd = windowOf(form);
-    if (!hwnd) return;
+    if (!hwnd)
+        return;
     windows_.erase(&form);
     FormWindow* fw = formWindowOf(hwnd);
     // Timers and browser panes go before the window they live in.
     form.detachPeers();
     for (ui::Control* c : form.controls())
-        if (auto* pane = dynamic_cast<ui::WebBrowserPane*>(c)) pane->setEngine(nullptr);
-    if (fw) fw->browsers.clear();
+        if (auto* pane = dynamic_cast<ui::WebBrowserPane*>(c))
+            pane->setEngine(nullptr);
+    if (fw)
+        fw->browsers.clear();
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     HMENU menu = fw ? fw->menuBar : nullptr;
     DestroyWindow(hwnd);
-    if (menu) DestroyMenu(menu);
+    if (menu)
+        DestroyMenu(menu);
     delete fw;
-    if (form.forms().loadedForms().empty()) PostQuitMessage(0);
+    if (form.forms().loadedForms().empty())
+        PostQuitMessage(0);
 }
 
 void Win32WindowSystem::runModal(ui::Form& form) {
     HWND hwnd = windowOf(form);
-    if (!hwnd) return;
+    if (!hwnd)
+        return;
     std::vector<HWND> disabled;
     for (auto& [other, h] : windows_) {
         if (h != hwnd && IsWindowEnabled(h)) {
@@ -621,8 +666,10 @@ void Win32WindowSystem::runModal(ui::Form& form) {
         }
     }
     for (HWND h : disabled)
-        if (IsWindow(h)) EnableWindow(h, TRUE);
-    if (quit) PostQuitMessage(quitCode);
+        if (IsWindow(h))
+            EnableWindow(h, TRUE);
+    if (quit)
+        PostQuitMessage(quitCode);
 }
 
 void Win32WindowSystem::doEvents() {
@@ -642,9 +689,11 @@ void Win32WindowSystem::doEvents() {
 void Win32WindowSystem::popupMenu(ui::Form& owner, ui::MenuItem& menu) {
     HWND hwnd = windowOf(owner);
     FormWindow* fw = hwnd ? formWindowOf(hwnd) : nullptr;
-    if (!fw) return;
+    if (!fw)
+        return;
     HMENU popup = CreatePopupMenu();
-    for (ui::MenuItem* child : menu.items()) fw->appendMenu(popup, *child);
+    for (ui::MenuItem* child : menu.items())
+        fw->appendMenu(popup, *child);
     POINT pt;
     GetCursorPos(&pt);
     // The owner must be the foreground window, or the menu does not close when the user
@@ -653,21 +702,25 @@ void Win32WindowSystem::popupMenu(ui::Form& owner, ui::MenuItem& menu) {
     UINT id = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd, nullptr);
     PostMessageW(hwnd, WM_NULL, 0, 0);
     DestroyMenu(popup);
-    if (id) onCommand(*fw, id, 0);
+    if (id)
+        onCommand(*fw, id, 0);
 }
 
 void Win32WindowSystem::activate(ui::Form& form) {
     HWND hwnd = windowOf(form);
-    if (!hwnd) return;
+    if (!hwnd)
+        return;
     SetForegroundWindow(hwnd);
     SetFocus(hwnd);
 }
 
 bool Win32WindowSystem::translateForDialog(MSG& msg) {
     HWND top = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (!top) return false;
+    if (!top)
+        return false;
     for (auto& [form, h] : windows_)
-        if (h == top) return IsDialogMessageW(h, &msg) != FALSE;
+        if (h == top)
+            return IsDialogMessageW(h, &msg) != FALSE;
     return false;
 }
 
@@ -678,7 +731,8 @@ int Win32WindowSystem::runMessageLoop() {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        if (onIdle) onIdle();
+        if (onIdle)
+            onIdle();
     }
     return static_cast<int>(msg.wParam);
 }

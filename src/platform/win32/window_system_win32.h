@@ -17,7 +17,7 @@ class Control;
 namespace sonorin::win32 {
 
 class Win32WindowSystem : public WindowSystem {
-public:
+  public:
     explicit Win32WindowSystem(HINSTANCE instance);
     ~Win32WindowSystem() override;
 
@@ -41,7 +41,7 @@ public:
     HFONT font() const { return font_; }
     HINSTANCE instance() const { return instance_; }
 
-private:
+  private:
     bool translateForDialog(MSG& msg);
 
     HINSTANCE instance_;
