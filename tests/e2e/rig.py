@@ -78,21 +78,31 @@ class Environment:
                            "(tests/e2e/run.py sets one up)")
         self._processes = []
         self._lock = None
+        self._hosts_mounted = False
+        self.prefix = None
         self.tmp = Path(tempfile.mkdtemp(prefix="sonorin-e2e."))
         self.env = dict(os.environ)
+        try:
+            self._prepare()
+        except BaseException:
+            self.close()
+            raise
+
+    def _prepare(self):
         subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
         if os.environ.get("SONORIN_RIG") == "1":
             for name in ("DISPLAY", "PULSE_SERVER", "WINEPREFIX"):
                 if not os.environ.get(name):
                     raise RigError(f"SONORIN_RIG=1 but {name} is not set")
-            self.prefix = Path(os.environ["WINEPREFIX"])
+            prefix = Path(os.environ["WINEPREFIX"])
         else:
-            self.prefix = Path(os.environ.get("SONORIN_WINEPREFIX", ROOT / "build" / "wineprefix"))
-            subprocess.run([str(ROOT / "scripts" / "setup"), str(self.prefix)], check=True)
-            self._lock_prefix()
+            prefix = Path(os.environ.get("SONORIN_WINEPREFIX", ROOT / "build" / "wineprefix"))
+            subprocess.run([str(ROOT / "scripts" / "setup"), str(prefix)], check=True)
+            self._lock_prefix(prefix)
             self._start_xvfb()
             self._start_pulse()
-        self.env.update(WINEPREFIX=str(self.prefix), WINEARCH="win64", WINEDEBUG="-all",
+        self.prefix = prefix
+        self.env.update(WINEPREFIX=str(prefix), WINEARCH="win64", WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree=", LANG="zh_CN.UTF-8")
         for name in ("LC_ALL", "LC_CTYPE", "LC_MESSAGES"):
             self.env.pop(name, None)
@@ -101,18 +111,19 @@ class Environment:
         self.hosts = self.tmp / "hosts"
         self.hosts.write_text(DEFAULT_HOSTS)
         subprocess.run(["mount", "--bind", str(self.hosts), "/etc/hosts"], check=True)
+        self._hosts_mounted = True
         if os.environ.get("SONORIN_RIG") != "1":
             # A server of this prefix started outside the namespace would open the program's
             # sockets out there.
             self.wine_kill()
         ARTIFACTS.mkdir(parents=True, exist_ok=True)
 
-    def _lock_prefix(self):
-        self._lock = open(f"{self.prefix}.lock", "w")
+    def _lock_prefix(self, prefix):
+        self._lock = open(f"{prefix}.lock", "w")
         try:
             fcntl.flock(self._lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
         except BlockingIOError:
-            print(f"waiting for another run that uses {self.prefix}", flush=True)
+            print(f"waiting for another run that uses {prefix}", flush=True)
             fcntl.flock(self._lock, fcntl.LOCK_EX)
 
     def _spawn(self, args, stdin=subprocess.DEVNULL, **kwargs):
@@ -188,8 +199,10 @@ class Environment:
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
 
     def close(self):
-        self.wine_kill()
-        subprocess.run(["umount", "/etc/hosts"], capture_output=True)
+        if self.prefix is not None:  # else WINEPREFIX may still be someone else's
+            self.wine_kill()
+        if self._hosts_mounted:
+            subprocess.run(["umount", "/etc/hosts"], capture_output=True)
         for process in reversed(self._processes):
             process.terminate()
         for process in self._processes:
