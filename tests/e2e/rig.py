@@ -104,7 +104,9 @@ class Environment:
         self.prefix = prefix
         self.env.update(WINEPREFIX=str(prefix), WINEARCH="win64", WINEDEBUG="-all",
                         WINEDLLOVERRIDES="mscoree=", LANG="zh_CN.UTF-8")
-        for name in ("LC_ALL", "LC_CTYPE", "LC_MESSAGES"):
+        # Wine's WinINet would send the program's requests to a proxy named here.
+        for name in ("LC_ALL", "LC_CTYPE", "LC_MESSAGES", "http_proxy", "https_proxy",
+                     "HTTP_PROXY", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"):
             self.env.pop(name, None)
         self.drive_c = self.prefix / "drive_c"
         # The hosts file of this namespace is ours; tests rewrite it in place.
