@@ -118,7 +118,9 @@ class Environment:
             # A server of this prefix started outside the namespace would open the program's
             # sockets out there.
             self.wine_kill()
-        ARTIFACTS.mkdir(parents=True, exist_ok=True)
+        # Screenshots and logs of this run only.
+        shutil.rmtree(ARTIFACTS, ignore_errors=True)
+        ARTIFACTS.mkdir(parents=True)
 
     def _lock_prefix(self, prefix):
         self._lock = open(f"{prefix}.lock", "w")
