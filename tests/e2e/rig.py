@@ -43,6 +43,10 @@ class RigError(Exception):
     pass
 
 
+def default_prefix():
+    return Path(os.environ.get("SONORIN_WINEPREFIX", ROOT / "build" / "wineprefix"))
+
+
 def _network_interfaces():
     # /proc/self/net shows the network namespace of the reading process.
     with open("/proc/self/net/dev") as dev:
@@ -96,8 +100,9 @@ class Environment:
                     raise RigError(f"SONORIN_RIG=1 but {name} is not set")
             prefix = Path(os.environ["WINEPREFIX"])
         else:
-            prefix = Path(os.environ.get("SONORIN_WINEPREFIX", ROOT / "build" / "wineprefix"))
-            subprocess.run([str(ROOT / "scripts" / "setup"), str(prefix)], check=True)
+            prefix = default_prefix()
+            if not (prefix / ".sonorin-prefix").exists():
+                raise RigError(f"{prefix} is not prepared: run scripts/setup")
             self._lock_prefix(prefix)
             self._start_xvfb()
             self._start_pulse()

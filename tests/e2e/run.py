@@ -11,6 +11,7 @@ network namespace, it starts itself again inside a new one (root only).
 import importlib.util
 import os
 import signal
+import subprocess
 import sys
 import time
 import traceback
@@ -89,6 +90,11 @@ def main(argv):
             print("the end-to-end tests need a private network namespace (run them as root)",
                   file=sys.stderr)
             return 1
+        if os.environ.get("SONORIN_RIG") != "1":
+            # Out here, where a missing package can still be downloaded.
+            setup = rig.ROOT / "scripts" / "setup"
+            if subprocess.run([str(setup), str(rig.default_prefix())]).returncode != 0:
+                return 1
         sys.stdout.flush()
         os.environ["SONORIN_E2E_UNSHARED"] = "1"
         os.execvp("unshare", ["unshare", "--mount", "--net", "--", sys.executable, *argv])
@@ -101,7 +107,12 @@ def main(argv):
     # Ended from outside (Ctrl-C, the test script's clean-up): still clean up here.
     signal.signal(signal.SIGTERM, lambda signum, frame: sys.exit(128 + signum))
     passed = failed = 0
-    environment = rig.Environment()
+    try:
+        environment = rig.Environment()
+    except Exception as error:
+        print(f"the test environment did not start: {error}")
+        print("0 passed, 1 failed")
+        return 1
     try:
         for name, function in tests:
             start = time.monotonic()
