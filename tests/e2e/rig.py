@@ -18,6 +18,7 @@ import subprocess
 import tempfile
 import threading
 import time
+import wave
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from pathlib import Path
 
@@ -478,8 +479,17 @@ class Rig:
         return path
 
     def play(self, wav, wait=True):
-        """Plays a WAV file into the null sink, where the program's capture hears it."""
-        args = ["paplay", "--device=nullsink", str(wav)]
+        """Plays a WAV file into the null sink, where the program's capture hears it.
+
+        A new stream loses its first few dozen frames in PulseAudio, so what is played is a
+        copy with a tenth of a second of silence in front: every frame of the file itself
+        reaches the sink."""
+        padded = self.environment.tmp / f"play-{time.monotonic_ns()}.wav"
+        with wave.open(str(wav), "rb") as source, wave.open(str(padded), "wb") as target:
+            target.setparams(source.getparams())
+            silence = source.getframerate() // 10 * source.getnchannels() * source.getsampwidth()
+            target.writeframes(bytes(silence) + source.readframes(source.getnframes()))
+        args = ["paplay", "--device=nullsink", str(padded)]
         if wait:
             subprocess.run(args, env=self.env, check=True)
             return None
