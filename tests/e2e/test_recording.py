@@ -1,0 +1,126 @@
+"""Recording as a user does it: by hand with the save dialog, and programmed through the
+settings dialog's input boxes with automatic saving."""
+
+import datetime
+import re
+import time
+
+from rig import CAPTION
+import wavtools
+
+
+def wait_indicator(rig, main, text, timeout=5):
+    rig.wait_until(lambda: rig.statusbar(main["hwnd"])[1] == text, timeout,
+                   what=f"the indicator to read {text}")
+
+
+def save_dialog_file_box(rig, dialog):
+    """The file-name edit of the save dialog (inside its combo box on newer layouts)."""
+    edits = [c for c in rig.controls(dialog["hwnd"]) if c["class"] == "Edit" and c["visible"]]
+    if not edits:
+        raise AssertionError(f"no file-name box in {rig.controls(dialog['hwnd'])}")
+    return edits[0]
+
+
+def test_record_by_hand_and_save_through_the_save_dialog(rig):
+    rig.online()
+    tone = rig.folder / "tone.wav"
+    played = wavtools.write_tone(tone, 1.8)
+    program = rig.start()
+    main = rig.main_window()
+    wait_indicator(rig, main, "停止")
+    rig.screenshot("main-window")
+
+    rig.click(main["hwnd"], "录音")
+    wait_indicator(rig, main, "正在录音")
+    assert not rig.control(main["hwnd"], "录音")["enabled"]
+    assert rig.control(main["hwnd"], "停止")["enabled"]
+    time.sleep(0.3)
+    rig.play(tone)  # blocks while it plays
+    time.sleep(0.3)
+    rig.click(main["hwnd"], "停止")
+
+    dialog = rig.wait_window("保存录音文件", timeout=10)
+    box = save_dialog_file_box(rig, dialog)
+    proposed = box["text"]
+    assert re.fullmatch(r"录音_从\d{4}-\d{1,2}-\d{1,2}_\d{1,2}-\d{2}-\d{2}"
+                        r"到\d{4}-\d{1,2}-\d{1,2}_\d{1,2}-\d{2}-\d{2}", proposed), proposed
+    rig.screenshot("save-dialog")
+    target = "C:\\e2e\\" + rig.name + "\\录音文件\\手动录音.wav"
+    rig.set_text(dialog["hwnd"], box["id"], target)
+    rig.click_id(dialog["hwnd"], 1)
+    saved = program.folder / "录音文件" / "手动录音.wav"
+    rig.wait_until(lambda: saved.exists() and saved.stat().st_size > 44, 10,
+                   what="the saved take")
+    time.sleep(0.3)
+
+    channels, bits, rate, frames = wavtools.read_wav(saved)
+    assert (channels, bits, rate) == (2, 16, 44100)
+    run = wavtools.matching_run(frames, played)
+    assert run >= len(played) * 0.95, \
+        f"only {run} of {len(played)} played frames are in the take"
+    assert rig.control(main["hwnd"], "录音")["enabled"]
+    assert rig.control(main["hwnd"], "定时1")["enabled"]
+    assert rig.trackbars(main["hwnd"])[0]["max"] >= 1800
+    time.sleep(0.3)
+    assert rig.stop(program, main["hwnd"]) == 0
+
+
+def answer_input_box(rig, title, text):
+    box = rig.wait_window(title)
+    edit = [c for c in rig.controls(box["hwnd"]) if c["class"] == "Edit"][0]
+    default = edit["text"]
+    rig.set_text(box["hwnd"], edit["id"], text)
+    rig.click_id(box["hwnd"], 1)
+    rig.wait_until(lambda: not rig.windows(title), 5, what=f"the {title} box to close")
+    return default
+
+
+def test_programmed_recording_saves_itself_under_its_generated_name(rig):
+    rig.online()
+    program = rig.start()
+    main = rig.main_window()
+    wait_indicator(rig, main, "停止")
+
+    rig.click(main["hwnd"], "设置")
+    dialog = rig.wait_window("参数设置")
+    rig.click(dialog["hwnd"], "计划录音")
+    rig.wait_until(lambda: rig.control(dialog["hwnd"], "开始时间")["visible"], 5,
+                   what="the programmed-time buttons")
+    assert not rig.control(main["hwnd"], "录音")["enabled"], "an armed recording disables Record"
+    assert rig.control(dialog["hwnd"], "自动")["checked"]
+    rig.screenshot("settings-dialog")
+
+    start = datetime.datetime.now().replace(microsecond=0) + datetime.timedelta(seconds=8)
+    stop = start + datetime.timedelta(seconds=3)
+    rig.click(dialog["hwnd"], "开始时间")
+    default = answer_input_box(rig, "开始时间", start.strftime("%Y-%m-%dT%H:%M:%S"))
+    assert re.fullmatch(r"\d{4}/\d{1,2}/\d{1,2} \d{1,2}:\d{2}:\d{2}", default), default
+    rig.click(dialog["hwnd"], "结束时间")
+    answer_input_box(rig, "结束时间", stop.strftime("%Y/%m/%d %H:%M:%S"))
+    assert rig.msgboxes() == [], "the times were accepted"
+    rig.click(dialog["hwnd"], "确定")
+    rig.wait_until(lambda: not rig.windows("参数设置"), 5, what="the dialog to close")
+
+    box = rig.wait_msgbox(timeout=30, title="星澜网络收音机")
+    prefix = "你的计划录音已完成，录音已被保存！\r\n文件名: "
+    assert box["text"].startswith(prefix), box["text"]
+    name = box["text"][len(prefix):]
+    expected = ("录音_从" + f"{start.year}-{start.month}-{start.day}_" + start.strftime("%H.%M.%S")
+                + "到" + f"{stop.year}-{stop.month}-{stop.day}_" + stop.strftime("%H.%M.%S")
+                + ".wav")
+    # Windows writes the hour without a leading zero, Wine's zh-CN data with one.
+    assert name in (expected, re.sub(r"_0(\d)\.", r"_\1.", expected)), name
+    rig.screenshot("programmed-done")
+    saved = program.folder / name
+    assert saved.exists(), f"{saved} is missing"
+    channels, bits, rate, frames = wavtools.read_wav(saved)
+    assert abs(len(frames) / rate - 3.0) <= 0.5, f"the take lasts {len(frames) / rate:.2f} s"
+    rig.answer(box, 1)
+    time.sleep(0.6)
+    assert rig.control(main["hwnd"], "录音")["enabled"]
+    assert rig.stop(program, main["hwnd"]) == 0
+    assert rig.settings()["WaveFileName"] == name
+
+
+test_programmed_recording_saves_itself_under_its_generated_name.timeout = 90
