@@ -133,12 +133,7 @@ void AudioRecorder::Form_Load() {
     });
     resumeNext([&] { program_.wave.OpenCaptureDevice(); });
     resumeNext([&] { readRecorderSettings(p.settings, s); });
-    resumeNext([&] {
-        s.RecordImmediate = true;
-        s.ProgrammedDone = false;
-        s.ProgrammedRunning = false;
-        s.Playing = false;
-    });
+    resumeNext([&] { s.resetToImmediate(); });
     resumeNext([&] { program_.wave.ApplyCaptureFormat(); });
     resumeNext([&] {
         s.StartTime = program_.now().addMinutes(15);

@@ -109,6 +109,14 @@ class AudioRecorder : public ui::Form {
     std::string proposedFileName() const;
 
   private:
+    // "录音_从" + start + "到" + stop with ":" as timeSeparator, " " as "_" and "/" as "-".
+    std::string takeName(const char* timeSeparator) const;
+    // Asks before a running recording is touched; false when the user says No.
+    bool confirmWhileRecording(const char* question);
+    // The slider and the buttons of a recorder with no take, as Settings and Reset leave it.
+    void clearTake();
+    // Selects immediate recording in the settings dialog, which enables cmdRecord.
+    void settingsBackToImmediate();
     void placeDesignGeometry();
     void setPanelWidths(double panel1Factor, double panel2Factor);
 

@@ -71,11 +71,7 @@ void AudioRecorder::Timer2_Timer() {
         const std::int32_t length = wave.GetCapturePosition();
         Slider1.setMax(length >= 1 ? length : 100);
         if (s.WaveAutomaticSave) {
-            std::string name =
-                "录音_从" + program_.dateText(s.StartTime) + "到" + program_.dateText(s.StopTime);
-            name = replaceAll(std::move(name), ":", ".");
-            name = replaceAll(std::move(name), " ", "_");
-            s.WaveFileName = replaceAll(std::move(name), "/", "-") + ".wav";
+            s.WaveFileName = takeName(".") + ".wav";
             wave.SaveRecording(s.WaveFileName);
             program_.platform.prompts.messageBox(
                 "你的计划录音已完成，录音已被保存！\r\n文件名: " + s.WaveFileName, kAppTitle,
@@ -84,9 +80,7 @@ void AudioRecorder::Timer2_Timer() {
             program_.platform.prompts.messageBox("录音完成！\r\n请点击“保存”按钮保存录音。",
                                                  kAppTitle, MsgButtons::Ok, MsgIcon::None);
         }
-        frmSettings& dialog = program_.form<frmSettings>();
-        dialog.optRecordProgrammed.setValue(false);
-        dialog.optRecordImmediate.setValue(true);
+        settingsBackToImmediate();
     }
 }
 

@@ -11,13 +11,38 @@
 
 namespace sonorin {
 
-std::string AudioRecorder::proposedFileName() const {
+std::string AudioRecorder::takeName(const char* timeSeparator) const {
     const RecorderState& s = program_.recorderState;
     std::string name =
         "录音_从" + program_.dateText(s.StartTime) + "到" + program_.dateText(s.StopTime);
-    name = replaceAll(std::move(name), ":", "-");
+    name = replaceAll(std::move(name), ":", timeSeparator);
     name = replaceAll(std::move(name), " ", "_");
     return replaceAll(std::move(name), "/", "-");
+}
+
+std::string AudioRecorder::proposedFileName() const {
+    return takeName("-");
+}
+
+bool AudioRecorder::confirmWhileRecording(const char* question) {
+    return indicator() != kRecordingIndicator ||
+           program_.platform.prompts.messageBox(question, kAppTitle, MsgButtons::YesNo,
+                                                MsgIcon::None) != MsgAnswer::No;
+}
+
+void AudioRecorder::clearTake() {
+    Slider1.setMax(100);
+    Slider1.setValue(0);
+    Slider1.refresh();
+    cmdRecord.setEnabled(true);
+    cmdStop.setEnabled(false);
+    cmdPlay.setEnabled(false);
+}
+
+void AudioRecorder::settingsBackToImmediate() {
+    frmSettings& dialog = program_.form<frmSettings>();
+    dialog.optRecordProgrammed.setValue(false);
+    dialog.optRecordImmediate.setValue(true);
 }
 
 void AudioRecorder::cmdRecord_Click() {
@@ -55,10 +80,8 @@ void AudioRecorder::cmdStop_Click() {
     s.ProgrammedRunning = false;
     s.Playing = false;
 
-    frmSettings& dialog = program_.form<frmSettings>();
-    dialog.optRecordProgrammed.setValue(false);
-    dialog.optRecordImmediate.setValue(true);
-    dialog.lblTimes.setVisible(false);
+    settingsBackToImmediate();
+    program_.form<frmSettings>().lblTimes.setVisible(false);
 
     SaveDialogRequest request;
     request.title = "保存录音文件";
@@ -81,45 +104,25 @@ void AudioRecorder::cmdShijian_Click() {
 }
 
 void AudioRecorder::cmdSettings_Click() {
-    RecorderState& s = program_.recorderState;
-    if (indicator() == kRecordingIndicator &&
-        program_.platform.prompts.messageBox("你正在录音，继续将导致录音停止！继续吗？", kAppTitle,
-                                             MsgButtons::YesNo, MsgIcon::None) == MsgAnswer::No)
+    if (!confirmWhileRecording("你正在录音，继续将导致录音停止！继续吗？"))
         return;
-    Slider1.setMax(100);
-    Slider1.setValue(0);
-    Slider1.refresh();
-    cmdRecord.setEnabled(true);
-    cmdStop.setEnabled(false);
-    cmdPlay.setEnabled(false);
+    clearTake();
+    RecorderState& s = program_.recorderState;
     readSaveSettings(program_.platform.settings, s);
-    s.RecordImmediate = true;
-    s.ProgrammedDone = false;
-    s.ProgrammedRunning = false;
-    s.Playing = false;
+    s.resetToImmediate();
     frmSettings& dialog = program_.form<frmSettings>();
     dialog.optRecordImmediate.setValue(true);
     dialog.show(true);
 }
 
 void AudioRecorder::cmdReset_Click() {
-    RecorderState& s = program_.recorderState;
-    if (indicator() == kRecordingIndicator &&
-        program_.platform.prompts.messageBox("你正在录音，继续将导致数据丢失！继续吗？", kAppTitle,
-                                             MsgButtons::YesNo, MsgIcon::None) == MsgAnswer::No)
+    if (!confirmWhileRecording("你正在录音，继续将导致数据丢失！继续吗？"))
         return;
-    Slider1.setMax(100);
-    Slider1.setValue(0);
-    Slider1.refresh();
-    cmdRecord.setEnabled(true);
-    cmdStop.setEnabled(false);
-    cmdPlay.setEnabled(false);
+    clearTake();
+    RecorderState& s = program_.recorderState;
     program_.wave.OpenCaptureDevice();
     readRecorderSettings(program_.platform.settings, s);
-    s.RecordImmediate = true;
-    s.ProgrammedDone = false;
-    s.ProgrammedRunning = false;
-    s.Playing = false;
+    s.resetToImmediate();
     program_.wave.ApplyCaptureFormat();
     // The device no longer holds the saved take, so the file can take its long name now.
     if (s.RenamePending)

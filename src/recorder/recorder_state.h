@@ -28,6 +28,14 @@ struct RecorderState {
     std::string SavedLongName;
     std::string SavedShortName;
     bool RenamePending = false;
+
+    // Back to recording by hand with nothing programmed, running or playing.
+    void resetToImmediate() {
+        RecordImmediate = true;
+        ProgrammedDone = false;
+        ProgrammedRunning = false;
+        Playing = false;
+    }
 };
 
 }  // namespace sonorin
