@@ -5,12 +5,11 @@
 
 #include <cerrno>
 
+#include "base/gbk_fallback.h"
 #include "base/text.h"
 
 namespace sonorin {
 namespace {
-
-const char kReplacementUtf8[] = "\xEF\xBF\xBD";
 
 // Opened per call: conversions are rare (the plan file) and a private descriptor keeps the
 // functions free of shared state.
@@ -67,13 +66,6 @@ class Iconv {
     iconv_t cd_;
 };
 
-bool isLeadByte(unsigned char b) {
-    return b >= 0x81 && b <= 0xFE;
-}
-bool isTrailByte(unsigned char b) {
-    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFE);
-}
-
 // Length of the UTF-8 sequence starting with `lead`; the input is already well formed.
 std::size_t utf8Length(unsigned char lead) {
     return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
@@ -87,30 +79,9 @@ std::string gbkToUtf8(std::string_view gbk) {
     if (cv.convert(gbk, out))
         return out;
 
-    // Something in the text is not GBK: go character by character. A lead byte followed by a
-    // trail byte is one character; anything else is a single byte. A pair that does not
-    // convert becomes U+FFFD, but when its second byte is ASCII that byte is kept, so one
-    // stray byte cannot eat the character after it.
-    out.clear();
-    std::size_t i = 0;
-    while (i < gbk.size()) {
-        const auto b = static_cast<unsigned char>(gbk[i]);
-        if (b < 0x80) {
-            out += static_cast<char>(b);
-            ++i;
-            continue;
-        }
-        const bool pair = isLeadByte(b) && i + 1 < gbk.size() &&
-                          isTrailByte(static_cast<unsigned char>(gbk[i + 1]));
-        const std::size_t length = pair ? 2 : 1;
-        if (cv.convert(gbk.substr(i, length), out)) {
-            i += length;
-            continue;
-        }
-        out += kReplacementUtf8;
-        i += pair && static_cast<unsigned char>(gbk[i + 1]) >= 0x80 ? 2 : 1;
-    }
-    return out;
+    // Something in the text is not GBK.
+    return gbk::toUtf8ByCharacter(
+        gbk, [&cv](std::string_view ch, std::string& utf8) { return cv.convert(ch, utf8); });
 }
 
 std::string utf8ToGbk(std::string_view utf8) {

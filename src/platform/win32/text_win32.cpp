@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/gbk_fallback.h"
 #include "base/text.h"
 
 namespace sonorin {
@@ -14,7 +15,6 @@ namespace {
 static_assert(sizeof(wchar_t) == sizeof(char16_t));
 
 constexpr UINT kGbk = 936;
-const char kReplacementUtf8[] = "\xEF\xBF\xBD";
 
 // Appends `gbk` converted to UTF-16; false (and `out` unchanged) when any byte sequence is
 // not a character of the code page.
@@ -37,13 +37,6 @@ bool appendWide(std::string_view gbk, std::u16string& out) {
     return true;
 }
 
-bool isLeadByte(unsigned char b) {
-    return b >= 0x81 && b <= 0xFE;
-}
-bool isTrailByte(unsigned char b) {
-    return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFE);
-}
-
 }  // namespace
 
 std::string gbkToUtf8(std::string_view gbk) {
@@ -51,32 +44,14 @@ std::string gbkToUtf8(std::string_view gbk) {
     if (appendWide(gbk, wide))
         return utf16ToUtf8(wide);
 
-    // Something in the text is not GBK: go character by character. A lead byte followed by a
-    // trail byte is one character; anything else is a single byte. A pair that does not
-    // convert becomes U+FFFD, but when its second byte is ASCII that byte is kept, so one
-    // stray byte cannot eat the character after it.
-    std::string out;
-    std::size_t i = 0;
-    while (i < gbk.size()) {
-        const auto b = static_cast<unsigned char>(gbk[i]);
-        if (b < 0x80) {
-            out += static_cast<char>(b);
-            ++i;
-            continue;
-        }
-        const bool pair = isLeadByte(b) && i + 1 < gbk.size() &&
-                          isTrailByte(static_cast<unsigned char>(gbk[i + 1]));
-        const std::size_t length = pair ? 2 : 1;
-        std::u16string ch;
-        if (appendWide(gbk.substr(i, length), ch)) {
-            out += utf16ToUtf8(ch);
-            i += length;
-            continue;
-        }
-        out += kReplacementUtf8;
-        i += pair && static_cast<unsigned char>(gbk[i + 1]) >= 0x80 ? 2 : 1;
-    }
-    return out;
+    // Something in the text is not GBK.
+    return gbk::toUtf8ByCharacter(gbk, [](std::string_view ch, std::string& utf8) {
+        std::u16string wideChar;
+        if (!appendWide(ch, wideChar))
+            return false;
+        utf8 += utf16ToUtf8(wideChar);
+        return true;
+    });
 }
 
 std::string utf8ToGbk(std::string_view utf8) {
