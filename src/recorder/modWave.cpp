@@ -3,21 +3,13 @@
 #include <limits>
 
 #include "base/app_title.h"
+#include "base/text.h"
 
 namespace sonorin {
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
 constexpr std::size_t kMaxStatusChars = 255;
-
-std::string replaceEvery(std::string text, const std::string& from, const std::string& to) {
-    std::size_t at = 0;
-    while ((at = text.find(from, at)) != std::string::npos) {
-        text.replace(at, from.size(), to);
-        at += to.size();
-    }
-    return text;
-}
 
 // Cuts UTF-8 text after maxChars characters, never inside a character.
 std::string limitChars(const std::string& text, std::size_t maxChars) {
@@ -173,9 +165,9 @@ void modWave::SaveRecording(const std::string& path) {
 void modWave::UpdateRecorderStatus() {
     const std::string mode = send("status capture mode", "Failure getting wave status...");
     std::string status = "AudioRecorder: " + mode;
-    status = replaceEvery(status, "stopped", "停止");
-    status = replaceEvery(status, "recording", "正在录音");
-    status = replaceEvery(status, "playing", "正在回放");
+    status = replaceAll(status, "stopped", "停止");
+    status = replaceAll(status, "recording", "正在录音");
+    status = replaceAll(status, "playing", "正在回放");
     state_.WaveStatus = limitChars(status, kMaxStatusChars);
 }
 
