@@ -35,6 +35,7 @@ struct FormWindow {
     HWND toolTip = nullptr;
     HMENU menuBar = nullptr;
     bool shownOnce = false;
+    int resizes = 0;       // layout runs caused by WM_SIZE since the last show
     bool syncing = false;  // native changes being written back into the model
     std::map<UINT, ui::Control*> commands;
     std::map<ui::MenuItem*, UINT> menuIds;
@@ -126,10 +127,13 @@ class FormPeer : public ui::Peer {
                         else
                             cmd = SW_SHOWNORMAL;
                     }
+                    const bool first = !fw_.shownOnce;
                     fw_.shownOnce = true;
+                    fw_.resizes = 0;
                     ShowWindow(h, cmd);
-                    // The first show runs the layout, as every later size change does.
-                    if (cmd == SW_SHOWNORMAL || cmd == SW_SHOW)
+                    // The first show runs the layout, as every later size change does; the
+                    // system may already have done so through WM_SIZE.
+                    if (first && fw_.resizes == 0 && cmd == SW_SHOWNORMAL)
                         f.Form_Resize();
                 } else {
                     ShowWindow(h, SW_HIDE);
@@ -384,8 +388,10 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                     SendMessageW(child, WM_SIZE, 0, 0);
             syncBounds(*fw);
             fw->form.syncWindowState(nativeState(hwnd));
-            if (fw->shownOnce && IsWindowVisible(hwnd))
+            if (fw->shownOnce && IsWindowVisible(hwnd)) {
+                ++fw->resizes;
                 fw->form.Form_Resize();
+            }
             return 0;
         }
         case WM_SHOWWINDOW:
