@@ -124,3 +124,29 @@ def test_programmed_recording_saves_itself_under_its_generated_name(rig):
 
 
 test_programmed_recording_saves_itself_under_its_generated_name.timeout = 90
+
+
+def test_more_and_back_widen_and_narrow_the_window_around_the_centre(rig):
+    rig.online()
+    program = rig.start()
+    main = rig.main_window()
+    twips = 15  # the rig's screen has 96 dots per inch
+    assert abs(main["width"] * twips - 4785) < 400, main  # the design client width plus borders
+
+    rig.click(main["hwnd"], "更多")
+    wide = rig.wait_until(lambda: next((w for w in rig.windows() if w["hwnd"] == main["hwnd"]
+                                        and w["width"] * twips == 10455), None), 5,
+                          what="the wide window")
+    assert abs(wide["left"] + wide["width"] / 2 - 640) <= 1, "the wide window is centred"
+    texts = {c["text"] for c in rig.controls(main["hwnd"]) if c["visible"]}
+    assert "还原" in texts and "更多" not in texts
+    rig.screenshot("wide-window")
+
+    rig.click(main["hwnd"], "还原")
+    narrow = rig.wait_until(lambda: next((w for w in rig.windows() if w["hwnd"] == main["hwnd"]
+                                          and w["width"] * twips == 5040), None), 5,
+                            what="the compact window")
+    assert abs(narrow["left"] + narrow["width"] / 2 - 640) <= 1
+    texts = {c["text"] for c in rig.controls(main["hwnd"]) if c["visible"]}
+    assert "更多" in texts and "还原" not in texts
+    assert rig.stop(program, main["hwnd"]) == 0

@@ -23,9 +23,15 @@ std::wstring caption_of(HWND hwnd) {
 JsonLine describe_top(HWND hwnd) {
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
+    RECT r{};
+    GetWindowRect(hwnd, &r);
     JsonLine line;
     line.add("hwnd", hwnd)
         .add("pid", static_cast<long long>(pid))
+        .add("left", static_cast<long long>(r.left))
+        .add("top", static_cast<long long>(r.top))
+        .add("width", static_cast<long long>(r.right - r.left))
+        .add("height", static_cast<long long>(r.bottom - r.top))
         .add("class", class_of(hwnd))
         .add("caption", caption_of(hwnd))
         .add("visible", IsWindowVisible(hwnd) != FALSE)
