@@ -207,6 +207,11 @@ class Environment:
     def wine_kill(self):
         """Ends every Wine process of the prefix (the program, helpers it started)."""
         subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True)
+        # A Wine process started while the old server is still going away fails at once.
+        try:
+            subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=10)
+        except subprocess.TimeoutExpired:
+            pass
 
     def close(self):
         if self.prefix is not None:  # else WINEPREFIX may still be someone else's
@@ -330,10 +335,16 @@ class Rig:
     def driver(self, *args, check=True, timeout=30):
         """Runs sonorin-driver.exe; returns its output as a list of JSON objects."""
         code, out, err = self.environment.wine([DRIVER, *args], timeout=timeout)
+        if code not in (0, 1):
+            # Not the driver's own failure (it exits with 1) but Wine failing to start it,
+            # as it can while a server of the prefix is going away: once more.
+            time.sleep(0.5)
+            code, out, err = self.environment.wine([DRIVER, *args], timeout=timeout)
         if code != 0:
             if check:
                 message = err.decode("utf-8", "replace").strip()
-                raise RigError(f"driver {' '.join(map(str, args))}: {message}")
+                raise RigError(f"driver {' '.join(map(str, args))} (exit code {code}): "
+                               f"{message}")
             return []
         lines = out.decode("utf-8").splitlines()
         return [json.loads(line) for line in lines if line.strip()]
