@@ -1,6 +1,7 @@
 #include "app/AudioRecorder.h"
 
 #include <exception>
+#include <initializer_list>
 
 #include "app/FrmnoConnection.h"
 #include "app/config.h"
@@ -58,8 +59,7 @@ AudioRecorder::AudioRecorder(Program& program)
     Command3.setCaption("停止收听");
     Command4.setCaption("启动后自动收听");
     for (ui::Control* hidden :
-         {static_cast<ui::Control*>(&Command1), static_cast<ui::Control*>(&Command3),
-          static_cast<ui::Control*>(&Command4), static_cast<ui::Control*>(&Label1)})
+         std::initializer_list<ui::Control*>{&Command1, &Command3, &Command4, &Label1})
         hidden->setVisible(false);
     Frame5.setCaption("Starting position for play (in milliseconds)");
     Slider1.setMax(100);

@@ -14,6 +14,7 @@ class WindowSystem {
     virtual ~WindowSystem() = default;
     // Creates the form's native window (hidden) and a peer for each of its controls.
     virtual void createWindow(ui::Form& form) = 0;
+    // Destroys the native window and detaches the peers createWindow gave the form.
     virtual void destroyWindow(ui::Form& form) = 0;
     // Runs a nested message loop until the form is hidden or unloaded; other windows of the
     // program are disabled meanwhile.

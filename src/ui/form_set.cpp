@@ -53,7 +53,6 @@ bool FormSet::unload(Form& form, int unloadMode) {
     form.setModal(false);
     loaded_.erase(std::find(loaded_.begin(), loaded_.end(), &form));
     windowSystem_.destroyWindow(form);
-    form.detachPeers();
     if (onUnloaded)
         onUnloaded(form);
     return true;

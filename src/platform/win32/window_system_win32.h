@@ -38,8 +38,6 @@ class Win32WindowSystem : public WindowSystem {
     int pixelsFromTwips(double twips) const;
     double twipsFromPixels(int pixels) const;
     HWND windowOf(const ui::Form& form) const;
-    HFONT font() const { return font_; }
-    HINSTANCE instance() const { return instance_; }
 
   private:
     bool translateForDialog(MSG& msg);
