@@ -17,6 +17,7 @@
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
+#include "platform/station_player.h"
 #include "platform/window_system.h"
 #include "recorder/modWave.h"
 #include "recorder/recorder_state.h"
@@ -33,6 +34,7 @@ struct Platform {
     SettingsStore& settings;
     FileSystem& files;
     WindowSystem& windows;
+    StationPlayer& player;
 };
 
 class Program {

@@ -151,7 +151,8 @@ TEST(StartupThrowTest, AStepThatThrowsIsSkipped) {
     FakeSettingsStore settings;
     FakeFileSystem files;
     FakeWindowSystem windows;
-    Platform platform{clock, prompts, shell, mci, settings, files, windows};
+    FakeStationPlayer player;
+    Platform platform{clock, prompts, shell, mci, settings, files, windows, player};
     Program program(platform);
     program.start();
     AudioRecorder& main = program.form<AudioRecorder>();

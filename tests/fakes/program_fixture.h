@@ -12,6 +12,7 @@
 #include "fakes/fake_prompts.h"
 #include "fakes/fake_settings_store.h"
 #include "fakes/fake_shell.h"
+#include "fakes/fake_station_player.h"
 #include "fakes/fake_window_system.h"
 
 namespace sonorin {
@@ -37,9 +38,10 @@ class ProgramFixture : public ::testing::Test {
     FakeSettingsStore settings;
     FakeFileSystem files;
     FakeWindowSystem windows;
+    FakeStationPlayer player;
 
   private:
-    Platform platform_{clock, prompts, shell, mci, settings, files, windows};
+    Platform platform_{clock, prompts, shell, mci, settings, files, windows, player};
     std::unique_ptr<Program> program_;
 };
 
