@@ -8,6 +8,7 @@
 #include "app/program.h"
 #include "recorder/frmSettings.h"
 #include "recorder/settings.h"
+#include "schedule/frmDingshishouting.h"
 
 namespace sonorin {
 namespace {
@@ -82,6 +83,10 @@ AudioRecorder::AudioRecorder(Program& program)
     // The settings dialog opened from a menu is modeless and prepares nothing.
     MnuRecord.onClick = [this] { program_.form<frmSettings>().show(); };
     mnu_settings.onClick = [this] { program_.form<frmSettings>().show(); };
+    mnuShouting.onClick = [this] { program_.form<frmDingshishouting>().show(); };
+    Mnu_DingshiShouting.onClick = [this] { program_.form<frmDingshishouting>().show(); };
+    Command1.onClick = [this] { Command1_Click(); };
+    Command3.onClick = [this] { Command3_Click(); };
     // The pane keeps script errors and its own dialogs out of the user's way.
     WebBrowser1.onDownloadBegin = [this] { WebBrowser1.setSilent(true); };
     WebBrowser1.onDownloadComplete = [this] { WebBrowser1.setSilent(true); };
@@ -197,5 +202,12 @@ void AudioRecorder::mnuTrayexit_Click() {
     if (program_.TrayForm)
         program_.TrayForm->unload(ui::kUnloadFormCode);
 }
+
+// PLACEHOLDER: clicks the station links named in the plan window's TBoxMingCheng once the
+// radio pane's operations are built.
+void AudioRecorder::Command1_Click() {}
+
+// PLACEHOLDER: stops the radio pane once the radio pane's operations are built.
+void AudioRecorder::Command3_Click() {}
 
 }  // namespace sonorin

@@ -101,6 +101,11 @@ class AudioRecorder : public ui::Form {
     // Programmed-recording monitor.
     void Timer2_Timer();
 
+    // Radio pane operations the listening-plan scheduler calls. PLACEHOLDERS: empty until the
+    // radio pane's station clicks are built.
+    void Command1_Click();
+    void Command3_Click();
+
     // True when start-up chose the offline window: the main window then stays hidden.
     bool hiddenAtStart() const { return hiddenAtStart_; }
     // The recording indicator: panel 2 of the status bar.

@@ -2,6 +2,7 @@
 // pane under it, the status-bar panels, and the window kept in the middle of the screen.
 #include "app/AudioRecorder.h"
 #include "app/program.h"
+#include "schedule/frmDingshishouting.h"
 
 namespace sonorin {
 
@@ -9,7 +10,10 @@ void AudioRecorder::Form_Resize() {
     const double w = width();
     setPanelWidths(0.15, 0.21);
 
+    // Reading the number of plans loads the plan window, and with it the plans' scheduler.
+    const int plans = program_.form<frmDingshishouting>().ListView1.rowCount();
     // Going to the tray when minimized with no listening plan arrives with the tray icon.
+    (void)plans;
 
     if (windowState() != ui::WindowState::Minimized) {
         WindowSystem& ws = program_.platform.windows;

@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "recorder/frmSettings.h"
 #include "recorder/settings.h"
+#include "schedule/frmDingshishouting.h"
 
 namespace sonorin {
 
@@ -96,7 +97,7 @@ void AudioRecorder::cmdStop_Click() {
 }
 
 void AudioRecorder::cmdPlay_Click() {
-    // Opens the listening-plan window, which arrives with the listening plans.
+    program_.form<frmDingshishouting>().show();
 }
 
 void AudioRecorder::cmdShijian_Click() {

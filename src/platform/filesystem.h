@@ -23,6 +23,13 @@ class FileSystem {
     virtual bool deleteFile(const std::string& path) = 0;
     // Fails when the target exists.
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
+    // The whole content of a file, or nothing when it cannot be opened or read.
+    virtual std::optional<std::string> readFile(const std::string& path) = 0;
+    // Creates or truncates the file and writes the bytes through to the disk. False on any
+    // failure; the file may then hold part of the bytes.
+    virtual bool writeFile(const std::string& path, const std::string& bytes) = 0;
+    // Moves a file onto another, replacing it when it exists, written through to the disk.
+    virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
 };
 
 }  // namespace sonorin

@@ -99,6 +99,44 @@ class FakeFileSystem : public FileSystem {
         return true;
     }
 
+    std::optional<std::string> readFile(const std::string& path) override {
+        log.push_back("readFile " + path);
+        return content(path);
+    }
+
+    // Like a disk that fills up: with failWritesAfter set, a write stores that many bytes of
+    // the new content and fails.
+    bool writeFile(const std::string& path, const std::string& bytes) override {
+        log.push_back("writeFile " + path);
+        if (!createEmptyFile(path))
+            return false;
+        if (failWritesAfter && *failWritesAfter < bytes.size()) {
+            entries_[*find(path)].content = bytes.substr(0, *failWritesAfter);
+            return false;
+        }
+        entries_[*find(path)].content = bytes;
+        return true;
+    }
+
+    bool replaceFile(const std::string& from, const std::string& to) override {
+        log.push_back("replaceFile " + from + " -> " + to);
+        const auto source = find(from);
+        if (failReplace || !source || entries_[*source].folder)
+            return false;
+        const std::string bytes = entries_[*source].content;
+        if (const auto target = find(to)) {
+            if (entries_[*target].folder)
+                return false;
+            entries_[*target].content = bytes;
+        } else if (!add(to, false)) {
+            return false;
+        } else {
+            entries_[*find(to)].content = bytes;
+        }
+        entries_.erase(*source);
+        return true;
+    }
+
     // Test helpers: create a file (and its missing folders) with content; read it back.
     void addFile(const std::string& path, const std::string& content = {}) {
         const auto parts = split(path);
@@ -131,6 +169,8 @@ class FakeFileSystem : public FileSystem {
 
     std::string programFolderPath = "C:\\Sonorin";
     bool shortNames = true;
+    std::optional<std::size_t> failWritesAfter;
+    bool failReplace = false;
     std::vector<std::string> log;
 
   private:

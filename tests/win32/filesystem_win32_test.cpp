@@ -82,5 +82,22 @@ TEST_F(Win32FileSystemTest, ProgramFolderHoldsTheExecutable) {
     EXPECT_EQ(programFolder + "\\" + fs.findFirst(exe, false), exe);
 }
 
+TEST_F(Win32FileSystemTest, WholeFilesAreWrittenReadAndReplaced) {
+    const std::string a = folder + "\\其他.wav";
+    const std::string b = folder + "\\录音 1.wav";
+    const std::string bytes("8:05:00\t\xB1\xB1\r\n\0\xFF", 14);
+    EXPECT_FALSE(fs.readFile(a).has_value());
+    ASSERT_TRUE(fs.writeFile(a, bytes));
+    EXPECT_EQ(fs.readFile(a), bytes);
+    ASSERT_TRUE(fs.writeFile(b, "old"));
+    ASSERT_TRUE(fs.replaceFile(a, b));
+    EXPECT_EQ(fs.readFile(b), bytes);
+    EXPECT_FALSE(fs.readFile(a).has_value()) << "the source is gone";
+    ASSERT_TRUE(fs.writeFile(b, ""));
+    EXPECT_EQ(fs.readFile(b), std::string());
+    EXPECT_FALSE(fs.writeFile(folder + "\\不存在\\x.ini", "x"));
+    EXPECT_FALSE(fs.replaceFile(a, b)) << "no source";
+}
+
 }  // namespace
 }  // namespace sonorin

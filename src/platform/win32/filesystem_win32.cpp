@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32/wide.h"
@@ -85,6 +86,46 @@ bool Win32FileSystem::deleteFile(const std::string& path) {
 bool Win32FileSystem::renameFile(const std::string& from, const std::string& to) {
     // MoveFileW never replaces an existing target.
     return MoveFileW(win32::wide(from).c_str(), win32::wide(to).c_str()) != 0;
+}
+
+std::optional<std::string> Win32FileSystem::readFile(const std::string& path) {
+    HANDLE file = CreateFileW(win32::wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::string bytes;
+    char buffer[64 * 1024];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr) != 0) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    if (!ok)
+        return std::nullopt;
+    return bytes;
+}
+
+bool Win32FileSystem::writeFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(win32::wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    bool ok = true;
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1 << 20));
+        DWORD written = 0;
+        ok =
+            WriteFile(file, bytes.data() + done, chunk, &written, nullptr) != 0 && written == chunk;
+        done += written;
+    }
+    ok = ok && FlushFileBuffers(file) != 0;
+    return CloseHandle(file) != 0 && ok;
+}
+
+bool Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
+    return MoveFileExW(win32::wide(from).c_str(), win32::wide(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 }  // namespace sonorin
