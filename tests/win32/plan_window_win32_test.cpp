@@ -120,6 +120,12 @@ TEST_F(PlanWindowWin32Test, TheNativeControlsShowThePlansAndTakeTheUsersInput) {
     EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & LVS_SINGLESEL);
     EXPECT_FALSE(GetWindowLongW(list, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
 
+    // The caption "收听电台：" runs on under the station box beside it, never over it.
+    HWND caption = FindWindowExW(windows.windowOf(w), nullptr, L"STATIC", L"收听电台：");
+    ASSERT_NE(caption, nullptr);
+    for (HWND below = GetWindow(child(w, L"COMBOBOX", 4), GW_HWNDNEXT); below != caption;
+         below = GetWindow(below, GW_HWNDNEXT))
+        ASSERT_NE(below, nullptr) << "the label lies over the combo box";
     HWND hour = child(w, L"COMBOBOX", 0);
     HWND duration = child(w, L"COMBOBOX", 3);
     HWND station = child(w, L"COMBOBOX", 4);

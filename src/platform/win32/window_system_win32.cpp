@@ -921,10 +921,14 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
         peer->applyAll();
         c->attachPeer(std::move(peer));
     }
-    // A frame lies under the controls it holds.
-    for (auto& [child, control] : fw->children)
-        if (control->kind() == ui::ControlKind::Frame)
-            SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // A label is drawn on its container's surface: it lies under every other control (a
+    // caption that runs on under the combo box beside it must not cover the combo box). A frame
+    // lies under the controls it holds, labels included.
+    for (ui::ControlKind kind : {ui::ControlKind::Label, ui::ControlKind::Frame})
+        for (auto& [child, control] : fw->children)
+            if (control->kind() == kind)
+                SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0,
+                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void Win32WindowSystem::destroyWindow(ui::Form& form) {
