@@ -451,6 +451,13 @@ class Rig:
         """Chooses entry `entry_number` (from 1) of the open shortcut menu."""
         self.driver("popup", entry_number)
 
+    def hide(self, window):
+        self.driver("hide", window)
+
+    def right_click_row(self, window, row):
+        """A right click on row `row` (from 0) of the window's list view, the pointer there."""
+        self.driver("right-click-row", window, row)
+
     def post(self, window, message, wparam=0, lparam=0):
         self.driver("post", window, message, wparam, lparam)
 

@@ -166,6 +166,19 @@ int cmd_click_id(const std::vector<std::wstring>& args) {
 
 int cmd_set_text(const std::vector<std::wstring>& args) {
     HWND control = find_child(find_top_window(args.at(0)), args.at(1));
+    // An editable combo box is typed into through its edit field. Typing makes the combo box
+    // tell its parent (CBN_EDITCHANGE); text set by message does not, so send that as well.
+    if (is_class(control, L"ComboBox")) {
+        HWND edit = FindWindowExW(control, nullptr, L"Edit", nullptr);
+        if (edit == nullptr) {
+            throw Failure("the combo box has no edit field");
+        }
+        send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args.at(2).c_str()));
+        PostMessageW(GetParent(control), WM_COMMAND,
+                     MAKEWPARAM(GetDlgCtrlID(control), CBN_EDITCHANGE),
+                     reinterpret_cast<LPARAM>(control));
+        return 0;
+    }
     // WM_SETTEXT makes an edit control send EN_CHANGE, as typing would.
     if (!send(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(args.at(2).c_str()))) {
         throw Failure("the control refused the text");
@@ -484,6 +497,36 @@ int cmd_popup(const std::vector<std::wstring>& args) {
 }
 
 // Any message, posted: the tray icon's callback message, for instance.
+int cmd_hide(const std::vector<std::wstring>& args) {
+    HWND window = find_top_window(args.at(0));
+    ShowWindow(window, SW_HIDE);
+    return 0;
+}
+
+int cmd_right_click_row(const std::vector<std::wstring>& args) {
+    HWND list = find_child_of_class(find_top_window(args.at(0)), WC_LISTVIEWW);
+    if (list == nullptr) {
+        throw Failure("the window has no list view");
+    }
+    const int row = static_cast<int>(to_number(args.at(1), "the row"));
+    RemoteBuffer buffer(list, sizeof(RECT));
+    RECT r{LVIR_BOUNDS, 0, 0, 0};
+    buffer.write(&r, sizeof r);
+    if (!send(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), buffer.address())) {
+        throw Failure("no such row");
+    }
+    buffer.read(&r, sizeof r);
+    POINT pt{r.left + 8, (r.top + r.bottom) / 2};
+    POINT screen = pt;
+    ClientToScreen(list, &screen);
+    // The pointer goes there too: the shortcut menu opens where the pointer is.
+    SetCursorPos(screen.x, screen.y);
+    const LPARAM at = MAKELPARAM(pt.x, pt.y);
+    PostMessageW(list, WM_RBUTTONDOWN, MK_RBUTTON, at);
+    PostMessageW(list, WM_RBUTTONUP, 0, at);
+    return 0;
+}
+
 int cmd_post(const std::vector<std::wstring>& args) {
     HWND window = find_top_window(args.at(0));
     UINT msg = static_cast<UINT>(to_number(args.at(1), "the message"));
@@ -527,6 +570,8 @@ const std::map<std::wstring, Command>& commands() {
         {L"menu", {2, "menu <window> <entry caption | menu#/entry#>", cmd_menu}},
         {L"popup", {1, "popup <entry#>", cmd_popup}},
         {L"post", {4, "post <window> <message> <wParam> <lParam>", cmd_post}},
+        {L"hide", {1, "hide <window>", cmd_hide}},
+        {L"right-click-row", {2, "right-click-row <window> <row>", cmd_right_click_row}},
     };
     return table;
 }
