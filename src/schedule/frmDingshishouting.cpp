@@ -148,6 +148,8 @@ void frmDingshishouting::Form_Load() {
     const AudioRecorder& main = program_.form<AudioRecorder>();
     move(main.left() - width(), main.top(), width(), main.height());
 
+    // Attaching the skin engine comes with the skin engine itself.
+
     for (ui::Control* b : buttons)
         b->setTop(b->top() - 30);
     for (ui::Control* l : labels)
@@ -352,9 +354,12 @@ void frmDingshishouting::checkSecond(const DateTime& second) {
     AudioRecorder& main = program_.form<AudioRecorder>();
     for (int row = 0; row < ListView1.rowCount(); ++row) {
         if (ListView1.text(row, 0) == now) {
-            TBoxMingCheng.setText(ListView1.text(row, 2));
+            const std::string station = ListView1.text(row, 2);
+            TBoxMingCheng.setText(station);
             main.show();
-            main.Command1.click();
+            // An empty name is part of every link text: it would start every station at once.
+            if (!station.empty())
+                main.Command1.click();
             break;
         }
     }

@@ -68,6 +68,18 @@ TEST_F(SchedulerTest, TwoTicksInOneSecondFireOnceAndALateTickCatchesUp) {
     EXPECT_EQ(w.TBoxMingCheng.text(), "北京新闻");
 }
 
+TEST_F(SchedulerTest, APlanWithoutAStationShowsTheMainWindowButClicksNoLink) {
+    clock.current = {2026, 12, 6, 9, 59, 59};
+    frmDingshishouting& w = withPlans({{"10:00:00", "10:30:00", ""}});
+    w.TBoxMingCheng.setText("北京新闻");
+    w.CheckPlans();
+    clock.advanceSeconds(1);
+    w.CheckPlans();
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(main().visible());
+    EXPECT_EQ(w.TBoxMingCheng.text(), "");
+}
+
 TEST_F(SchedulerTest, AClockThatJumpsChecksOnlyTheSecondItShows) {
     clock.current = {2026, 12, 6, 9, 59, 0};
     frmDingshishouting& w = withPlans({{"10:00:00", "不确定", "北京新闻"}});
