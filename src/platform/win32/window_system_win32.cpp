@@ -2,12 +2,12 @@
 
 #include <commctrl.h>
 
-#include <cmath>
 #include <memory>
 #include <vector>
 
 #include "base/text.h"
 #include "platform/win32/browser_win32.h"
+#include "platform/win32/dpi_win32.h"
 #include "platform/win32/wide.h"
 #include "ui/form.h"
 #include "ui/form_set.h"
@@ -35,8 +35,9 @@ struct FormWindow {
     HWND toolTip = nullptr;
     HMENU menuBar = nullptr;
     bool shownOnce = false;
-    int resizes = 0;       // layout runs caused by WM_SIZE since the last show
-    bool syncing = false;  // native changes being written back into the model
+    int dpi = kDefaultDpi;  // of the monitor the window is on; twips become pixels with it
+    int resizes = 0;        // layout runs caused by WM_SIZE since the last show
+    bool syncing = false;   // native changes being written back into the model
     std::map<UINT, ui::Control*> commands;
     std::map<ui::MenuItem*, UINT> menuIds;
     std::map<UINT_PTR, ui::Timer*> timers;
@@ -45,12 +46,14 @@ struct FormWindow {
 
     FormWindow(Win32WindowSystem& s, ui::Form& f) : system(s), form(f) {}
 
+    int px(double twips) const { return pixelsAt(twips, dpi); }
+
     RECT pixelRect(const ui::Control& c) const {
         RECT r;
-        r.left = system.pixelsFromTwips(c.formLeft());
-        r.top = system.pixelsFromTwips(c.formTop());
-        r.right = r.left + system.pixelsFromTwips(c.width());
-        r.bottom = r.top + system.pixelsFromTwips(c.height());
+        r.left = px(c.formLeft());
+        r.top = px(c.formTop());
+        r.right = r.left + px(c.width());
+        r.bottom = r.top + px(c.height());
         return r;
     }
 
@@ -111,10 +114,8 @@ class FormPeer : public ui::Peer {
                 SetWindowTextW(h, wide(f.caption()).c_str());
                 break;
             case ui::Property::Bounds:
-                SetWindowPos(h, nullptr, fw_.system.pixelsFromTwips(f.left()),
-                             fw_.system.pixelsFromTwips(f.top()),
-                             fw_.system.pixelsFromTwips(f.width()),
-                             fw_.system.pixelsFromTwips(f.height()), SWP_NOZORDER | SWP_NOACTIVATE);
+                SetWindowPos(h, nullptr, fw_.px(f.left()), fw_.px(f.top()), fw_.px(f.width()),
+                             fw_.px(f.height()), SWP_NOZORDER | SWP_NOACTIVATE);
                 break;
             case ui::Property::Visible:
                 if (f.visible()) {
@@ -235,7 +236,7 @@ class ChildPeer : public ui::Peer {
         std::vector<int> edges;
         int right = 0;
         for (int i = 1; i <= bar->panelCount(); ++i) {
-            right += fw_.system.pixelsFromTwips(bar->panel(i).width);
+            right += fw_.px(bar->panel(i).width);
             edges.push_back(i == bar->panelCount() ? -1 : right);
         }
         SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
@@ -317,10 +318,34 @@ void syncBounds(FormWindow& fw) {
     RECT r;
     if (IsIconic(fw.hwnd) || !GetWindowRect(fw.hwnd, &r))
         return;
-    Win32WindowSystem& s = fw.system;
-    fw.form.syncFromNative(s.twipsFromPixels(r.left), s.twipsFromPixels(r.top),
-                           s.twipsFromPixels(r.right - r.left),
-                           s.twipsFromPixels(r.bottom - r.top));
+    fw.form.syncFromNative(twipsAt(r.left, fw.dpi), twipsAt(r.top, fw.dpi),
+                           twipsAt(r.right - r.left, fw.dpi), twipsAt(r.bottom - r.top, fw.dpi));
+}
+
+// The window now shows at another DPI (moved to another monitor, or created on one whose DPI
+// differs from the system's): same twips, new pixels. `outer` is the window's new rectangle.
+void applyDpi(FormWindow& fw, int dpi, const RECT& outer) {
+    fw.dpi = dpi;
+    HFONT font = fw.system.fontFor(dpi);
+    for (auto& [child, control] : fw.children)
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    // The new size runs the form's own layout through WM_SIZE; the controls it does not
+    // place are put where their twips say.
+    SetWindowPos(fw.hwnd, nullptr, outer.left, outer.top, outer.right - outer.left,
+                 outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (ui::Control* c : fw.form.controls())
+        if (ui::Peer* peer = c->peer())
+            peer->changed(ui::Property::Bounds);
+    InvalidateRect(fw.hwnd, nullptr, TRUE);
+}
+
+// The window's rectangle scaled from one DPI to another around its centre.
+RECT scaledAroundCentre(HWND hwnd, int from, int to) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    const int w = MulDiv(r.right - r.left, to, from), h = MulDiv(r.bottom - r.top, to, from);
+    const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+    return RECT{cx - w / 2, cy - h / 2, cx - w / 2 + w, cy - h / 2 + h};
 }
 
 void onCommand(FormWindow& fw, UINT id, UINT code) {
@@ -372,6 +397,9 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_CLOSE:
             fw->form.forms().unload(fw->form, ui::kUnloadFormControlMenu);
+            return 0;
+        case WM_DPICHANGED:
+            applyDpi(*fw, LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;
@@ -433,16 +461,7 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
                                               ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
-    HDC screen = GetDC(nullptr);
-    if (screen) {
-        dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
-        ReleaseDC(nullptr, screen);
-    }
-    if (dpi_ <= 0)
-        dpi_ = 96;
-    font_ = CreateFontW(-MulDiv(9, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_DONTCARE, L"Microsoft YaHei");
+    dpi_ = systemDpi();
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
@@ -458,17 +477,18 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
     RegisterClassExW(&wc);
 }
 
-Win32WindowSystem::~Win32WindowSystem() {
-    if (font_)
-        DeleteObject(font_);
-}
+Win32WindowSystem::~Win32WindowSystem() = default;
 
 int Win32WindowSystem::pixelsFromTwips(double twips) const {
-    return static_cast<int>(std::lround(twips * dpi_ / 1440.0));
+    return pixelsAt(twips, dpi_);
 }
 
 double Win32WindowSystem::twipsFromPixels(int pixels) const {
-    return pixels * 1440.0 / dpi_;
+    return twipsAt(pixels, dpi_);
+}
+
+HFONT Win32WindowSystem::fontFor(int dpi) {
+    return fonts_.at(dpi);
 }
 
 HWND Win32WindowSystem::windowOf(const ui::Form& form) const {
@@ -488,6 +508,7 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
     if (windowOf(form))
         return;
     auto* fw = new FormWindow(*this, form);
+    fw->dpi = dpi_;  // a new window opens on the primary monitor unless placed elsewhere
 
     // Menu ids first: the outer size depends on whether there is a menu bar.
     UINT nextMenuId = kFirstMenuId;
@@ -504,7 +525,7 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
     DWORD exStyle = 0;
     DWORD style = styleFor(form, exStyle);
     RECT r{0, 0, pixelsFromTwips(form.clientWidth()), pixelsFromTwips(form.clientHeight())};
-    AdjustWindowRectEx(&r, style, hasMenuBar, exStyle);
+    adjustWindowRect(r, style, hasMenuBar, exStyle, fw->dpi);
     int w = r.right - r.left, h = r.bottom - r.top;
     int x = pixelsFromTwips(form.left()), y = pixelsFromTwips(form.top());
     if (form.startCentered()) {
@@ -604,7 +625,7 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance_, nullptr);
         if (!child)
             continue;
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(fw->dpi)), FALSE);
         fw->commands[id] = c;
         fw->children[child] = c;
         auto peer = std::make_unique<ChildPeer>(*fw, *c, child);
@@ -619,6 +640,8 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
     for (auto& [child, control] : fw->children)
         if (control->kind() == ui::ControlKind::Frame)
             SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (const int dpi = windowDpi(hwnd); dpi != fw->dpi)
+        applyDpi(*fw, dpi, scaledAroundCentre(hwnd, fw->dpi, dpi));
 }
 
 void Win32WindowSystem::destroyWindow(ui::Form& form) {
