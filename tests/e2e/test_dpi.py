@@ -8,6 +8,7 @@ from rig import CAPTION
 
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 ROW = ["录音", "停止", "定时1", "定时2", "重置", "设置", "更多"]
+SETTINGS_BUTTONS = ["开始时间", "结束时间", "文件名", "确定", "取消"]
 BUTTON_HEIGHT = 735  # twips
 INK = 80  # how much darker than the button face a pixel of text is
 
@@ -71,13 +72,30 @@ def check_at(rig, dpi):
     assert lefts == sorted(lefts) and len(set(b["top"] for b in row)) == 1, row
 
     shot = rig.screenshot(f"{dpi}dpi")
+    heights = [check_captions(shot, main, row, dpi)]
+
+    # The settings dialog: push buttons laid out from twips of its own.
+    rig.click(main["hwnd"], "设置")
+    dialog = rig.wait_window("参数设置")
+    buttons = [c for c in rig.controls(dialog["hwnd"])
+               if c["class"] == "Button" and c["visible"] and c["text"] in SETTINGS_BUTTONS]
+    assert {"确定", "取消"} <= {b["text"] for b in buttons}, buttons  # others show by mode
+    shot = rig.screenshot(f"{dpi}dpi-settings")
+    heights.append(check_captions(shot, dialog, buttons, dpi))
+    rig.click(dialog["hwnd"], "取消")
+    rig.wait_until(lambda: not rig.windows("参数设置"), 5, what="the settings dialog to close")
+    assert rig.stop(program, main["hwnd"]) == 0
+    return max(heights)
+
+
+def check_captions(shot, window, buttons, dpi):
+    """No caption runs into its button's edge; returns the tallest caption's height."""
     heights = []
-    for button in row:
-        gaps, ink_height = caption_ink(shot, button, main)
+    for button in buttons:
+        gaps, ink_height = caption_ink(shot, button, window)
         assert min(gaps) >= 1, \
             f"caption {button['text']!r} runs into the edge at {dpi} dpi (gaps {gaps}): {shot}"
         heights.append(ink_height)
-    assert rig.stop(program, main["hwnd"]) == 0
     return max(heights)
 
 
