@@ -7,6 +7,8 @@ namespace {
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 
 template <typename Fn>
 Fn user32Function(const char* name) {
@@ -24,6 +26,23 @@ int systemDpi() {
         ReleaseDC(nullptr, screen);
     }
     return dpi > 0 ? dpi : kDefaultDpi;
+}
+
+int primaryMonitorDpi() {
+    // shcore.dll comes with Windows 8.1 and later.
+    static const auto getDpiForMonitor = [] {
+        HMODULE shcore = LoadLibraryW(L"shcore.dll");
+        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    UINT x = 0, y = 0;
+    if (getDpiForMonitor &&
+        SUCCEEDED(getDpiForMonitor(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY),
+                                   kEffectiveDpi, &x, &y)) &&
+        x > 0)
+        return static_cast<int>(x);
+    return systemDpi();
 }
 
 int windowDpi(HWND hwnd) {

@@ -14,6 +14,9 @@ constexpr int kDefaultDpi = 96;
 
 // The DPI of the primary screen for this process.
 int systemDpi();
+// The DPI of the primary monitor now. It differs from the system DPI after the user changed
+// the scale without signing out again.
+int primaryMonitorDpi();
 // The DPI a window is drawn at (its monitor's, for a per-monitor aware program).
 int windowDpi(HWND hwnd);
 

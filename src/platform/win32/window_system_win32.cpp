@@ -496,19 +496,21 @@ HWND Win32WindowSystem::windowOf(const ui::Form& form) const {
     return it == windows_.end() ? nullptr : it->second;
 }
 
+// In twips of the primary monitor, the DPI at which a window centred on it converts its own
+// position.
 double Win32WindowSystem::screenWidth() {
-    return twipsFromPixels(GetSystemMetrics(SM_CXSCREEN));
+    return twipsAt(GetSystemMetrics(SM_CXSCREEN), primaryMonitorDpi());
 }
 
 double Win32WindowSystem::screenHeight() {
-    return twipsFromPixels(GetSystemMetrics(SM_CYSCREEN));
+    return twipsAt(GetSystemMetrics(SM_CYSCREEN), primaryMonitorDpi());
 }
 
 void Win32WindowSystem::createWindow(ui::Form& form) {
     if (windowOf(form))
         return;
     auto* fw = new FormWindow(*this, form);
-    fw->dpi = dpi_;  // a new window opens on the primary monitor unless placed elsewhere
+    fw->dpi = primaryMonitorDpi();  // where a new window opens unless placed elsewhere
 
     // Menu ids first: the outer size depends on whether there is a menu bar.
     UINT nextMenuId = kFirstMenuId;
