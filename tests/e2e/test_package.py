@@ -98,6 +98,11 @@ def test_silent_install_puts_program_menu_entry_and_uninstall_entry_in_place(rig
     shortcuts = desktop_shortcuts(rig)
     assert len(shortcuts) == 1, "the installed program made no desktop shortcut"
     assert "Sonorin\\sonorin.exe".encode("utf-16-le") in shortcuts[0].read_bytes()
+
+    # The running copy holds its executable: a silent install over it gives up, untouched.
+    code, _, _ = rig.environment.wine([artefact("setup.exe"), "/S"], timeout=60)
+    assert code != 0, "the installer reported success over a running program"
+    assert program.running()
     rig.close(window["hwnd"])
     assert program.wait(10) == 0
     rig.environment.wine_kill()
