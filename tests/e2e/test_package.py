@@ -158,6 +158,9 @@ def test_portable_zip_runs_and_records_in_a_folder_with_blank_and_chinese_path(r
     with zipfile.ZipFile(artefact("portable.zip")) as archive:
         names = archive.namelist()
         assert "Sonorin/sonorin.exe" in names, names
+        for name in ("help.txt", "stations.m3u"):  # shipped when the build has them
+            if (ROOT / "res" / name).exists():
+                assert f"Sonorin/{name}" in names, names
         archive.extractall(place)
     folder = place / "Sonorin"
 
