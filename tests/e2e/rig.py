@@ -307,11 +307,17 @@ class Rig:
                 (self.folder / item[0]).write_bytes(item[1])
             else:
                 shutil.copy2(item, self.folder / Path(item).name)
-        log = open(ARTIFACTS / f"{self.name}-program.log", "wb")
-        process = subprocess.Popen(["wine", str(self.folder / PROGRAM.name)], cwd=self.folder,
-                                   env=self.env, stdin=subprocess.DEVNULL, stdout=log,
+        return self.launch(self.folder / PROGRAM.name)
+
+    def launch(self, exe):
+        """Starts a program that is already in its place (an installed or unpacked copy),
+        in its own folder, as a shortcut would."""
+        exe = Path(exe)
+        log = open(ARTIFACTS / f"{self.name}-program-{len(self.programs)}.log", "wb")
+        process = subprocess.Popen(["wine", str(exe)], cwd=exe.parent, env=self.env,
+                                   stdin=subprocess.DEVNULL, stdout=log,
                                    stderr=subprocess.STDOUT)
-        program = Program(process, self.folder, log)
+        program = Program(process, exe.parent, log)
         self.programs.append(program)
         return program
 

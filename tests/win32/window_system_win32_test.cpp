@@ -210,6 +210,61 @@ TEST_F(WindowSystemTest, SliderAndStatusBarShowTheModel) {
     EXPECT_STREQ(text, L"停止");
 }
 
+RECT rectInParent(HWND child) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+LONG fontHeight(HWND control) {
+    auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+    LOGFONTW lf{};
+    return font && GetObjectW(font, sizeof(lf), &lf) ? lf.lfHeight : 0;
+}
+
+// Windows sends WM_DPICHANGED when the window moves to a monitor with another DPI; the
+// window takes the suggested rectangle and lays out the same twips at the new DPI.
+TEST_F(WindowSystemTest, AnotherMonitorDpiLaysOutTheSameTwipsWithALargerFont) {
+    form.show();
+    HWND go = childWithText(hwnd(), L"录音");
+    HWND off = childWithText(hwnd(), L"停止");
+    HWND bar = childOfClass(hwnd(), STATUSCLASSNAMEW);
+    ASSERT_TRUE(go && off && bar);
+    const int from = system.pixelsFromTwips(1440);
+    EXPECT_EQ(fontHeight(go), -MulDiv(9, from, 72));
+    const double width = form.width(), height = form.height();
+
+    const int to = from * 2;
+    RECT before;
+    GetWindowRect(hwnd(), &before);
+    RECT suggested{before.left, before.top, before.left + 2 * (before.right - before.left),
+                   before.top + 2 * (before.bottom - before.top)};
+    SendMessageW(hwnd(), WM_DPICHANGED, MAKEWPARAM(to, to), reinterpret_cast<LPARAM>(&suggested));
+
+    RECT now;
+    GetWindowRect(hwnd(), &now);
+    EXPECT_EQ(now.right - now.left, suggested.right - suggested.left);
+    EXPECT_NEAR(form.width(), width, 15) << "the model keeps its twips";
+    EXPECT_NEAR(form.height(), height, 15);
+    RECT r = rectInParent(off);
+    EXPECT_EQ(r.left, pixelsAt(1200, to));
+    EXPECT_EQ(r.right - r.left, pixelsAt(1200, to));
+    EXPECT_EQ(r.bottom - r.top, pixelsAt(600, to));
+    EXPECT_EQ(fontHeight(go), -MulDiv(9, to, 72));
+    EXPECT_EQ(fontHeight(off), fontHeight(go)) << "every control gets the new font";
+    int edges[3] = {};
+    SendMessageW(bar, SB_GETPARTS, 3, reinterpret_cast<LPARAM>(edges));
+    EXPECT_EQ(edges[0], pixelsAt(1000, to));
+
+    // Later changes from the model use the window's new DPI too.
+    form.go.setLeft(2400);
+    EXPECT_EQ(rectInParent(go).left, pixelsAt(2400, to));
+    form.setWidth(width + 1440);
+    GetWindowRect(hwnd(), &now);
+    EXPECT_EQ(now.right - now.left, pixelsAt(width + 1440, to));
+}
+
 TEST_F(WindowSystemTest, TimersTickWhileRunningOnly) {
     form.timer.setInterval(20);
     pump(300);

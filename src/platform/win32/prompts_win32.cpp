@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/win32/dpi_win32.h"
 #include "platform/win32/wide.h"
 
 namespace sonorin {
@@ -229,22 +230,18 @@ std::string Win32Prompts::inputBox(const std::string& prompt, const std::string&
     if (!registerInputBoxClass(instance))
         return {};
 
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen)
-        ReleaseDC(nullptr, screen);
-    if (dpi <= 0)
-        dpi = 96;
+    // The box opens over its owner, so it takes the DPI of the owner's monitor.
+    HWND owner = ownerWindow();
+    const int dpi = owner ? win32::windowDpi(owner) : win32::systemDpi();
     auto px = [dpi](int value) { return MulDiv(value, dpi, 96); };
 
     // Prompt top left, OK and Cancel top right, the answer along the bottom.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     RECT frame{0, 0, px(360), px(128)};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    win32::adjustWindowRect(frame, style, false, exStyle, dpi);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    HWND owner = ownerWindow();
     const POINT at = boxPosition(owner, width, height);
 
     InputBox box;

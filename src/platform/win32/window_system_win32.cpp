@@ -9,6 +9,7 @@
 
 #include "base/text.h"
 #include "platform/win32/browser_win32.h"
+#include "platform/win32/dpi_win32.h"
 #include "platform/win32/wide.h"
 #include "ui/form.h"
 #include "ui/form_set.h"
@@ -37,6 +38,7 @@ struct FormWindow {
     HWND toolTip = nullptr;
     HMENU menuBar = nullptr;
     bool shownOnce = false;
+    int dpi = kDefaultDpi;  // of the monitor the window is on; twips become pixels with it
     int resizes = 0;        // layout runs caused by WM_SIZE since the last show
     bool syncing = false;   // native changes being written back into the model
     bool applying = false;  // model changes being written into native controls
@@ -48,15 +50,17 @@ struct FormWindow {
 
     FormWindow(Win32WindowSystem& s, ui::Form& f) : system(s), form(f) {}
 
+    int px(double twips) const { return pixelsAt(twips, dpi); }
+
     RECT pixelRect(const ui::Control& c) const {
         RECT r;
-        r.left = system.pixelsFromTwips(c.formLeft());
-        r.top = system.pixelsFromTwips(c.formTop());
-        r.right = r.left + system.pixelsFromTwips(c.width());
-        r.bottom = r.top + system.pixelsFromTwips(c.height());
+        r.left = px(c.formLeft());
+        r.top = px(c.formTop());
+        r.right = r.left + px(c.width());
+        r.bottom = r.top + px(c.height());
         // A combo box's window includes its dropped-down list; the height set is the field's.
         if (c.kind() == ui::ControlKind::ComboBox)
-            r.bottom += system.pixelsFromTwips(kComboListHeight);
+            r.bottom += px(kComboListHeight);
         return r;
     }
 
@@ -117,10 +121,8 @@ class FormPeer : public ui::Peer {
                 SetWindowTextW(h, wide(f.caption()).c_str());
                 break;
             case ui::Property::Bounds:
-                SetWindowPos(h, nullptr, fw_.system.pixelsFromTwips(f.left()),
-                             fw_.system.pixelsFromTwips(f.top()),
-                             fw_.system.pixelsFromTwips(f.width()),
-                             fw_.system.pixelsFromTwips(f.height()), SWP_NOZORDER | SWP_NOACTIVATE);
+                SetWindowPos(h, nullptr, fw_.px(f.left()), fw_.px(f.top()), fw_.px(f.width()),
+                             fw_.px(f.height()), SWP_NOZORDER | SWP_NOACTIVATE);
                 break;
             case ui::Property::Visible:
                 if (f.visible()) {
@@ -201,6 +203,7 @@ class ChildPeer : public ui::Peer {
                     RECT r = fw_.pixelRect(control_);
                     SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                                  SWP_NOZORDER | SWP_NOACTIVATE);
+                    applyColumnWidths();  // the window may have moved to another DPI
                 }
                 break;
             case ui::Property::ToolTip:
@@ -291,11 +294,20 @@ class ChildPeer : public ui::Peer {
             LVCOLUMNW lc{};
             lc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
             lc.pszText = text.data();
-            lc.cx = fw_.system.pixelsFromTwips(column.width);
+            lc.cx = fw_.px(column.width);
             lc.iSubItem = index;
             SendMessageW(hwnd_, LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&lc));
         }
         applyRows();
+    }
+
+    void applyColumnWidths() {
+        auto* list = dynamic_cast<ui::ListView*>(&control_);
+        if (!list)
+            return;
+        int index = 0;
+        for (const ui::ListView::Column& column : list->columns())
+            SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, index++, fw_.px(column.width));
     }
 
     // The lists are a few dozen rows at most: rebuilding them keeps native and model equal.
@@ -419,7 +431,7 @@ class ChildPeer : public ui::Peer {
         std::vector<int> edges;
         int right = 0;
         for (int i = 1; i <= bar->panelCount(); ++i) {
-            right += fw_.system.pixelsFromTwips(bar->panel(i).width);
+            right += fw_.px(bar->panel(i).width);
             edges.push_back(i == bar->panelCount() ? -1 : right);
         }
         SendMessageW(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
@@ -501,10 +513,34 @@ void syncBounds(FormWindow& fw) {
     RECT r;
     if (IsIconic(fw.hwnd) || !GetWindowRect(fw.hwnd, &r))
         return;
-    Win32WindowSystem& s = fw.system;
-    fw.form.syncFromNative(s.twipsFromPixels(r.left), s.twipsFromPixels(r.top),
-                           s.twipsFromPixels(r.right - r.left),
-                           s.twipsFromPixels(r.bottom - r.top));
+    fw.form.syncFromNative(twipsAt(r.left, fw.dpi), twipsAt(r.top, fw.dpi),
+                           twipsAt(r.right - r.left, fw.dpi), twipsAt(r.bottom - r.top, fw.dpi));
+}
+
+// The window now shows at another DPI (moved to another monitor, or created on one whose DPI
+// differs from the system's): same twips, new pixels. `outer` is the window's new rectangle.
+void applyDpi(FormWindow& fw, int dpi, const RECT& outer) {
+    fw.dpi = dpi;
+    HFONT font = fw.system.fontFor(dpi);
+    for (auto& [child, control] : fw.children)
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    // The new size runs the form's own layout through WM_SIZE; the controls it does not
+    // place are put where their twips say.
+    SetWindowPos(fw.hwnd, nullptr, outer.left, outer.top, outer.right - outer.left,
+                 outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (ui::Control* c : fw.form.controls())
+        if (ui::Peer* peer = c->peer())
+            peer->changed(ui::Property::Bounds);
+    InvalidateRect(fw.hwnd, nullptr, TRUE);
+}
+
+// The window's rectangle scaled from one DPI to another around its centre.
+RECT scaledAroundCentre(HWND hwnd, int from, int to) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    const int w = MulDiv(r.right - r.left, to, from), h = MulDiv(r.bottom - r.top, to, from);
+    const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+    return RECT{cx - w / 2, cy - h / 2, cx - w / 2 + w, cy - h / 2 + h};
 }
 
 class Syncing {
@@ -651,6 +687,9 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE:
             fw->form.forms().unload(fw->form, ui::kUnloadFormControlMenu);
             return 0;
+        case WM_DPICHANGED:
+            applyDpi(*fw, LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
+            return 0;
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
@@ -712,16 +751,7 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
                                               ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
                                               ICC_DATE_CLASSES};
     InitCommonControlsEx(&icc);
-    HDC screen = GetDC(nullptr);
-    if (screen) {
-        dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
-        ReleaseDC(nullptr, screen);
-    }
-    if (dpi_ <= 0)
-        dpi_ = 96;
-    font_ = CreateFontW(-MulDiv(9, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_DONTCARE, L"Microsoft YaHei");
+    dpi_ = systemDpi();
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
@@ -737,17 +767,18 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
     RegisterClassExW(&wc);
 }
 
-Win32WindowSystem::~Win32WindowSystem() {
-    if (font_)
-        DeleteObject(font_);
-}
+Win32WindowSystem::~Win32WindowSystem() = default;
 
 int Win32WindowSystem::pixelsFromTwips(double twips) const {
-    return static_cast<int>(std::lround(twips * dpi_ / 1440.0));
+    return pixelsAt(twips, dpi_);
 }
 
 double Win32WindowSystem::twipsFromPixels(int pixels) const {
-    return pixels * 1440.0 / dpi_;
+    return twipsAt(pixels, dpi_);
+}
+
+HFONT Win32WindowSystem::fontFor(int dpi) {
+    return fonts_.at(dpi);
 }
 
 HWND Win32WindowSystem::windowOf(const ui::Form& form) const {
@@ -755,18 +786,21 @@ HWND Win32WindowSystem::windowOf(const ui::Form& form) const {
     return it == windows_.end() ? nullptr : it->second;
 }
 
+// In twips of the primary monitor, the DPI at which a window centred on it converts its own
+// position.
 double Win32WindowSystem::screenWidth() {
-    return twipsFromPixels(GetSystemMetrics(SM_CXSCREEN));
+    return twipsAt(GetSystemMetrics(SM_CXSCREEN), primaryMonitorDpi());
 }
 
 double Win32WindowSystem::screenHeight() {
-    return twipsFromPixels(GetSystemMetrics(SM_CYSCREEN));
+    return twipsAt(GetSystemMetrics(SM_CYSCREEN), primaryMonitorDpi());
 }
 
 void Win32WindowSystem::createWindow(ui::Form& form) {
     if (windowOf(form))
         return;
     auto* fw = new FormWindow(*this, form);
+    fw->dpi = primaryMonitorDpi();  // where a new window opens unless placed elsewhere
 
     // Menu ids first: the outer size depends on whether there is a menu bar.
     UINT nextMenuId = kFirstMenuId;
@@ -783,7 +817,7 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
     DWORD exStyle = 0;
     DWORD style = styleFor(form, exStyle);
     RECT r{0, 0, pixelsFromTwips(form.clientWidth()), pixelsFromTwips(form.clientHeight())};
-    AdjustWindowRectEx(&r, style, hasMenuBar, exStyle);
+    adjustWindowRect(r, style, hasMenuBar, exStyle, fw->dpi);
     int w = r.right - r.left, h = r.bottom - r.top;
     int x = pixelsFromTwips(form.left()), y = pixelsFromTwips(form.top());
     if (form.startCentered()) {
@@ -911,7 +945,7 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance_, nullptr);
         if (!child)
             continue;
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(fw->dpi)), FALSE);
         if (c->kind() == ui::ControlKind::ListView)
             SendMessageW(child, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                          LVS_EX_FULLROWSELECT);
@@ -929,6 +963,8 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
             if (control->kind() == kind)
                 SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0,
                              SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    if (const int dpi = windowDpi(hwnd); dpi != fw->dpi)
+        applyDpi(*fw, dpi, scaledAroundCentre(hwnd, fw->dpi, dpi));
 }
 
 void Win32WindowSystem::destroyWindow(ui::Form& form) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 
+#include "platform/win32/dpi_win32.h"
 #include "platform/window_system.h"
 
 namespace sonorin::ui {
@@ -35,16 +36,18 @@ class Win32WindowSystem : public WindowSystem {
     int runMessageLoop();
     std::function<void()> onIdle;
 
+    // At the system DPI; each window converts with the DPI of its own monitor.
     int pixelsFromTwips(double twips) const;
     double twipsFromPixels(int pixels) const;
+    HFONT fontFor(int dpi);
     HWND windowOf(const ui::Form& form) const;
 
   private:
     bool translateForDialog(MSG& msg);
 
     HINSTANCE instance_;
-    int dpi_ = 96;
-    HFONT font_ = nullptr;
+    int dpi_ = kDefaultDpi;
+    DpiFonts fonts_;
     std::map<const ui::Form*, HWND> windows_;
 };
 

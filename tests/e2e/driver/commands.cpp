@@ -25,6 +25,9 @@ JsonLine describe_top(HWND hwnd) {
     GetWindowThreadProcessId(hwnd, &pid);
     RECT r{};
     GetWindowRect(hwnd, &r);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
     JsonLine line;
     line.add("hwnd", hwnd)
         .add("pid", static_cast<long long>(pid))
@@ -32,6 +35,10 @@ JsonLine describe_top(HWND hwnd) {
         .add("top", static_cast<long long>(r.top))
         .add("width", static_cast<long long>(r.right - r.left))
         .add("height", static_cast<long long>(r.bottom - r.top))
+        .add("client_left", static_cast<long long>(client.left))  // on the screen
+        .add("client_top", static_cast<long long>(client.top))
+        .add("client_right", static_cast<long long>(client.right))
+        .add("client_bottom", static_cast<long long>(client.bottom))
         .add("class", class_of(hwnd))
         .add("caption", caption_of(hwnd))
         .add("visible", IsWindowVisible(hwnd) != FALSE)
@@ -58,9 +65,15 @@ std::vector<std::wstring> combo_items(HWND combo, bool list_box) {
 }
 
 JsonLine describe_control(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
     JsonLine line;
     line.add("hwnd", hwnd)
         .add("id", static_cast<long long>(GetDlgCtrlID(hwnd)))
+        .add("left", static_cast<long long>(r.left))  // on the screen
+        .add("top", static_cast<long long>(r.top))
+        .add("width", static_cast<long long>(r.right - r.left))
+        .add("height", static_cast<long long>(r.bottom - r.top))
         .add("class", class_of(hwnd))
         .add("text", text_of(hwnd))
         .add("visible", IsWindowVisible(hwnd) != FALSE)
@@ -538,6 +551,29 @@ int cmd_post(const std::vector<std::wstring>& args) {
     return 0;
 }
 
+// The DPI a window is drawn at and whether its program declared per-monitor (v2) awareness.
+int cmd_dpi(const std::vector<std::wstring>& args) {
+    HWND window = find_top_window(args.at(0));
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    auto dpi_for_window = reinterpret_cast<UINT(WINAPI*)(HWND)>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetDpiForWindow")));
+    auto context_of = reinterpret_cast<DPI_AWARENESS_CONTEXT(WINAPI*)(HWND)>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
+    auto awareness_of = reinterpret_cast<int(WINAPI*)(DPI_AWARENESS_CONTEXT)>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    auto equal = reinterpret_cast<BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT, DPI_AWARENESS_CONTEXT)>(
+        reinterpret_cast<void*>(GetProcAddress(user32, "AreDpiAwarenessContextsEqual")));
+    if (!dpi_for_window || !context_of || !awareness_of || !equal)
+        throw Failure("this system has no per-window DPI functions");
+    DPI_AWARENESS_CONTEXT context = context_of(window);
+    JsonLine line;
+    line.add("dpi", static_cast<long long>(dpi_for_window(window)))
+        .add("awareness", static_cast<long long>(awareness_of(context)))
+        .add("per_monitor_v2", equal(context, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) != FALSE);
+    line.print();
+    return 0;
+}
+
 struct Command {
     size_t arguments;
     const char* usage;
@@ -569,6 +605,7 @@ const std::map<std::wstring, Command>& commands() {
           [](const auto& a) { return post_to_window(a, WM_SYSCOMMAND, SC_RESTORE); }}},
         {L"menu", {2, "menu <window> <entry caption | menu#/entry#>", cmd_menu}},
         {L"popup", {1, "popup <entry#>", cmd_popup}},
+        {L"dpi", {1, "dpi <window>", cmd_dpi}},
         {L"post", {4, "post <window> <message> <wParam> <lParam>", cmd_post}},
         {L"hide", {1, "hide <window>", cmd_hide}},
         {L"right-click-row", {2, "right-click-row <window> <row>", cmd_right_click_row}},

@@ -1,0 +1,117 @@
+"""High-DPI screens: at 96, 144 and 192 dpi the program declares per-monitor awareness, lays its
+buttons out from twips at the screen's DPI, draws their captions with a font of that DPI, and
+no caption is cut off. Screenshots of each land in build/e2e-artifacts/."""
+
+import subprocess
+
+from rig import CAPTION
+
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+ROW = ["录音", "停止", "定时1", "定时2", "重置", "设置", "更多"]
+SETTINGS_BUTTONS = ["开始时间", "结束时间", "文件名", "确定", "取消"]
+BUTTON_HEIGHT = 735  # twips
+SCREEN_WIDTH = 1280  # pixels, the rig's X screen
+INK = 80  # how much darker than the button face a pixel of text is
+
+
+def set_dpi(rig, dpi):
+    """Wine reads LogPixels when its server starts: store it, then end the server."""
+    code, _, err = rig.environment.wine(["reg", "add", DESKTOP_KEY, "/v", "LogPixels", "/t",
+                                         "REG_DWORD", "/d", str(dpi), "/f"])
+    assert code == 0, err
+    rig.environment.wine_kill()
+
+
+def gray_pixels(png, x, y, width, height):
+    """The rectangle of the screenshot as rows of 0-255 gray values."""
+    raw = subprocess.run(["/usr/bin/convert", str(png), "-crop", f"{width}x{height}+{x}+{y}",
+                          "+repage", "-colorspace", "Gray", "-depth", "8", "gray:-"],
+                         capture_output=True, check=True).stdout
+    assert len(raw) == width * height, f"crop {width}x{height}+{x}+{y} gave {len(raw)} bytes"
+    return [raw[row * width:(row + 1) * width] for row in range(height)]
+
+
+def caption_ink(png, button, window):
+    """Where the caption's pixels are inside the visible part of the button, as (left, top,
+    right, bottom) gaps to its edges, and the caption's height. Text is what stands out darker
+    from the button's face; the 3-D edge is left out."""
+    edge = 2
+    left = max(button["left"], window["client_left"]) + edge
+    top = max(button["top"], window["client_top"]) + edge
+    right = min(button["left"] + button["width"], window["client_right"]) - edge
+    bottom = min(button["top"] + button["height"], window["client_bottom"]) - edge
+    rows = gray_pixels(png, left, top, right - left, bottom - top)
+    face = sorted(rows[len(rows) // 2])[len(rows[0]) * 3 // 4]  # light, mostly background
+    ink = [(x, y) for y, row in enumerate(rows) for x, value in enumerate(row)
+           if face - value > INK]
+    assert ink, f"no caption drawn in button {button['text']!r}"
+    xs, ys = [x for x, _ in ink], [y for _, y in ink]
+    gaps = (min(xs), min(ys), len(rows[0]) - 1 - max(xs), len(rows) - 1 - max(ys))
+    return gaps, max(ys) - min(ys) + 1
+
+
+def check_at(rig, dpi):
+    set_dpi(rig, dpi)
+    rig.online()
+    program = rig.start()
+    main = rig.main_window(timeout=10)
+    reported = rig.driver("dpi", main["hwnd"])[0]
+    assert reported["dpi"] == dpi, reported
+    # Wine tells per-monitor from unaware and system awareness, but not v1 from v2.
+    assert reported["awareness"] == 2, f"the program is not per-monitor aware: {reported}"
+
+    buttons = {c["text"]: c for c in rig.controls(main["hwnd"])
+               if c["class"] == "Button" and c["visible"]}
+    assert set(ROW) <= set(buttons), f"buttons: {sorted(buttons)}"
+    slot = main["width"] / 7  # the seven slots share the outer width
+    height = round(BUTTON_HEIGHT * dpi / 1440)
+    row = [buttons[text] for text in ROW]
+    for button in row:
+        assert abs(button["width"] - slot) <= 1.5, (dpi, button, slot)
+        assert abs(button["height"] - height) <= 1, (dpi, button, height)
+    # The layout centres the window; screen and window agree on what a twip is.
+    assert abs(main["left"] + main["width"] / 2 - SCREEN_WIDTH / 2) <= 2, (dpi, main)
+    lefts = [b["left"] for b in row]
+    assert lefts == sorted(lefts) and len(set(b["top"] for b in row)) == 1, row
+
+    shot = rig.screenshot(f"{dpi}dpi")
+    heights = [check_captions(shot, main, row, dpi)]
+
+    # The settings dialog: push buttons laid out from twips of its own.
+    rig.click(main["hwnd"], "设置")
+    dialog = rig.wait_window("参数设置")
+    buttons = [c for c in rig.controls(dialog["hwnd"])
+               if c["class"] == "Button" and c["visible"] and c["text"] in SETTINGS_BUTTONS]
+    assert {"确定", "取消"} <= {b["text"] for b in buttons}, buttons  # others show by mode
+    shot = rig.screenshot(f"{dpi}dpi-settings")
+    heights.append(check_captions(shot, dialog, buttons, dpi))
+    rig.click(dialog["hwnd"], "取消")
+    rig.wait_until(lambda: not rig.windows("参数设置"), 5, what="the settings dialog to close")
+    assert rig.stop(program, main["hwnd"]) == 0
+    return max(heights)
+
+
+def check_captions(shot, window, buttons, dpi):
+    """No caption runs into its button's edge; returns the tallest caption's height."""
+    heights = []
+    for button in buttons:
+        gaps, ink_height = caption_ink(shot, button, window)
+        assert min(gaps) >= 1, \
+            f"caption {button['text']!r} runs into the edge at {dpi} dpi (gaps {gaps}): {shot}"
+        heights.append(ink_height)
+    return max(heights)
+
+
+def test_buttons_scale_with_the_dpi_and_no_caption_is_cut(rig):
+    heights = {}
+    try:
+        for dpi in (96, 144, 192):
+            heights[dpi] = check_at(rig, dpi)
+    finally:
+        set_dpi(rig, 96)
+    for dpi in (144, 192):
+        ratio = heights[dpi] / heights[96]
+        assert abs(ratio - dpi / 96) <= 0.3, f"captions do not follow the DPI: {heights}"
+
+
+test_buttons_scale_with_the_dpi_and_no_caption_is_cut.timeout = 300  # three cold starts of Wine
