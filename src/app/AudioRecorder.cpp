@@ -82,9 +82,7 @@ AudioRecorder::AudioRecorder(Program& program)
     // The settings dialog opened from a menu is modeless and prepares nothing.
     MnuRecord.onClick = [this] { program_.form<frmSettings>().show(); };
     mnu_settings.onClick = [this] { program_.form<frmSettings>().show(); };
-    // The pane keeps script errors and its own dialogs out of the user's way.
-    WebBrowser1.onDownloadBegin = [this] { WebBrowser1.setSilent(true); };
-    WebBrowser1.onDownloadComplete = [this] { WebBrowser1.setSilent(true); };
+    wireRadioPane();
 }
 
 void AudioRecorder::placeDesignGeometry() {

@@ -23,6 +23,10 @@ class FileSystem {
     virtual bool deleteFile(const std::string& path) = 0;
     // Fails when the target exists.
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
+    // The whole content of a file, or nothing when it is missing or cannot be read.
+    virtual std::optional<std::string> readFile(const std::string& path) = 0;
+    // Creates or replaces a file with `bytes`; false when it could not be written whole.
+    virtual bool writeFile(const std::string& path, const std::string& bytes) = 0;
 };
 
 }  // namespace sonorin

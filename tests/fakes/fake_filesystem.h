@@ -99,6 +99,27 @@ class FakeFileSystem : public FileSystem {
         return true;
     }
 
+    std::optional<std::string> readFile(const std::string& path) override {
+        log.push_back("readFile " + path);
+        return content(path);
+    }
+
+    bool writeFile(const std::string& path, const std::string& bytes) override {
+        log.push_back("writeFile " + path);
+        if (writeFails)
+            return false;
+        if (const auto found = find(path)) {
+            if (entries_[*found].folder)
+                return false;
+            entries_[*found].content = bytes;
+            return true;
+        }
+        if (!add(path, false))
+            return false;
+        entries_[*find(path)].content = bytes;
+        return true;
+    }
+
     // Test helpers: create a file (and its missing folders) with content; read it back.
     void addFile(const std::string& path, const std::string& content = {}) {
         const auto parts = split(path);
@@ -131,6 +152,7 @@ class FakeFileSystem : public FileSystem {
 
     std::string programFolderPath = "C:\\Sonorin";
     bool shortNames = true;
+    bool writeFails = false;
     std::vector<std::string> log;
 
   private:
