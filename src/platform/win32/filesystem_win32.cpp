@@ -87,4 +87,37 @@ bool Win32FileSystem::renameFile(const std::string& from, const std::string& to)
     return MoveFileW(win32::wide(from).c_str(), win32::wide(to).c_str()) != 0;
 }
 
+std::optional<std::string> Win32FileSystem::readFile(const std::string& path) {
+    HANDLE file = CreateFileW(win32::wide(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    std::optional<std::string> content;
+    LARGE_INTEGER size{};
+    // The files read here are small lists; anything beyond 64 MB is not one of them.
+    if (GetFileSizeEx(file, &size) && size.QuadPart <= (64 << 20)) {
+        std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+        DWORD read = 0;
+        if (bytes.empty() ||
+            (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+             read == bytes.size()))
+            content = std::move(bytes);
+    }
+    CloseHandle(file);
+    return content;
+}
+
+bool Win32FileSystem::writeFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(win32::wide(path).c_str(), GENERIC_WRITE, 0, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()),
+                                                &written, nullptr) &&
+                                      written == bytes.size());
+    return CloseHandle(file) && ok;
+}
+
 }  // namespace sonorin

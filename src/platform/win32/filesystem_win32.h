@@ -14,6 +14,8 @@ class Win32FileSystem : public FileSystem {
     bool createEmptyFile(const std::string& path) override;
     bool deleteFile(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
+    std::optional<std::string> readFile(const std::string& path) override;
+    bool writeFile(const std::string& path, const std::string& bytes) override;
 };
 
 }  // namespace sonorin
