@@ -29,8 +29,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         sonorin::Win32FileSystem files;
         sonorin::win32::Win32StationPlayer player;
         sonorin::win32::Win32LoopbackServer server;
-        sonorin::Platform platform{clock,    prompts, shell,  mci,   settings,
-                                   files,    windows, player, server};
+        sonorin::Platform platform{clock, prompts, shell,  mci,   settings,
+                                   files, windows, player, server};
         sonorin::Program program(platform);
         windows.onIdle = [&program] { program.collectUnloaded(); };
         program.start();

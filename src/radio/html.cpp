@@ -364,6 +364,17 @@ std::string decodeEntities(std::string_view s) {
                 break;
             }
         }
+        // The old names stand without their ";" even when letters follow ("&lt3" is "<3").
+        for (std::size_t k = 0; !found && k < kEntities.size(); ++k) {
+            const NamedEntity& e = kEntities[k];
+            const std::string_view legacyName(e.name);
+            if (e.legacy && name.size() > legacyName.size() &&
+                name.substr(0, legacyName.size()) == legacyName) {
+                appendUtf8(out, e.cp);
+                i += legacyName.size();
+                found = true;
+            }
+        }
         if (!found)
             out += '&';
     }

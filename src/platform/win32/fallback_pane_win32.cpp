@@ -1,8 +1,8 @@
 #include "platform/win32/fallback_pane_win32.h"
 
+#include <windows.h>
 #include <winsock2.h>
 #include <ws2tcpip.h>
-#include <windows.h>
 
 #include <condition_variable>
 #include <deque>
@@ -31,8 +31,8 @@ std::optional<radio::ParsedResponse> fetchOnce(const radio::HttpUrl& url) {
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
     ADDRINFOW* found = nullptr;
-    if (GetAddrInfoW(wide(url.host).c_str(), std::to_wstring(url.port).c_str(), &hints,
-                     &found) != 0)
+    if (GetAddrInfoW(wide(url.host).c_str(), std::to_wstring(url.port).c_str(), &hints, &found) !=
+        0)
         return std::nullopt;
     SOCKET s = INVALID_SOCKET;
     for (ADDRINFOW* a = found; a && s == INVALID_SOCKET; a = a->ai_next) {
@@ -56,8 +56,7 @@ std::optional<radio::ParsedResponse> fetchOnce(const radio::HttpUrl& url) {
                                 "Accept-Language: zh-CN\r\nConnection: close\r\n\r\n";
     std::size_t sent = 0;
     while (sent < request.size()) {
-        const int put =
-            send(s, request.data() + sent, static_cast<int>(request.size() - sent), 0);
+        const int put = send(s, request.data() + sent, static_cast<int>(request.size() - sent), 0);
         if (put <= 0) {
             closesocket(s);
             return std::nullopt;
@@ -202,8 +201,7 @@ FallbackPane::~FallbackPane() {
         DeleteObject(font_);
 }
 
-LRESULT CALLBACK FallbackPane::windowProc(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam) {
+LRESULT CALLBACK FallbackPane::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(window, GWLP_USERDATA,
@@ -267,7 +265,8 @@ void FallbackPane::setBounds(RECT bounds) {
 
 void FallbackPane::fire(bool begin) {
     // A copy: the handler may replace itself.
-    const std::function<void()> handler = begin ? owner_.onDownloadBegin : owner_.onDownloadComplete;
+    const std::function<void()> handler =
+        begin ? owner_.onDownloadBegin : owner_.onDownloadComplete;
     if (handler)
         handler();
 }
@@ -334,8 +333,8 @@ void FallbackPane::finished(std::unique_ptr<Result> result) {
     if (result->generation != generation_)
         return;  // stopped: its download-complete has fired already
     --outstanding_;
-    const bool page = result->reached && result->status >= 200 && result->status < 300 &&
-                      result->status != 204;
+    const bool page =
+        result->reached && result->status >= 200 && result->status < 300 && result->status != 204;
     if (page) {
         showPage(radio::readHtmlPage(result->body), result->url);
     } else if (result->kind == Kind::Click && result->reached && result->status == 204) {
@@ -360,9 +359,9 @@ void FallbackPane::showPage(radio::HtmlPage page, const radio::HttpUrl& url) {
         SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
         SendMessageW(list_, LB_RESETCONTENT, 0, 0);
         for (const radio::HtmlLink& link : page_.links)
-            SendMessageW(list_, LB_ADDSTRING, 0,
-                         reinterpret_cast<LPARAM>(wide(link.text.empty() ? link.href : link.text)
-                                                      .c_str()));
+            SendMessageW(
+                list_, LB_ADDSTRING, 0,
+                reinterpret_cast<LPARAM>(wide(link.text.empty() ? link.href : link.text).c_str()));
         SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
         InvalidateRect(list_, nullptr, TRUE);
     }

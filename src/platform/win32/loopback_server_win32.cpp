@@ -1,7 +1,7 @@
 #include "platform/win32/loopback_server_win32.h"
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <vector>
 
@@ -97,8 +97,7 @@ void Win32LoopbackServer::close() {
 
 LRESULT CALLBACK Win32LoopbackServer::windowProc(HWND window, UINT message, WPARAM wParam,
                                                  LPARAM lParam) {
-    auto* server =
-        reinterpret_cast<Win32LoopbackServer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* server = reinterpret_cast<Win32LoopbackServer*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (server && message == kSocketMessage) {
         server->onSocket(static_cast<SOCKET>(wParam), WSAGETSELECTEVENT(lParam),
                          WSAGETSELECTERROR(lParam));
@@ -179,8 +178,8 @@ void Win32LoopbackServer::send(SOCKET s) {
         return;
     Connection& c = found->second;
     while (c.sent < c.reply.size()) {
-        const int put = ::send(s, c.reply.data() + c.sent,
-                               static_cast<int>(c.reply.size() - c.sent), 0);
+        const int put =
+            ::send(s, c.reply.data() + c.sent, static_cast<int>(c.reply.size() - c.sent), 0);
         if (put == SOCKET_ERROR) {
             if (WSAGetLastError() != WSAEWOULDBLOCK)
                 drop(s);

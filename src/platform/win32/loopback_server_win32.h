@@ -3,8 +3,8 @@
 // there without threads or locks.
 #pragma once
 
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <map>
 #include <string>
