@@ -24,11 +24,12 @@ static_assert(sizeof(OLECHAR) == sizeof(char16_t), "BSTRs are UTF-16");
 
 constexpr wchar_t kPaneClassName[] = L"SonorinBrowserPane";
 
-// How long the control may take to show an empty page before the pane decides it has no HTML
-// engine and uses its own stand-in. A working control has "about:blank" in a few milliseconds.
+// How long after its first navigation the control may go without a document before the pane
+// decides it has no HTML engine and uses its own stand-in. The first page is the portal's, on
+// this machine: a working control has its document within a fraction of this.
 constexpr UINT_PTR kProbeTimer = 1;
 constexpr UINT kProbeTickMs = 50;
-constexpr ULONGLONG kProbeLimitMs = 600;
+constexpr ULONGLONG kProbeLimitMs = 800;
 
 // Owns one COM reference. Out-parameters go through put(), which drops the old reference first.
 template <class T>
@@ -356,10 +357,12 @@ class BrowserPane final : public Win32BrowserPane {
     ComRef<IConnectionPoint> connectionPoint_;
     DWORD adviseCookie_ = 0;
 
-    // Until the probe has decided, navigations wait here.
+    // The first navigation tells whether the control has an engine; until then the address
+    // is kept for the stand-in.
     bool probing_ = false;
+    bool probed_ = false;
     ULONGLONG probeStart_ = 0;
-    std::optional<std::string> waiting_;
+    std::optional<std::string> lastAddress_;
     std::unique_ptr<win32::FallbackPane> fallback_;
 };
 
@@ -381,28 +384,17 @@ BrowserPane::BrowserPane(HWND parent, RECT bounds) {
     if (oleInitialized_) {
         createControl();
     }
-    if (browser_) {
-        startProbe();
-    } else {
+    if (!browser_) {
         useStandIn();
     }
 }
 
+// A working control has a document soon after its first navigation starts; one without an
+// HTML engine never has one.
 void BrowserPane::startProbe() {
-    VARIANT url;
-    VariantInit(&url);
-    url.vt = VT_BSTR;
-    url.bstrVal = SysAllocString(L"about:blank");
-    VARIANT none;
-    VariantInit(&none);
-    if (url.bstrVal == nullptr || FAILED(browser_->Navigate2(&url, &none, &none, &none, &none)) ||
-        SetTimer(window_, kProbeTimer, kProbeTickMs, nullptr) == 0) {
-        VariantClear(&url);
-        destroyControl();
-        useStandIn();
+    if (probing_ || probed_ || SetTimer(window_, kProbeTimer, kProbeTickMs, nullptr) == 0) {
         return;
     }
-    VariantClear(&url);
     probing_ = true;
     probeStart_ = GetTickCount64();
 }
@@ -416,14 +408,14 @@ void BrowserPane::probe() {
         return;
     }
     probing_ = false;
+    probed_ = true;
     KillTimer(window_, kProbeTimer);
-    std::optional<std::string> waiting = std::exchange(waiting_, std::nullopt);
     if (!works) {
         destroyControl();
         useStandIn();
-    }
-    if (waiting) {
-        navigate(*waiting);
+        if (fallback_ && lastAddress_) {
+            fallback_->navigate(*lastAddress_);
+        }
     }
 }
 
@@ -621,13 +613,11 @@ void BrowserPane::navigate(const std::string& address) {
         fallback_->navigate(address);
         return;
     }
-    if (probing_) {
-        waiting_ = address;
-        return;
-    }
     if (!browser_) {
         return;
     }
+    lastAddress_ = address;
+    startProbe();
     VARIANT url;
     VariantInit(&url);
     url.vt = VT_BSTR;
@@ -649,7 +639,7 @@ void BrowserPane::stop() {
         fallback_->stop();
         return;
     }
-    waiting_.reset();
+    lastAddress_.reset();
     if (browser_) {
         browser_->Stop();
     }
