@@ -267,8 +267,13 @@ void FallbackPane::fire(bool begin) {
     // A copy: the handler may replace itself.
     const std::function<void()> handler =
         begin ? owner_.onDownloadBegin : owner_.onDownloadComplete;
-    if (handler)
+    if (!handler)
+        return;
+    try {
         handler();
+    } catch (...) {
+        // A C++ exception must not unwind through the window procedure; the event is over.
+    }
 }
 
 void FallbackPane::enqueue(Kind kind, const radio::HttpUrl& url) {
