@@ -2,8 +2,8 @@
 // stand-in (used under Wine, where the browser control has no engine) fetches a page served
 // here, lists its links and clicks them. The server runs on this thread, as in the program; the
 // test's clients run on their own threads while this one lets messages through.
-#include <winsock2.h>
 #include <windows.h>
+#include <winsock2.h>
 
 #include <gtest/gtest.h>
 
@@ -253,14 +253,24 @@ TEST_F(StandInPaneTest, ListsTheLinksOfAServedPageAndClicksThem) {
     for (const std::string& r : requests_)
         if (r.rfind("GET /play", 0) == 0)
             plays.push_back(r);
-    EXPECT_EQ(plays, (std::vector<std::string>{"GET /play?n=2 HTTP/1.0", "GET /play?n=1 HTTP/1.0"}));
+    EXPECT_EQ(plays,
+              (std::vector<std::string>{"GET /play?n=2 HTTP/1.0", "GET /play?n=1 HTTP/1.0"}));
     EXPECT_EQ(pane->linkCount(), 3);
 
-    // A double click in the list is a click on that link.
-    SendMessageW(list, LB_SETCURSEL, 0, 0);
-    SendMessageW(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_DBLCLK),
-                 reinterpret_cast<LPARAM>(list));
+    // The user's click on an entry of the list clicks that link; Enter on the selected one too.
+    RECT item{};
+    SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    const LPARAM inside = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    SendMessageW(list, WM_LBUTTONUP, 0, inside);
     ASSERT_TRUE(pumpUntil([&] { return count("GET /play?n=1 ") == 2; }, 5000));
+    SendMessageW(list, LB_SETCURSEL, 1, 0);
+    SendMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+    ASSERT_TRUE(pumpUntil([&] { return count("GET /play?n=2 ") == 2; }, 5000));
+    // Below the last entry there is nothing to click.
+    SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(item.left + 5, item.bottom * 3 + 40));
+    pumpMessages(200);
+    EXPECT_EQ(count("GET /play"), 4);
 
     // A link to another page shows that page.
     pane->clickLink(2);

@@ -4,12 +4,15 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <commctrl.h>
+
 #include <condition_variable>
 #include <deque>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 
 #include "platform/win32/wide.h"
 
@@ -179,6 +182,7 @@ FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner)
     for (HWND child : {status_, list_})
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     SendMessageW(list_, LB_SETCOLUMNWIDTH, MulDiv(150, dpi > 0 ? dpi : 96, 96), 0);
+    SetWindowSubclass(list_, &FallbackPane::listProc, 1, reinterpret_cast<DWORD_PTR>(this));
     layout();
     queue_->window = window_;
     std::thread(&Queue::work, queue_).detach();
@@ -219,21 +223,6 @@ LRESULT CALLBACK FallbackPane::windowProc(HWND window, UINT message, WPARAM wPar
             case WM_SIZE:
                 pane->layout();
                 return 0;
-            case WM_COMMAND:
-                // A click on an entry is a click on that link. Entries are unselected again
-                // at once, so that the same link can be clicked twice in a row; moving through
-                // the list with the keyboard does not click.
-                if (reinterpret_cast<HWND>(lParam) == pane->list_ &&
-                    (HIWORD(wParam) == LBN_DBLCLK ||
-                     (HIWORD(wParam) == LBN_SELCHANGE && GetKeyState(VK_LBUTTON) < 0))) {
-                    const auto index =
-                        static_cast<int>(SendMessageW(pane->list_, LB_GETCURSEL, 0, 0));
-                    SendMessageW(pane->list_, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-                    if (index >= 0)
-                        pane->clickLink(index);
-                    return 0;
-                }
-                break;
             case WM_CTLCOLORSTATIC:
                 SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
                 return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
@@ -246,6 +235,44 @@ LRESULT CALLBACK FallbackPane::windowProc(HWND window, UINT message, WPARAM wPar
         }
     }
     return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The list box's own messages: a click on an entry (the button coming up over it, as a link
+// reacts) or Enter on the selected one is a click on that link. Moving through the list with
+// the mouse held down or with the arrow keys only selects, and the second click of a double
+// click does not click again.
+LRESULT CALLBACK FallbackPane::listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR, DWORD_PTR data) {
+    auto* pane = reinterpret_cast<FallbackPane*>(data);
+    switch (message) {
+        case WM_LBUTTONDBLCLK:
+            pane->doubleClicked_ = true;
+            break;
+        case WM_LBUTTONUP: {
+            const LRESULT result = DefSubclassProc(list, message, wParam, lParam);
+            const LRESULT hit = SendMessageW(list, LB_ITEMFROMPOINT, 0, lParam);
+            if (!std::exchange(pane->doubleClicked_, false) && HIWORD(hit) == 0)
+                pane->clickLink(LOWORD(hit));
+            return result;
+        }
+        case WM_KEYDOWN:
+            if (wParam == VK_RETURN) {
+                const auto index = static_cast<int>(SendMessageW(list, LB_GETCURSEL, 0, 0));
+                if (index >= 0)
+                    pane->clickLink(index);
+                return 0;
+            }
+            break;
+        case WM_GETDLGCODE:
+            // Enter belongs to the list, not to a dialog around it.
+            return DefSubclassProc(list, message, wParam, lParam) | DLGC_WANTALLKEYS;
+        case WM_NCDESTROY:
+            RemoveWindowSubclass(list, &FallbackPane::listProc, 1);
+            break;
+        default:
+            break;
+    }
+    return DefSubclassProc(list, message, wParam, lParam);
 }
 
 void FallbackPane::layout() {

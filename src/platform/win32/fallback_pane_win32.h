@@ -6,7 +6,8 @@
 // links clicked in a row reach the server in that order); results come back to the
 // user-interface thread as window messages. Download-begin and download-complete fire around
 // every fetch. A click whose answer is "204 No Content" leaves the page and reloads it, so that
-// what it shows stays current; any other page answered replaces the current one.
+// what it shows stays current; any other page answered replaces the current one. A click on an
+// entry of the list, or Enter on the selected one, clicks that link.
 #pragma once
 
 #include <windows.h>
@@ -47,6 +48,8 @@ class FallbackPane {
     struct Result;
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR id, DWORD_PTR data);
     void enqueue(Kind kind, const radio::HttpUrl& url);
     void finished(std::unique_ptr<Result> result);
     void showPage(radio::HtmlPage page, const radio::HttpUrl& url);
@@ -62,6 +65,7 @@ class FallbackPane {
     std::shared_ptr<Queue> queue_;
     unsigned generation_ = 0;
     int outstanding_ = 0;  // fetches of this generation not yet answered
+    bool doubleClicked_ = false;
     radio::HtmlPage page_;
     std::optional<radio::HttpUrl> url_;
 };
