@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "base/text.h"
 
 namespace sonorin::radio {
@@ -115,6 +118,12 @@ TEST(StationList, DefaultListHoldsBothListsEachNameOnce) {
         EXPECT_FALSE(s.group.empty()) << s.name;
     }
     EXPECT_EQ(readStationList(writeStationList(stations)), stations);
+
+    // The list shipped beside the program is this one, byte for byte.
+    std::ifstream shipped(SONORIN_SOURCE_DIR "/res/stations.m3u", std::ios::binary);
+    ASSERT_TRUE(shipped);
+    const std::string bytes{std::istreambuf_iterator<char>(shipped), {}};
+    EXPECT_EQ(bytes, writeStationList(stations));
 }
 
 }  // namespace
