@@ -7,6 +7,7 @@
 #include "app/program.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/filesystem_win32.h"
+#include "platform/win32/loopback_server_win32.h"
 #include "platform/win32/mci_win32.h"
 #include "platform/win32/prompts_win32.h"
 #include "platform/win32/settings_store_win32.h"
@@ -27,7 +28,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         sonorin::Win32SettingsStore settings;
         sonorin::Win32FileSystem files;
         sonorin::win32::Win32StationPlayer player;
-        sonorin::Platform platform{clock, prompts, shell, mci, settings, files, windows, player};
+        sonorin::win32::Win32LoopbackServer server;
+        sonorin::Platform platform{clock, prompts, shell,  mci,   settings,
+                                   files, windows, player, server};
         sonorin::Program program(platform);
         windows.onIdle = [&program] { program.collectUnloaded(); };
         program.start();

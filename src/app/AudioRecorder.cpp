@@ -85,11 +85,7 @@ AudioRecorder::AudioRecorder(Program& program)
     mnu_settings.onClick = [this] { program_.form<frmSettings>().show(); };
     mnuShouting.onClick = [this] { program_.form<frmDingshishouting>().show(); };
     Mnu_DingshiShouting.onClick = [this] { program_.form<frmDingshishouting>().show(); };
-    Command1.onClick = [this] { Command1_Click(); };
-    Command3.onClick = [this] { Command3_Click(); };
-    // The pane keeps script errors and its own dialogs out of the user's way.
-    WebBrowser1.onDownloadBegin = [this] { WebBrowser1.setSilent(true); };
-    WebBrowser1.onDownloadComplete = [this] { WebBrowser1.setSilent(true); };
+    wireRadioPane();
 }
 
 void AudioRecorder::placeDesignGeometry() {
@@ -202,12 +198,5 @@ void AudioRecorder::mnuTrayexit_Click() {
     if (program_.TrayForm)
         program_.TrayForm->unload(ui::kUnloadFormCode);
 }
-
-// PLACEHOLDER: clicks the station links named in the plan window's TBoxMingCheng once the
-// radio pane's operations are built.
-void AudioRecorder::Command1_Click() {}
-
-// PLACEHOLDER: stops the radio pane once the radio pane's operations are built.
-void AudioRecorder::Command3_Click() {}
 
 }  // namespace sonorin

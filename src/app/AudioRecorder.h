@@ -2,6 +2,7 @@
 // starts the program; unloading it ends the program.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "ui/control.h"
@@ -101,10 +102,13 @@ class AudioRecorder : public ui::Form {
     // Programmed-recording monitor.
     void Timer2_Timer();
 
-    // Radio pane operations the listening-plan scheduler calls. PLACEHOLDERS: empty until the
-    // radio pane's station clicks are built.
+    // Radio pane: the scheduler's and the auto-listen's operations, and the menus.
     void Command1_Click();
     void Command3_Click();
+    void Command4_Click();
+    void Timer3_Timer();
+    // Clicks every link of the pane's page whose text contains `name`, in document order.
+    void clickStationLinks(const std::string& name);
 
     // True when start-up chose the offline window: the main window then stays hidden.
     bool hiddenAtStart() const { return hiddenAtStart_; }
@@ -114,6 +118,7 @@ class AudioRecorder : public ui::Form {
     std::string proposedFileName() const;
 
   private:
+    void wireRadioPane();
     // "录音_从" + start + "到" + stop with ":" as timeSeparator, " " as "_" and "/" as "-".
     std::string takeName(const char* timeSeparator) const;
     // Asks before a running recording is touched; false when the user says No.
@@ -128,6 +133,7 @@ class AudioRecorder : public ui::Form {
     Program& program_;
     bool hiddenAtStart_ = false;
     bool inTimer2_ = false;
+    bool inTimer3_ = false;
 };
 
 }  // namespace sonorin

@@ -1,6 +1,12 @@
 #include "app/config.h"
 
 namespace sonorin::config {
+namespace {
+
+// The one value of the configuration that is known only at run time.
+int portalPort = kPortalPort;
+
+}  // namespace
 
 std::string connectivityTestUrl() {
 #ifdef SONORIN_CONNECTIVITY_URL
@@ -11,11 +17,11 @@ std::string connectivityTestUrl() {
 }
 
 std::string portalHost() {
-#ifdef SONORIN_PORTAL_HOST
-    return SONORIN_PORTAL_HOST;
-#else
-    return "http://radio.sonorin.cn";
-#endif
+    return "http://127.0.0.1:" + std::to_string(portalPort);
+}
+
+void setPortalPort(int port) {
+    portalPort = port;
 }
 
 std::string makerSite() {

@@ -1,6 +1,6 @@
-// Addresses the program is built with. Test builds may replace the first two (see the CMake
-// options SONORIN_CONNECTIVITY_URL and SONORIN_PORTAL_HOST); the shipped program reads no
-// command line and no environment.
+// Addresses the program is built with. Test builds may replace the connectivity test's (see
+// the CMake option SONORIN_CONNECTIVITY_URL); the shipped program reads no command line and
+// no environment.
 #pragma once
 
 #include <string>
@@ -9,8 +9,17 @@ namespace sonorin::config {
 
 // The root address of a large public web site, reachable whenever the user is online.
 std::string connectivityTestUrl();
-// The radio portal, without a trailing slash: station page "/radio", schedule "/guangbo/".
+
+// The radio portal is served by the program itself on 127.0.0.1, on this port or, when another
+// program holds it, on the next free one of the attempts that follow.
+inline constexpr int kPortalPort = 18673;
+inline constexpr int kPortalPortAttempts = 20;
+// "http://127.0.0.1:<port>", without a trailing slash: station page "/radio", schedule
+// "/guangbo/". The port is the one the portal got at start-up.
 std::string portalHost();
+// Set once by start-up when the portal listens.
+void setPortalPort(int port);
+
 // The maker's home page and mail address.
 std::string makerSite();
 std::string makerMail();

@@ -1,23 +1,43 @@
 #include "app/program.h"
 
 #include "app/AudioRecorder.h"
+#include "app/config.h"
 #include "base/datetext.h"
 
 namespace sonorin {
 
 Program::Program(Platform& p)
-    : platform(p), forms(p.windows), wave(p.mci, p.files, p.prompts, recorderState) {
+    : platform(p),
+      forms(p.windows),
+      wave(p.mci, p.files, p.prompts, recorderState),
+      portal(p.player, p.files) {
     forms.onUnloaded = [this](ui::Form& f) { dropUnloaded(f); };
+    platform.player.onAddressFound = [this](const Station& found) { portal.addressFound(found); };
 }
 
 Program::~Program() {
     forms.onUnloaded = nullptr;
+    platform.player.onAddressFound = nullptr;
+    platform.server.onRequest = nullptr;
 }
 
 void Program::start() {
+    startPortal();
     AudioRecorder& main = form<AudioRecorder>();
     if (main.loaded() && !main.hiddenAtStart())
         main.show();
+}
+
+// The portal must listen before the main window loads: its start-up opens the station page.
+void Program::startPortal() {
+    portal.loadStations(programFolder());
+    portal.setToken(radio::newPortalToken());
+    platform.server.onRequest = [this](const std::string& head) { return portal.respond(head); };
+    const int port = platform.server.listen(config::kPortalPort, config::kPortalPortAttempts);
+    if (port != 0) {
+        portal.setPort(port);
+        config::setPortalPort(port);
+    }
 }
 
 std::string Program::dateText(const DateTime& t) {

@@ -13,12 +13,14 @@
 #include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/filesystem.h"
+#include "platform/loopback_server.h"
 #include "platform/mci.h"
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
 #include "platform/station_player.h"
 #include "platform/window_system.h"
+#include "radio/portal.h"
 #include "recorder/modWave.h"
 #include "recorder/recorder_state.h"
 #include "ui/form.h"
@@ -35,6 +37,7 @@ struct Platform {
     FileSystem& files;
     WindowSystem& windows;
     StationPlayer& player;
+    LoopbackServer& server;
 };
 
 class Program {
@@ -48,12 +51,15 @@ class Program {
     ui::FormSet forms;
     RecorderState recorderState;
     modWave wave;
+    // The radio portal served on 127.0.0.1 (the pages of the radio pane) and its station list.
+    radio::Portal portal;
 
     // The window the tray icon belongs to and the menu it pops up.
     ui::Form* TrayForm = nullptr;
     ui::MenuItem* TrayMenu = nullptr;
 
-    // Creates and loads the main window, then shows it unless it chose to stay hidden.
+    // Opens the portal, creates and loads the main window, then shows it unless it chose to
+    // stay hidden.
     void start();
 
     // The window of type F, created and loaded if it is not loaded.
@@ -83,6 +89,7 @@ class Program {
     std::string dateText(const DateTime& t);
 
   private:
+    void startPortal();
     void dropUnloaded(ui::Form& form);
 
     std::map<std::type_index, std::unique_ptr<ui::Form>> windows_;

@@ -152,7 +152,8 @@ TEST(StartupThrowTest, AStepThatThrowsIsSkipped) {
     FakeFileSystem files;
     FakeWindowSystem windows;
     FakeStationPlayer player;
-    Platform platform{clock, prompts, shell, mci, settings, files, windows, player};
+    FakeLoopbackServer server;
+    Platform platform{clock, prompts, shell, mci, settings, files, windows, player, server};
     Program program(platform);
     program.start();
     AudioRecorder& main = program.form<AudioRecorder>();

@@ -44,6 +44,10 @@ class RigError(Exception):
     pass
 
 
+class Skip(Exception):
+    """Raised by a test that cannot run yet; the message says why."""
+
+
 def default_prefix():
     return Path(os.environ.get("SONORIN_WINEPREFIX", ROOT / "build" / "wineprefix"))
 

@@ -3,7 +3,8 @@
     python3 tests/e2e/run.py [FILTER]
 
 FILTER keeps the tests whose name ("test_startup::test_main_window") contains it. Prints one
-line per test and a final "N passed, N failed"; exits with 1 when a test failed. A test's time
+line per test and a final "N passed, N failed"; exits with 1 when a test failed. A test that
+raises rig.Skip is reported as skipped, with its reason, and counts neither way. A test's time
 limit is 120 s unless the function has a `timeout` attribute. Started outside a private
 network namespace, it starts itself again inside a new one (root only).
 """
@@ -54,7 +55,8 @@ def discover(name_filter):
 
 
 def run_one(environment, name, function):
-    """Runs one test; returns None when it passed, else the failure text."""
+    """Runs one test; returns None when it passed, else the failure text (a rig.Skip when it
+    was skipped)."""
     test_rig = None
     failure = None
 
@@ -67,20 +69,23 @@ def run_one(environment, name, function):
     try:
         test_rig = rig.Rig(environment, name.replace("::", "-"))
         function(test_rig)
+    except rig.Skip as skip:
+        failure = skip
     except Exception:
         failure = traceback.format_exc()
     finally:
         signal.alarm(0)
     if test_rig is not None:
-        if failure:
+        if failure and not isinstance(failure, rig.Skip):
             try:
                 test_rig.screenshot("failure")
             except Exception:
                 pass
         try:
-            test_rig.teardown(failed=failure is not None)
+            test_rig.teardown(failed=failure is not None and not isinstance(failure, rig.Skip))
         except Exception:
-            failure = (failure or "") + "teardown: " + traceback.format_exc()
+            failure = (failure if isinstance(failure, str) else "") + "teardown: " + \
+                traceback.format_exc()
     return failure
 
 
@@ -118,7 +123,9 @@ def main(argv):
             start = time.monotonic()
             failure = run_one(environment, name, function)
             seconds = time.monotonic() - start
-            if failure:
+            if isinstance(failure, rig.Skip):
+                print(f"SKIP {name}: {failure}")
+            elif failure:
                 failed += 1
                 print(f"FAIL {name} ({seconds:.1f} s)")
                 print("    " + failure.rstrip().replace("\n", "\n    "))

@@ -171,6 +171,7 @@ class FakeFileSystem : public FileSystem {
     bool shortNames = true;
     std::optional<std::size_t> failWritesAfter;
     bool failReplace = false;
+    bool writeFails = false;
     std::vector<std::string> log;
 
   private:

@@ -29,7 +29,11 @@ class FakeWindowSystem : public WindowSystem {
         if (whileModal)
             whileModal(form);
     }
-    void doEvents() override { ++doEventsCalls; }
+    void doEvents() override {
+        ++doEventsCalls;
+        if (onDoEvents)
+            onDoEvents();
+    }
     void popupMenu(ui::Form&, ui::MenuItem& menu) override { popups.push_back(menu.name()); }
     void activate(ui::Form& form) override { activated.push_back(form.name()); }
     double screenWidth() override { return screenW; }
@@ -38,6 +42,8 @@ class FakeWindowSystem : public WindowSystem {
     FakeBrowser browser;
     std::vector<std::string> created, destroyed, modal, popups, activated;
     std::function<void(ui::Form&)> whileModal;
+    // Plays the messages that arrive while a handler lets them through.
+    std::function<void()> onDoEvents;
     int doEventsCalls = 0;
     double screenW = 1280 * 15.0, screenH = 800 * 15.0;
 };

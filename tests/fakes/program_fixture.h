@@ -8,6 +8,7 @@
 #include "app/program.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_filesystem.h"
+#include "fakes/fake_loopback_server.h"
 #include "fakes/fake_mci.h"
 #include "fakes/fake_prompts.h"
 #include "fakes/fake_settings_store.h"
@@ -39,9 +40,10 @@ class ProgramFixture : public ::testing::Test {
     FakeFileSystem files;
     FakeWindowSystem windows;
     FakeStationPlayer player;
+    FakeLoopbackServer server;
 
   private:
-    Platform platform_{clock, prompts, shell, mci, settings, files, windows, player};
+    Platform platform_{clock, prompts, shell, mci, settings, files, windows, player, server};
     std::unique_ptr<Program> program_;
 };
 

@@ -10,10 +10,12 @@
 #include <climits>
 #include <functional>
 #include <new>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "base/text.h"
+#include "platform/win32/fallback_pane_win32.h"
 
 namespace sonorin {
 namespace {
@@ -21,6 +23,13 @@ namespace {
 static_assert(sizeof(OLECHAR) == sizeof(char16_t), "BSTRs are UTF-16");
 
 constexpr wchar_t kPaneClassName[] = L"SonorinBrowserPane";
+
+// How long after its first navigation the control may go without a document before the pane
+// decides it has no HTML engine and uses its own stand-in. The first page is the portal's, on
+// this machine: a working control has its document within a fraction of this.
+constexpr UINT_PTR kProbeTimer = 1;
+constexpr UINT kProbeTickMs = 50;
+constexpr ULONGLONG kProbeLimitMs = 800;
 
 // Owns one COM reference. Out-parameters go through put(), which drops the old reference first.
 template <class T>
@@ -320,6 +329,7 @@ class BrowserPane final : public Win32BrowserPane {
     void setVisible(bool visible) override;
     HWND hwnd() const override { return window_; }
     bool hasControl() const override { return static_cast<bool>(browser_); }
+    bool usesStandIn() const override { return static_cast<bool>(fallback_); }
 
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -329,6 +339,9 @@ class BrowserPane final : public Win32BrowserPane {
     void destroyControl();
     void fitControl();
     void onWindowDestroyed();
+    void startProbe();
+    void probe();
+    void useStandIn();
 
     ComRef<IHTMLElementCollection> anchors();
     ComRef<IHTMLElement> anchor(int index);
@@ -343,6 +356,14 @@ class BrowserPane final : public Win32BrowserPane {
     ComRef<EventSink> sink_;
     ComRef<IConnectionPoint> connectionPoint_;
     DWORD adviseCookie_ = 0;
+
+    // The first navigation tells whether the control has an engine; until then the address
+    // is kept for the stand-in.
+    bool probing_ = false;
+    bool probed_ = false;
+    ULONGLONG probeStart_ = 0;
+    std::optional<std::string> lastAddress_;
+    std::unique_ptr<win32::FallbackPane> fallback_;
 };
 
 BrowserPane::BrowserPane(HWND parent, RECT bounds) {
@@ -357,12 +378,59 @@ BrowserPane::BrowserPane(HWND parent, RECT bounds) {
         0, kPaneClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
         bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
         nullptr, GetModuleHandleW(nullptr), this);
-    if (window_ != nullptr && oleInitialized_) {
+    if (window_ == nullptr) {
+        return;
+    }
+    if (oleInitialized_) {
         createControl();
+    }
+    if (!browser_) {
+        useStandIn();
     }
 }
 
+// A working control has a document soon after its first navigation starts; one without an
+// HTML engine never has one.
+void BrowserPane::startProbe() {
+    if (probing_ || probed_ || SetTimer(window_, kProbeTimer, kProbeTickMs, nullptr) == 0) {
+        return;
+    }
+    probing_ = true;
+    probeStart_ = GetTickCount64();
+}
+
+void BrowserPane::probe() {
+    if (!probing_) {
+        return;
+    }
+    const bool works = static_cast<bool>(document());
+    if (!works && GetTickCount64() - probeStart_ < kProbeLimitMs) {
+        return;
+    }
+    probing_ = false;
+    probed_ = true;
+    KillTimer(window_, kProbeTimer);
+    if (!works) {
+        destroyControl();
+        useStandIn();
+        if (fallback_ && lastAddress_) {
+            fallback_->navigate(*lastAddress_);
+        }
+    }
+}
+
+// No engine behind the control (or no control): the pane shows pages through its own stand-in.
+void BrowserPane::useStandIn() {
+    if (fallback_ || window_ == nullptr) {
+        return;
+    }
+    RECT area{};
+    GetClientRect(window_, &area);
+    fallback_ = std::make_unique<win32::FallbackPane>(window_, area, *this);
+}
+
 BrowserPane::~BrowserPane() {
+    fallback_.reset();
     if (window_ != nullptr) {
         DestroyWindow(window_);  // WM_DESTROY tears the control down
     }
@@ -402,6 +470,12 @@ LRESULT CALLBACK BrowserPane::windowProc(HWND window, UINT message, WPARAM wPara
             case WM_SIZE:
                 pane->fitControl();
                 return 0;
+            case WM_TIMER:
+                if (wParam == kProbeTimer) {
+                    pane->probe();
+                    return 0;
+                }
+                break;
             case WM_DESTROY:
                 SetWindowLongPtrW(window, GWLP_USERDATA, 0);
                 pane->onWindowDestroyed();
@@ -499,6 +573,11 @@ void BrowserPane::destroyControl() {
 }
 
 void BrowserPane::fitControl() {
+    if (fallback_ && window_ != nullptr) {
+        RECT area{};
+        GetClientRect(window_, &area);
+        fallback_->setBounds(area);
+    }
     if (!inPlaceObject_ || window_ == nullptr) {
         return;
     }
@@ -510,6 +589,8 @@ void BrowserPane::fitControl() {
 // The window goes first when its parent is destroyed before the pane: the control must not
 // outlive the window it was embedded in.
 void BrowserPane::onWindowDestroyed() {
+    probing_ = false;
+    fallback_.reset();
     destroyControl();
     window_ = nullptr;
 }
@@ -528,9 +609,15 @@ void BrowserPane::setVisible(bool visible) {
 }
 
 void BrowserPane::navigate(const std::string& address) {
+    if (fallback_) {
+        fallback_->navigate(address);
+        return;
+    }
     if (!browser_) {
         return;
     }
+    lastAddress_ = address;
+    startProbe();
     VARIANT url;
     VariantInit(&url);
     url.vt = VT_BSTR;
@@ -548,6 +635,11 @@ void BrowserPane::navigate(const std::string& address) {
 }
 
 void BrowserPane::stop() {
+    if (fallback_) {
+        fallback_->stop();
+        return;
+    }
+    lastAddress_.reset();
     if (browser_) {
         browser_->Stop();
     }
@@ -623,6 +715,9 @@ ComRef<IHTMLElement> BrowserPane::anchor(int index) {
 }
 
 int BrowserPane::linkCount() {
+    if (fallback_) {
+        return fallback_->linkCount();
+    }
     const auto links = anchors();
     long length = 0;
     if (!links || FAILED(links->get_length(&length)) || length < 0) {
@@ -632,6 +727,9 @@ int BrowserPane::linkCount() {
 }
 
 std::string BrowserPane::linkText(int index) {
+    if (fallback_) {
+        return fallback_->linkText(index);
+    }
     const auto element = anchor(index);
     Bstr text;
     if (!element || FAILED(element->get_innerText(text.put()))) {
@@ -641,12 +739,19 @@ std::string BrowserPane::linkText(int index) {
 }
 
 void BrowserPane::clickLink(int index) {
+    if (fallback_) {
+        fallback_->clickLink(index);
+        return;
+    }
     if (const auto element = anchor(index)) {
         element->click();
     }
 }
 
 std::string BrowserPane::documentText() {
+    if (fallback_) {
+        return fallback_->documentText();
+    }
     const ComRef<IDispatch> dispatch = document();
     const auto html = query<IHTMLDocument3>(dispatch.get(), IID_IHTMLDocument3);
     if (!html) {

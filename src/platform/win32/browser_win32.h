@@ -1,9 +1,10 @@
 // The radio pane on Windows: the system WebBrowser control (IWebBrowser2) hosted in a child
 // window by a small hand-written OLE container.
 //
-// The pane never fails loudly. When the control cannot be created, or it has no document (as
-// under Wine without Gecko), it behaves as a pane with no page: no links, empty text, and
-// navigate/stop/setSilent do nothing.
+// The pane never fails loudly. When the control cannot be created, or it shows no document
+// even for an empty page (as under Wine without Gecko), the pane drops it and uses a stand-in
+// of its own (fallback_pane_win32.h) that offers the same operations and events. Until the
+// first page is there the pane has no links and empty text.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +25,8 @@ class Win32BrowserPane : public Browser {
     virtual HWND hwnd() const = 0;
     // Whether the WebBrowser control itself was created and is still hosted.
     virtual bool hasControl() const = 0;
+    // Whether the pane shows its pages through its own stand-in instead of the control.
+    virtual bool usesStandIn() const = 0;
 };
 
 // Creates the pane as a visible child of `parent`. Always returns a pane; see above for what

@@ -144,7 +144,15 @@ int cmd_wait_window(const std::vector<std::wstring>& args) {
 
 int cmd_controls(const std::vector<std::wstring>& args) {
     for (HWND child : child_windows(find_top_window(args.at(0)))) {
-        describe_control(child).print();
+        try {
+            describe_control(child).print();
+        } catch (const Failure&) {
+            // A child that went while the list was read (a pane replacing its control) is
+            // simply no longer there.
+            if (IsWindow(child)) {
+                throw;
+            }
+        }
     }
     return 0;
 }

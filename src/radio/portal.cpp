@@ -1,0 +1,174 @@
+#include "radio/portal.h"
+
+#include <random>
+
+#include "radio/portal_pages.h"
+
+namespace sonorin::radio {
+namespace {
+
+constexpr const char* kPlanFileName = "\\RadioTime.ini";
+
+// Every answer: never cached (the station page shows what plays now and carries the run's
+// token), never framed by a page elsewhere, nothing loaded from anywhere, and no address of
+// ours handed on to sites the pages link to.
+void addCommonHeaders(HttpResponse& response) {
+    response.headers.emplace_back("Cache-Control", "no-store");
+    response.headers.emplace_back("X-Content-Type-Options", "nosniff");
+    response.headers.emplace_back("X-Frame-Options", "DENY");
+    response.headers.emplace_back("Content-Security-Policy",
+                                  "default-src 'none'; style-src 'unsafe-inline'; "
+                                  "frame-ancestors 'none'");
+    response.headers.emplace_back("Referrer-Policy", "no-referrer");
+}
+
+}  // namespace
+
+Portal::Portal(StationPlayer& player, FileSystem& files) : player_(player), files_(files) {}
+
+void Portal::loadStations(const std::string& programFolder) {
+    folder_ = programFolder;
+    if (const auto bytes = files_.readFile(folder_ + kStationFileName)) {
+        stations_ = readStationList(*bytes);
+        return;
+    }
+    stations_ = defaultStationList();
+    saveStations();
+}
+
+void Portal::saveStations() {
+    if (!folder_.empty())
+        files_.writeFile(folder_ + kStationFileName, writeStationList(stations_));
+}
+
+void Portal::addressFound(const Station& found) {
+    if (found.address.empty())
+        return;
+    for (StationEntry& s : stations_) {
+        if (s.name == found.name && s.address.empty()) {
+            s.address = found.address;
+            saveStations();
+            return;
+        }
+    }
+}
+
+HttpResponse Portal::page(std::string html) const {
+    HttpResponse response;
+    response.headers.emplace_back("Content-Type", "text/html; charset=utf-8");
+    addCommonHeaders(response);
+    response.body = std::move(html);
+    return response;
+}
+
+HttpResponse Portal::error(int status) const {
+    HttpResponse response =
+        page("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" +
+             std::to_string(status) + "</title></head><body><p>" + std::to_string(status) + " " +
+             reasonPhrase(status) + "</p></body></html>\n");
+    response.status = status;
+    return response;
+}
+
+bool Portal::tokenMatches(const HttpRequest& request) const {
+    const auto given = queryValue(request.query(), "token");
+    if (!given || token_.empty() || given->size() != token_.size())
+        return false;
+    // Compared in full whatever differs, so timing tells nothing about the token.
+    unsigned char difference = 0;
+    for (std::size_t i = 0; i < token_.size(); ++i)
+        difference |= static_cast<unsigned char>((*given)[i] ^ token_[i]);
+    return difference == 0;
+}
+
+HttpResponse Portal::play(const HttpRequest& request) {
+    const auto number = queryValue(request.query(), "station");
+    std::size_t index = stations_.size();
+    if (number && !number->empty() && number->size() < 10 &&
+        number->find_first_not_of("0123456789") == std::string::npos)
+        index = std::stoul(*number);
+    if (index >= stations_.size())
+        return error(404);
+    const StationEntry& s = stations_[index];
+    player_.play({s.name, s.address});
+    // No content: a browser stays on the page the link was clicked in.
+    HttpResponse response;
+    response.status = 204;
+    addCommonHeaders(response);
+    return response;
+}
+
+HttpResponse Portal::handle(const HttpRequest& request) {
+    const auto host = headerValue(request.headers, "Host");
+    if (!host)
+        return error(400);
+    if (*host != "127.0.0.1:" + std::to_string(port_))
+        return error(421);
+    const std::string path = request.path();
+    const bool read = request.method == "GET" || request.method == "HEAD";
+    if (path == "/play" || path == "/stop") {
+        // Acting on HEAD would let a mere check start a station.
+        if (request.method != "GET") {
+            HttpResponse response = error(405);
+            response.headers.emplace_back("Allow", "GET");
+            return response;
+        }
+        if (!tokenMatches(request))
+            return error(403);
+        if (path == "/play")
+            return play(request);
+        player_.stop();
+        HttpResponse response;
+        response.status = 204;
+        addCommonHeaders(response);
+        return response;
+    }
+    if (path != "/" && path != "/radio" && path != "/guangbo/" && path != "/guangbo")
+        return error(404);
+    if (!read) {
+        HttpResponse response = error(405);
+        response.headers.emplace_back("Allow", "GET, HEAD");
+        return response;
+    }
+    if (path == "/")
+        return page(homePage());
+    if (path == "/radio") {
+        const Station current = player_.current();
+        return page(stationPage(stations_, token_,
+                                {current.name, player_.statusText(), player_.nowPlaying()}));
+    }
+    if (path == "/guangbo") {
+        HttpResponse response = error(301);
+        response.headers.emplace_back("Location", "/guangbo/");
+        return response;
+    }
+    std::vector<PlanRow> plans;
+    if (!folder_.empty()) {
+        if (const auto bytes = files_.readFile(folder_ + kPlanFileName))
+            plans = readPlanRows(*bytes);
+    }
+    return page(programmePage(plans, stations_));
+}
+
+std::string Portal::respond(std::string_view head) {
+    const auto request = parseRequest(head);
+    if (!request)
+        return error(400).serialize();
+    return handle(*request).serialize(request->method != "HEAD");
+}
+
+std::string newPortalToken() {
+    std::random_device random;
+    static const char kHex[] = "0123456789abcdef";
+    std::string token;
+    for (int i = 0; i < 4; ++i) {
+        unsigned int bits = random();
+        for (int k = 0; k < 8; ++k) {
+            token += kHex[bits & 15];
+            bits >>= 4;
+        }
+    }
+    return token;
+}
+
+}  // namespace sonorin::radio

@@ -1,0 +1,60 @@
+// The radio portal the program serves itself on 127.0.0.1: the station page, the programme
+// page and the home page, and the play and stop requests their links send. Requests arrive on
+// the user-interface thread; playing goes through the station player.
+//
+// Only GET and HEAD of the pages are answered, and only when the Host header names our own
+// address and port (a page elsewhere cannot reach us through a name of its own). Play and stop
+// requests must carry the token of this run, which only our own station page shows.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/filesystem.h"
+#include "platform/station_player.h"
+#include "radio/http.h"
+#include "radio/station_list.h"
+
+namespace sonorin::radio {
+
+class Portal {
+  public:
+    Portal(StationPlayer& player, FileSystem& files);
+
+    // The folder that holds "stations.m3u" and "RadioTime.ini"; reads the station list, and
+    // writes the default one when the file is missing.
+    void loadStations(const std::string& programFolder);
+    const std::vector<StationEntry>& stations() const { return stations_; }
+
+    void setPort(int port) { port_ = port; }
+    int port() const { return port_; }
+    void setToken(std::string token) { token_ = std::move(token); }
+    const std::string& token() const { return token_; }
+
+    HttpResponse handle(const HttpRequest& request);
+    // A whole request head in, a whole response out (what the loopback server calls).
+    std::string respond(std::string_view head);
+
+    // The player found a station without an address in its directory: keep the address.
+    void addressFound(const Station& found);
+
+  private:
+    HttpResponse page(std::string html) const;
+    HttpResponse error(int status) const;
+    HttpResponse play(const HttpRequest& request);
+    bool tokenMatches(const HttpRequest& request) const;
+    void saveStations();
+
+    StationPlayer& player_;
+    FileSystem& files_;
+    std::string folder_;
+    std::vector<StationEntry> stations_;
+    int port_ = 0;
+    std::string token_;
+};
+
+// A fresh token for one run: 32 hexadecimal digits from the system's random source.
+std::string newPortalToken();
+
+}  // namespace sonorin::radio

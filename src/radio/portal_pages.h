@@ -1,0 +1,42 @@
+// The pages of the portal the program serves: plain HTML in Chinese, no scripts and nothing
+// loaded from elsewhere, so that the system browser control, any current browser and the
+// program's own stand-in pane all show them.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "radio/station_list.h"
+
+namespace sonorin::radio {
+
+// One line of "RadioTime.ini".
+struct PlanRow {
+    std::string begin, end, station;
+    bool operator==(const PlanRow&) const = default;
+};
+
+// The plan file's lines (code page 936, TAB-separated, CR LF): begin, end and station of each
+// line that is not empty.
+std::vector<PlanRow> readPlanRows(std::string_view gbkBytes);
+
+struct NowPlaying {
+    std::string station;  // empty: nothing plays
+    std::string status;   // the player's own words
+    std::string title;    // what the stream says it plays
+};
+
+std::string escapeHtml(std::string_view text);
+
+// "/radio": what plays now, then one link per station, in the list's order, under a heading
+// wherever the group changes. Links carry `token` and play through "/play".
+std::string stationPage(const std::vector<StationEntry>& stations, const std::string& token,
+                        const NowPlaying& now);
+// "/guangbo/": the listening plans as a table, and the stations that name their own sites.
+std::string programmePage(const std::vector<PlanRow>& plans,
+                          const std::vector<StationEntry>& stations);
+// "/": links to both, and how to add a station.
+std::string homePage();
+
+}  // namespace sonorin::radio
