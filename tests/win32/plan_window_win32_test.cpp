@@ -15,6 +15,7 @@
 #include "fakes/fake_prompts.h"
 #include "fakes/fake_settings_store.h"
 #include "fakes/fake_shell.h"
+#include "fakes/fake_loopback_server.h"
 #include "fakes/fake_station_player.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/filesystem_win32.h"
@@ -98,7 +99,8 @@ class PlanWindowWin32Test : public ::testing::Test {
     FakeSettingsStore settings;
     FolderFileSystem files;
     FakeStationPlayer player;
-    Platform platform{clock, prompts, shell, mci, settings, files, windows, player};
+    FakeLoopbackServer server;
+    Platform platform{clock, prompts, shell, mci, settings, files, windows, player, server};
     Program program{platform};
 };
 
