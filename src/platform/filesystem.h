@@ -1,6 +1,7 @@
 // The file-system calls the program needs. Paths are UTF-8 Windows paths ("C:\a\b.wav").
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,8 @@ class FileSystem {
     virtual bool deleteFile(const std::string& path) = 0;
     // Fails when the target exists.
     virtual bool renameFile(const std::string& from, const std::string& to) = 0;
+    // Size in bytes of an existing file; nothing for a folder or a missing file.
+    virtual std::optional<std::uint64_t> fileSize(const std::string& path) = 0;
 };
 
 }  // namespace sonorin

@@ -87,4 +87,13 @@ bool Win32FileSystem::renameFile(const std::string& from, const std::string& to)
     return MoveFileW(win32::wide(from).c_str(), win32::wide(to).c_str()) != 0;
 }
 
+std::optional<std::uint64_t> Win32FileSystem::fileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(win32::wide(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return std::nullopt;
+    }
+    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
 }  // namespace sonorin

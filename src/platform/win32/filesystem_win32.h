@@ -14,6 +14,7 @@ class Win32FileSystem : public FileSystem {
     bool createEmptyFile(const std::string& path) override;
     bool deleteFile(const std::string& path) override;
     bool renameFile(const std::string& from, const std::string& to) override;
+    std::optional<std::uint64_t> fileSize(const std::string& path) override;
 };
 
 }  // namespace sonorin
