@@ -228,8 +228,12 @@ TEST_F(EngineWin32Test, RecordsWhatTheSoundCardPlaysAndSavesIt) {
     EXPECT_EQ(state.WaveStatus, "AudioRecorder: 停止");
 
     const std::string path = folder + "\\录音_测试.wav";
-    wave.SaveRecording(path);
+    EXPECT_TRUE(wave.SaveRecording(path));
     EXPECT_FALSE(state.RenamePending);
+    // The save measures the written file against the take's length, which the device must
+    // therefore know after the save.
+    mci.send("set capture time format bytes");
+    EXPECT_GE(parseMciNumber(mci.send("status capture length").reply), 4 * kRate * 19 / 10);
     wave.DescribeRecording();
     const std::string format = "\r\n 立体声 -  16 bits -  44100 samples per second \r\n\r\n";
     ASSERT_GE(state.WaveDescription.size(), format.size());
