@@ -208,8 +208,12 @@ bool modWave::SaveRecording(const std::string& path) {
         return true;
     }
     if (!aside.empty()) {
-        if (FileExists(written))
+        if (FileExists(written) && !fs_.deleteFile(written)) {
+            // The device may keep open the file it has just written (Wine's does); a new,
+            // empty device lets go of it. The take it held is no longer whole anyway.
+            OpenCaptureDevice();
             fs_.deleteFile(written);
+        }
         fs_.renameFile(aside, path);
     }
     fail("Saving file failed, file name was: " + path);

@@ -29,7 +29,8 @@ class modWave {
     void StartRecording();
     // Saves the take as path. An existing file of that name is replaced only once the new
     // one is written whole; a failed save is reported, gives the old file back and returns
-    // false. The take stays in the device either way.
+    // false. The take stays in the device, unless the device holds a short file it wrote
+    // in place of the old one: it is then reopened, empty, to let go of that file.
     bool SaveRecording(const std::string& path);
     void StopRecording();
     void UpdateRecorderStatus();

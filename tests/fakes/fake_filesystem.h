@@ -5,7 +5,7 @@
 // "~N" free in its folder. With shortNames off the volume has none: shortPath returns the
 // long path of an existing entry. Wildcards are not supported. Every call is logged, in `log`
 // and, as "fs " + call, in the shared event log when there is one. Renames fail for every
-// source in `lockedFiles`.
+// file in `lockedFiles` (held open by another program), and so do deletes.
 #pragma once
 
 #include <cstdint>
@@ -85,7 +85,7 @@ class FakeFileSystem : public FileSystem {
     bool deleteFile(const std::string& path) override {
         record("deleteFile " + path);
         const auto found = find(path);
-        if (!found || entries_[*found].folder)
+        if (!found || entries_[*found].folder || lockedFiles.count(lower(*found)))
             return false;
         entries_.erase(*found);
         return true;
@@ -176,10 +176,14 @@ class FakeFileSystem : public FileSystem {
     EventLog* events = nullptr;
     std::set<std::string> lockedFiles;  // long paths, lower case
 
-    // Renames of this file fail, as for a file another program holds open.
+    // Renames and deletes of this file fail, as for a file another program holds open.
     void lock(const std::string& path) {
         if (const auto found = find(path))
             lockedFiles.insert(lower(*found));
+    }
+    void unlock(const std::string& path) {
+        if (const auto found = find(path))
+            lockedFiles.erase(lower(*found));
     }
 
   private:

@@ -3,7 +3,8 @@
 // answer() or fail(), else success with an empty reply. Given a file system, a successful
 // "save capture NAME" writes the take there as the device would: the old file goes, then
 // `take` is written, cut to `spaceLeft` bytes when that is set (Wine reports success for a
-// save that ran out of space and leaves the truncated file).
+// save that ran out of space and leaves the truncated file). With `holdsSavedFile` the device
+// keeps the saved file open, as Wine's does, until it is closed.
 #pragma once
 
 #include <deque>
@@ -25,6 +26,11 @@ class FakeMci : public Mci {
         if (events)
             events->add("mci " + command);
         const MciResult result = answerFor(command);
+        if (files && (command == "close all" || command == "close capture")) {
+            for (const std::string& held : held_)
+                files->unlock(held);
+            held_.clear();
+        }
         if (result.code == 0 && files && command.starts_with(kSave) &&
             !writeTake(command.substr(kSave.size()))) {
             return {kFileNotSaved, {}};
@@ -50,6 +56,7 @@ class FakeMci : public Mci {
     FakeFileSystem* files = nullptr;
     std::string take = std::string(44, 'W') + std::string(1000, 'a');  // header + data
     std::optional<std::size_t> spaceLeft;
+    bool holdsSavedFile = false;
 
   private:
     static constexpr std::string_view kSave = "save capture ";
@@ -73,8 +80,16 @@ class FakeMci : public Mci {
         if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
             name = name.substr(1, name.size() - 2);
         files->removeFile(name);
-        return files->putFile(name, spaceLeft ? take.substr(0, *spaceLeft) : take);
+        if (!files->putFile(name, spaceLeft ? take.substr(0, *spaceLeft) : take))
+            return false;
+        if (holdsSavedFile) {
+            files->lock(name);
+            held_.push_back(name);
+        }
+        return true;
     }
+
+    std::vector<std::string> held_;
 
     std::map<std::string, std::deque<MciResult>> queued_;
     std::map<std::string, MciResult> standing_;

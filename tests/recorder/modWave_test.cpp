@@ -158,6 +158,22 @@ TEST_F(ModWaveTest, ASaveThatReportsSuccessButWroteLessThanTheTakeHasFailed) {
     EXPECT_EQ(fs.content("C:\\Rec\\take.wav"), "old take");
     EXPECT_EQ(prompts.texts(), Strings{"Saving file failed, file name was: C:\\Rec\\take.wav"});
 
+    // A device that keeps the short file open lets go of it once it is reopened; the take
+    // in it is no longer whole anyway.
+    mci.holdsSavedFile = true;
+    mci.commands.clear();
+    prompts.boxes.clear();
+    EXPECT_FALSE(wave.SaveRecording("C:\\Rec\\take.wav"));
+    EXPECT_EQ(fs.files(), Strings{"C:\\Rec\\take.wav"});
+    EXPECT_EQ(fs.content("C:\\Rec\\take.wav"), "old take");
+    const auto save =
+        std::find(mci.commands.begin(), mci.commands.end(), "save capture C:\\Rec\\take.wav");
+    ASSERT_NE(save, mci.commands.end());
+    EXPECT_NE(std::find(save, mci.commands.end(), "open new type waveaudio alias capture"),
+              mci.commands.end());
+    EXPECT_EQ(prompts.boxes.size(), 1u);
+    mci.holdsSavedFile = false;
+
     // Without an old file the partial one stays: it holds what could be written.
     prompts.boxes.clear();
     EXPECT_FALSE(wave.SaveRecording("C:\\Rec\\new.wav"));
@@ -186,10 +202,12 @@ TEST_F(ModWaveTest, TheOldFileIsMovedAsideInItsFolderAndDeletedOnlyAfterTheSave)
     EXPECT_LT(aside, dropped);
     EXPECT_EQ(fs.content("C:\\Rec\\take.wav.old"), "user's own file");
 
-    // A file that cannot be moved aside is replaced as before.
-    fs.lock("C:\\Rec\\take.wav");
+    // A file that cannot be moved aside (a folder holds the name) is replaced as before.
+    fs.removeFile("C:\\Rec\\take.wav.old");
+    fs.createFolder("C:\\Rec\\take.wav.old");
+    mci.take = "new take";
     EXPECT_TRUE(wave.SaveRecording("C:\\Rec\\take.wav"));
-    EXPECT_EQ(fs.content("C:\\Rec\\take.wav"), mci.take);
+    EXPECT_EQ(fs.content("C:\\Rec\\take.wav"), "new take");
 }
 
 TEST_F(ModWaveTest, SaveWithABlankGoesThroughTheShortNameAndLeavesARenamePending) {
