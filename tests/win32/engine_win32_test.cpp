@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -145,8 +145,7 @@ std::size_t framesMatchingTone(const std::vector<std::int16_t>& samples) {
             double error = 0;
             for (std::size_t f = first; f < first + kPeriodFrames; ++f) {
                 for (int c = 0; c < 2; ++c) {
-                    const double d =
-                        double(samples[2 * f + c]) - tone(std::int64_t(f) + shift, c);
+                    const double d = double(samples[2 * f + c]) - tone(std::int64_t(f) + shift, c);
                     error += d * d;
                 }
             }
