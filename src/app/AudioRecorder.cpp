@@ -13,7 +13,6 @@
 namespace sonorin {
 namespace {
 
-constexpr const char* kRecordingsFolder = "\\录音文件\\";
 constexpr const char* kShortcutName = "\\星澜网络收音机.lnk";
 
 // Start-up and unload go on whatever one step does: a failing step is skipped silently.

@@ -14,6 +14,8 @@ class Program;
 
 inline constexpr const char* kMainCaption = "星澜网络收音机(Sonorin)";
 inline constexpr const char* kRecordingIndicator = "正在录音";
+// Appended to the program folder: where takes are saved unless the user chooses otherwise.
+inline constexpr const char* kRecordingsFolder = "\\录音文件\\";
 
 class AudioRecorder : public ui::Form {
   public:
@@ -114,6 +116,9 @@ class AudioRecorder : public ui::Form {
     bool hiddenAtStart() const { return hiddenAtStart_; }
     // The recording indicator: panel 2 of the status bar.
     std::string indicator() const { return StatusBar1.panel(2).text; }
+    // True while a take records: a programmed take runs, the indicator says so, or Record
+    // has just started a take that the next tick of the monitor has not shown yet.
+    bool recording() const;
     // Proposed name of a take: "录音_从" + start + "到" + stop with the separators replaced.
     std::string proposedFileName() const;
 
@@ -127,6 +132,10 @@ class AudioRecorder : public ui::Form {
     void clearTake();
     // Selects immediate recording in the settings dialog, which enables cmdRecord.
     void settingsBackToImmediate();
+    // Status texts and the Stop/Play pair from the device's state.
+    void refreshStatus();
+    // Stops a programmed take at its stop time and saves it or asks the user to.
+    void finishProgrammedTake();
     void placeDesignGeometry();
     void setPanelWidths(double panel1Factor, double panel2Factor);
 

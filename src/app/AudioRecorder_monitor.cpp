@@ -18,6 +18,27 @@ struct TickGuard {
 
 }  // namespace
 
+void AudioRecorder::refreshStatus() {
+    RecorderState& s = program_.recorderState;
+    modWave& wave = program_.wave;
+    wave.DescribeRecording();
+    if (!s.RecordImmediate) {
+        s.WaveDescription += "Programmed recording";
+        s.WaveDescription += s.WaveAutomaticSave ? " (automatic save)" : " (manual save)";
+        s.WaveDescription += "\r\n\r\nStart time:  " + program_.dateText(s.StartTime) +
+                             "\r\nStop time:  " + program_.dateText(s.StopTime);
+    }
+    StatisticsLabel.setCaption(s.WaveDescription);
+    StatusBar1.setPanelText(3, s.WaveDescription);
+    wave.UpdateRecorderStatus();
+    StatusBar1.setPanelText(1, "录音机:");
+    StatusBar1.setPanelText(2, replaceAll(s.WaveStatus, "AudioRecorder: ", ""));
+    if (indicator().find("停止") != std::string::npos) {
+        cmdStop.setEnabled(false);
+        cmdPlay.setEnabled(true);
+    }
+}
+
 void AudioRecorder::Timer2_Timer() {
     // Message boxes keep the timer ticking; a tick that arrives while an earlier tick waits
     // on a box must change nothing.
@@ -30,21 +51,7 @@ void AudioRecorder::Timer2_Timer() {
 
     const std::string times = "Start time:  " + program_.dateText(s.StartTime) +
                               "\r\nStop time:  " + program_.dateText(s.StopTime);
-    wave.DescribeRecording();
-    if (!s.RecordImmediate) {
-        s.WaveDescription += "Programmed recording";
-        s.WaveDescription += s.WaveAutomaticSave ? " (automatic save)" : " (manual save)";
-        s.WaveDescription += "\r\n\r\n" + times;
-    }
-    StatisticsLabel.setCaption(s.WaveDescription);
-    StatusBar1.setPanelText(3, s.WaveDescription);
-    wave.UpdateRecorderStatus();
-    StatusBar1.setPanelText(1, "录音机:");
-    StatusBar1.setPanelText(2, replaceAll(s.WaveStatus, "AudioRecorder: ", ""));
-    if (indicator().find("停止") != std::string::npos) {
-        cmdStop.setEnabled(false);
-        cmdPlay.setEnabled(true);
-    }
+    refreshStatus();
     ui::Label& lblTimes = program_.form<frmSettings>().lblTimes;
     if (lblTimes.caption() != times)
         lblTimes.setCaption(times);
@@ -61,27 +68,50 @@ void AudioRecorder::Timer2_Timer() {
         cmdRecord.setEnabled(false);
     }
 
-    if (program_.now() > s.StopTime && !s.ProgrammedDone && !s.RecordImmediate) {
-        s.ProgrammedDone = true;  // before the engine or the completion message shows a box
-        s.ProgrammedRunning = false;
-        wave.StopRecording();
-        cmdSave.setEnabled(true);
-        cmdPlay.setEnabled(true);
-        cmdStop.setEnabled(false);
-        const std::int32_t length = wave.GetCapturePosition();
-        Slider1.setMax(length >= 1 ? length : 100);
-        if (s.WaveAutomaticSave) {
-            s.WaveFileName = takeName(".") + ".wav";
-            wave.SaveRecording(s.WaveFileName);
-            program_.platform.prompts.messageBox(
-                "你的计划录音已完成，录音已被保存！\r\n文件名: " + s.WaveFileName, kAppTitle,
-                MsgButtons::Ok, MsgIcon::None);
-        } else {
-            program_.platform.prompts.messageBox("录音完成！\r\n请点击“保存”按钮保存录音。",
-                                                 kAppTitle, MsgButtons::Ok, MsgIcon::None);
-        }
-        settingsBackToImmediate();
+    // A take that has started ends at its stop time even when the dialog was switched back
+    // to immediate recording (or cancelled) while it ran.
+    if (program_.now() > s.StopTime && !s.ProgrammedDone &&
+        (!s.RecordImmediate || s.ProgrammedRunning)) {
+        finishProgrammedTake();
     }
+}
+
+void AudioRecorder::finishProgrammedTake() {
+    RecorderState& s = program_.recorderState;
+    modWave& wave = program_.wave;
+    Prompts& prompts = program_.platform.prompts;
+    s.ProgrammedDone = true;  // before the engine or the completion message shows a box
+    s.ProgrammedRunning = false;
+    wave.StopRecording();
+    cmdSave.setEnabled(true);
+    cmdPlay.setEnabled(true);
+    cmdStop.setEnabled(false);
+    const std::int32_t length = wave.GetCapturePosition();
+    Slider1.setMax(length >= 1 ? length : 100);
+    if (s.WaveAutomaticSave) {
+        // Into the recordings folder, wherever the save dialog last left the current folder.
+        const std::string folder = program_.programFolder() + kRecordingsFolder;
+        if (program_.platform.files.findFirst(folder, true).empty())
+            program_.platform.files.createFolder(folder);
+        s.WaveFileName = folder + takeName(".") + ".wav";
+        const bool saved = wave.SaveRecording(s.WaveFileName);
+        // The status bar must not say "正在录音" under a message that may stay open all night.
+        refreshStatus();
+        if (saved) {
+            prompts.messageBox("你的计划录音已完成，录音已被保存！\r\n文件名: " + s.WaveFileName,
+                               kAppTitle, MsgButtons::Ok, MsgIcon::None);
+        } else {
+            // The take stays in the device, to be saved by hand.
+            prompts.messageBox("你的计划录音已完成，但录音未能保存！\r\n文件名: " + s.WaveFileName +
+                                   "\r\n请点击“保存”按钮保存录音。",
+                               kAppTitle, MsgButtons::Ok, MsgIcon::None);
+        }
+    } else {
+        refreshStatus();
+        prompts.messageBox("录音完成！\r\n请点击“保存”按钮保存录音。", kAppTitle, MsgButtons::Ok,
+                           MsgIcon::None);
+    }
+    settingsBackToImmediate();
 }
 
 }  // namespace sonorin

@@ -25,6 +25,11 @@ std::string AudioRecorder::proposedFileName() const {
     return takeName("-");
 }
 
+bool AudioRecorder::recording() const {
+    return program_.recorderState.ProgrammedRunning || indicator() == kRecordingIndicator ||
+           (cmdStop.enabled() && !cmdRecord.enabled());
+}
+
 bool AudioRecorder::confirmWhileRecording(const char* question) {
     return indicator() != kRecordingIndicator ||
            program_.platform.prompts.messageBox(question, kAppTitle, MsgButtons::YesNo,

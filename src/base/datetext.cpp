@@ -482,8 +482,8 @@ Picture trimmed(Picture picture) {
     return picture;
 }
 
-// Full-width forms that a Chinese input method produces, and tabs.
-std::string normalize(std::string_view text) {
+// Full-width forms that a Chinese input method produces, and tabs, as their ASCII forms.
+std::string plainForms(std::string_view text) {
     std::string s(text);
     static const std::array<std::pair<std::string_view, std::string_view>, 17> kForms = {{
         {"０", "0"},
@@ -506,6 +506,12 @@ std::string normalize(std::string_view text) {
     }};
     for (const auto& [from, to] : kForms)
         s = replaceAll(std::move(s), from, to);
+    return s;
+}
+
+// Typed text in plain forms with the blanks and line breaks around it cut off.
+std::string normalize(std::string_view text) {
+    const std::string s = plainForms(text);
     const std::size_t first = s.find_first_not_of(" \r\n");
     if (first == std::string::npos)
         return {};
@@ -541,19 +547,23 @@ std::optional<DateTime> parseDateTime(std::string_view text, const DateFormats& 
     if (input.empty())
         return std::nullopt;
 
-    // The user's own pictures first, then the year-first forms that work on any system.
-    std::vector<Picture> dates = {tokenize(formats.shortDate)};
+    // The user's own pictures first, then the year-first forms that work on any system. The
+    // pictures are cleaned as the input is, so that what a picture with a tab, a no-break
+    // space or a full-width separator writes reads back.
+    const std::string shortDate = plainForms(formats.shortDate);
+    const std::string longTimePicture = plainForms(formats.longTime);
+    std::vector<Picture> dates = {tokenize(shortDate)};
     for (std::string_view fixed : {"yyyy/M/d", "yyyy-M-d", "yyyy'年'M'月'd'日'"}) {
-        if (fixed != formats.shortDate)
+        if (fixed != shortDate)
             dates.push_back(tokenize(fixed));
     }
-    const Picture longTime = tokenize(formats.longTime);
+    const Picture longTime = tokenize(longTimePicture);
     std::vector<Picture> times = {longTime};
     if (Picture shortTime = withoutSeconds(longTime); !shortTime.empty()) {
         times.push_back(std::move(shortTime));
     }
     for (std::string_view fixed : {"H:mm:ss", "H:mm"}) {
-        if (fixed != formats.longTime)
+        if (fixed != longTimePicture)
             times.push_back(tokenize(fixed));
     }
 

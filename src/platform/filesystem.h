@@ -1,6 +1,7 @@
 // The file-system calls the program needs. Paths are UTF-8 Windows paths ("C:\a\b.wav").
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,8 @@ class FileSystem {
     virtual bool writeFile(const std::string& path, const std::string& bytes) = 0;
     // Moves a file onto another, replacing it when it exists, written through to the disk.
     virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
+    // Size in bytes of an existing file; nothing for a folder or a missing file.
+    virtual std::optional<std::uint64_t> fileSize(const std::string& path) = 0;
 };
 
 }  // namespace sonorin

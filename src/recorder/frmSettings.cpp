@@ -205,13 +205,15 @@ void frmSettings::optRecordImmediate_Click() {
         enableRecordButton(true);
 }
 
-// Arms a programmed recording: the monitor acts on it from its next tick, OK or not.
+// Arms a programmed recording: the monitor acts on it from its next tick, OK or not. The
+// times of a take that already runs stay as they are: its start has happened and its name
+// and stop come from them.
 void frmSettings::optRecordProgrammed_Click() {
     RecorderState& s = state();
     s.RecordImmediate = false;
     showProgrammedControls(true);
     enableRecordButton(false);
-    if (loading_)
+    if (loading_ || s.ProgrammedRunning)
         return;
     const DateTime now = program_.now();
     if (s.StartTime < now) {
@@ -220,8 +222,17 @@ void frmSettings::optRecordProgrammed_Click() {
     }
 }
 
+bool frmSettings::timesLocked() {
+    if (!state().ProgrammedRunning)
+        return false;
+    tellUser("计划录音正在进行，不能更改时间！");
+    return true;
+}
+
 void frmSettings::cmdStartTime_Click() {
     RecorderState& s = state();
+    if (timesLocked())
+        return;
     const std::string answer = program_.platform.prompts.inputBox("输入录音开始时间", "开始时间",
                                                                   program_.dateText(s.StartTime));
     if (answer.empty())
@@ -245,6 +256,8 @@ void frmSettings::cmdStartTime_Click() {
 
 void frmSettings::cmdStopTime_Click() {
     RecorderState& s = state();
+    if (timesLocked())
+        return;
     // An out-of-date stop time is not offered; the proposal is only stored when accepted.
     const DateTime proposal = s.StopTime < s.StartTime ? s.StartTime.addMinutes(15) : s.StopTime;
     const std::string answer = program_.platform.prompts.inputBox("输入录音结束时间", "结束时间",
@@ -273,8 +286,11 @@ void frmSettings::cmdFileName_Click() {
         "Filename: ", "Filename for automatic saving", s.WaveFileName);
 }
 
+// Applying the format seeks the device to its start, which ends a running take; the next
+// take applies the chosen format anyway.
 void frmSettings::cmdOke_Click() {
-    program_.wave.ApplyCaptureFormat();
+    if (!program_.form<AudioRecorder>().recording())
+        program_.wave.ApplyCaptureFormat();
     unload();
 }
 
@@ -292,8 +308,12 @@ void frmSettings::showProgrammedControls(bool shown) {
     lblTimes.setVisible(shown);
 }
 
+// Record is never offered while a take records: its click would discard the take.
 void frmSettings::enableRecordButton(bool enabled) {
-    program_.form<AudioRecorder>().cmdRecord.setEnabled(enabled);
+    AudioRecorder& main = program_.form<AudioRecorder>();
+    if (enabled && main.recording())
+        return;
+    main.cmdRecord.setEnabled(enabled);
 }
 
 void frmSettings::tellUser(const char* message) {

@@ -77,6 +77,8 @@ class frmSettings : public ui::Form {
     void showProgrammedControls(bool shown);
     void enableRecordButton(bool enabled);
     void tellUser(const char* message);
+    // True, after telling the user, while a programmed take runs: its times stay.
+    bool timesLocked();
 
     Program& program_;
     // True while Form_Load mirrors the state into the options.

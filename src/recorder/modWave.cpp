@@ -1,6 +1,7 @@
 #include "recorder/modWave.h"
 
 #include <limits>
+#include <optional>
 
 #include "base/app_title.h"
 #include "base/text.h"
@@ -60,18 +61,20 @@ std::int64_t parseMciNumber(const std::string& reply) {
         negative = reply[i++] == '-';
     std::uint64_t magnitude = 0;
     bool anyDigit = false;
-    constexpr std::uint64_t kLimit = std::numeric_limits<std::int64_t>::max();
+    // The most negative value has a magnitude one larger than the most positive one.
+    const std::uint64_t limit =
+        static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) + (negative ? 1 : 0);
     for (; i < reply.size() && reply[i] >= '0' && reply[i] <= '9'; ++i) {
         const auto digit = static_cast<std::uint64_t>(reply[i] - '0');
-        if (magnitude > (kLimit - digit) / 10)
+        if (magnitude > (limit - digit) / 10)
             return 0;
         magnitude = magnitude * 10 + digit;
         anyDigit = true;
     }
     if (!anyDigit)
         return 0;
-    const auto value = static_cast<std::int64_t>(magnitude);
-    return negative ? -value : value;
+    // Negated in unsigned arithmetic, so that 2^63 becomes the most negative value.
+    return static_cast<std::int64_t>(negative ? 0 - magnitude : magnitude);
 }
 
 modWave::modWave(Mci& mci, FileSystem& fs, Prompts& prompts, RecorderState& state)
@@ -141,25 +144,80 @@ void modWave::StopRecording() {
     send("stop capture", "Stopping recording failed!");
 }
 
-void modWave::SaveRecording(const std::string& path) {
-    if (FileExists(path))
-        fs_.deleteFile(path);
+std::string modWave::asideName(const std::string& path) {
+    std::string name = path + ".old";
+    for (int n = 2; FileExists(name); ++n) {
+        if (n > 999)
+            return {};
+        name = path + ".old" + std::to_string(n);
+    }
+    return name;
+}
+
+bool modWave::writtenWhole(const std::string& file) {
+    const std::optional<std::uint64_t> size = fs_.fileSize(file);
+    if (!size)
+        return false;
+    // The length of the take's sound data; the file adds its header. A device that cannot
+    // tell leaves only the file's existence to go by.
+    std::int64_t takeBytes = 0;
+    if (mci_.send("set capture time format bytes").code == 0) {
+        const MciResult length = mci_.send("status capture length");
+        if (length.code == 0)
+            takeBytes = parseMciNumber(length.reply);
+    }
+    return takeBytes <= 0 || *size >= static_cast<std::uint64_t>(takeBytes);
+}
+
+bool modWave::SaveRecording(const std::string& path) {
+    // An existing file is moved aside in its own folder rather than deleted, so that a save
+    // that fails (a full disk, a failed device) can give it back.
+    std::string aside;
+    if (FileExists(path)) {
+        aside = asideName(path);
+        if (aside.empty() || !fs_.renameFile(path, aside)) {
+            aside.clear();
+            fs_.deleteFile(path);
+        }
+    }
     std::string target = path;
+    std::string written = path;
+    std::string shortForm;
     if (HasSpace(path)) {
-        const std::string shortForm = ShortPathOf(path);
+        shortForm = ShortPathOf(path);
         if (HasSpace(shortForm)) {
             // No usable short name (a volume without 8.3 names, or a folder that does not
             // exist): MCI takes a quoted path as it is, and there is nothing to rename later.
             target = "\"" + path + "\"";
+            shortForm.clear();
         } else {
+            target = written = shortForm;
+        }
+    }
+    // A save can report success and still leave a truncated file (Wine, out of space), so
+    // the written file is measured before the save counts as done.
+    const bool saved = mci_.send("save capture " + target).code == 0 && writtenWhole(written);
+    if (saved) {
+        if (!shortForm.empty()) {
             state_.SavedShortName = shortForm;
             state_.SavedLongName = path;
             state_.RenamePending = true;
-            target = shortForm;
         }
+        if (!aside.empty())
+            fs_.deleteFile(aside);
+        return true;
     }
-    const std::string failure = "Saving file failed, file name was: " + path;
-    send("save capture " + target, failure.c_str());
+    if (!aside.empty()) {
+        if (FileExists(written) && !fs_.deleteFile(written)) {
+            // The device may keep open the file it has just written (Wine's does); a new,
+            // empty device lets go of it. The take it held is no longer whole anyway.
+            OpenCaptureDevice();
+            fs_.deleteFile(written);
+        }
+        fs_.renameFile(aside, path);
+    }
+    fail("Saving file failed, file name was: " + path);
+    return false;
 }
 
 void modWave::UpdateRecorderStatus() {

@@ -27,7 +27,11 @@ class modWave {
     void OpenCaptureDevice();
     void ApplyCaptureFormat();
     void StartRecording();
-    void SaveRecording(const std::string& path);
+    // Saves the take as path. An existing file of that name is replaced only once the new
+    // one is written whole; a failed save is reported, gives the old file back and returns
+    // false. The take stays in the device, unless the device holds a short file it wrote
+    // in place of the old one: it is then reopened, empty, to let go of that file.
+    bool SaveRecording(const std::string& path);
     void StopRecording();
     void UpdateRecorderStatus();
     void DescribeRecording();
@@ -47,6 +51,10 @@ class modWave {
     std::string send(const std::string& command, const char* failure,
                      const char* secondFailure = nullptr);
     void fail(const std::string& message);
+    // A free name beside path for the file a save replaces; empty when none is found.
+    std::string asideName(const std::string& path);
+    // True when file exists and holds at least the take's bytes.
+    bool writtenWhole(const std::string& file);
 
     Mci& mci_;
     FileSystem& fs_;
@@ -56,7 +64,7 @@ class modWave {
 
 // The number at the start of an MCI reply: optional blanks, an optional sign and decimal
 // digits; whatever follows the digits is ignored. A reply without digits, or one whose
-// value does not fit 64 bits, gives 0.
+// value does not fit 64 bits (-9223372036854775808 does), gives 0.
 std::int64_t parseMciNumber(const std::string& reply);
 
 }  // namespace sonorin

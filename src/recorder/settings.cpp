@@ -1,7 +1,9 @@
 #include "recorder/settings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -61,9 +63,12 @@ std::string get(SettingsStore& store, const char* key, const char* defaultValue)
     return store.getSetting(kSettingsApp, kSettingsSection, key, defaultValue);
 }
 
+// Only the values the settings dialog offers reach the device; anything else keeps the field.
 template <typename T>
-void readInteger(SettingsStore& store, const char* key, const char* defaultValue, T& field) {
-    if (auto value = parseInteger<T>(get(store, key, defaultValue)))
+void readInteger(SettingsStore& store, const char* key, const char* defaultValue,
+                 std::initializer_list<T> allowed, T& field) {
+    const auto value = parseInteger<T>(get(store, key, defaultValue));
+    if (value && std::find(allowed.begin(), allowed.end(), *value) != allowed.end())
         field = *value;
 }
 
@@ -77,9 +82,10 @@ void readSaveSettings(SettingsStore& store, RecorderState& state) {
 }
 
 void readRecorderSettings(SettingsStore& store, RecorderState& state) {
-    readInteger(store, "Rate", "44100", state.Rate);
-    readInteger(store, "Channels", "2", state.Channels);
-    readInteger(store, "Resolution", "16", state.Resolution);
+    readInteger<std::int32_t>(store, "Rate", "44100", {6000, 8000, 11025, 22050, 44100},
+                              state.Rate);
+    readInteger<std::int16_t>(store, "Channels", "2", {1, 2}, state.Channels);
+    readInteger<std::int16_t>(store, "Resolution", "16", {8, 16}, state.Resolution);
     readSaveSettings(store, state);
 }
 

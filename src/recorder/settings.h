@@ -11,9 +11,10 @@ inline constexpr const char* kSettingsApp = "Sonorin";
 inline constexpr const char* kSettingsSection = "StartUp";
 
 // Reads "Rate", "Channels", "Resolution", "WaveFileName" and "WaveAutomaticSave", in this
-// order. A missing key gives its default; a stored value that is not a valid number of the
-// field's width (or not "True"/"False" in any letter case for the flag) leaves that one field
-// as it was. Blanks and tabs around a value are accepted; anything else ("44100abc", "12.5",
+// order. A missing key gives its default; a stored value that is not one the settings dialog
+// offers (rates 6000, 8000, 11025, 22050, 44100; channels 1, 2; bits 8, 16), or not
+// "True"/"False" in any letter case for the flag, leaves that one field as it was. Blanks and tabs
+// around a value are accepted; anything else ("44100abc", "12.5",
 // "", a number too large for the field) is not a number.
 void readRecorderSettings(SettingsStore& store, RecorderState& state);
 // Reads only "WaveFileName" and "WaveAutomaticSave".

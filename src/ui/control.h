@@ -151,8 +151,15 @@ class OptionButton : public Control {
     OptionButton(Form& form, std::string name, Control* container = nullptr)
         : Control(form, std::move(name), ControlKind::OptionButton, container) {}
     bool value() const { return value_; }
-    // Selecting runs the click handler, whether the user or code selects; clearing does not.
+    // Selecting from code runs the click handler, even when the option is selected already;
+    // clearing does not.
     void setValue(bool selected);
+    // The user's click: as on Windows, the handler runs only when the value changes, so a
+    // click on the selected option does nothing.
+    void click() {
+        if (!value_)
+            setValue(true);
+    }
     std::function<void()> onClick;
 
   private:

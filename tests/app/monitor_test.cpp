@@ -29,6 +29,26 @@ class MonitorTest : public ProgramFixture {
         ASSERT_FALSE(state().RecordImmediate);
         mci.commands.clear();
     }
+    // Arms 20:00:00 to 20:15:00 and lets the monitor start the take.
+    void runProgrammedTake(bool automaticSave = true) {
+        arm(automaticSave);
+        mci.answer("status capture mode", "recording");
+        clock.current = {2026, 12, 6, 20, 0, 5};
+        tick();
+        ASSERT_TRUE(state().ProgrammedRunning);
+        mci.commands.clear();
+    }
+    // The first tick after the stop time; the device reports "stopped" once it has stopped.
+    void tickAfterTheStopTime() {
+        clock.current = {2026, 12, 6, 20, 15, 1};
+        mci.queue("status capture mode", {0, "recording"});
+        mci.answer("status capture mode", "stopped");
+        tick();
+    }
+    frmSettings& dialogFromTheMenu() {
+        main().MnuRecord.click();
+        return program().form<frmSettings>();
+    }
     int count(const std::string& command) {
         return static_cast<int>(std::count(mci.commands.begin(), mci.commands.end(), command));
     }
@@ -112,7 +132,8 @@ TEST_F(MonitorTest, RunningRecordingStopsAfterItsStopTimeAndSavesItself) {
     EXPECT_EQ(count("stop capture"), 0);
     clock.advanceSeconds(1);
     tick();
-    const std::string name = "录音_从2026-12-6_20.00.00到2026-12-6_20.15.00.wav";
+    const std::string name =
+        "C:\\Sonorin\\录音文件\\录音_从2026-12-6_20.00.00到2026-12-6_20.15.00.wav";
     EXPECT_EQ(count("stop capture"), 1);
     EXPECT_EQ(count("save capture " + name), 1);
     EXPECT_EQ(state().WaveFileName, name);
@@ -154,7 +175,9 @@ TEST_F(MonitorTest, StopTimePassingBeforeTheStartStillEndsTheArmedRecording) {
     EXPECT_EQ(count("record capture"), 0);
     EXPECT_EQ(count("stop capture"), 1);
     EXPECT_TRUE(state().ProgrammedDone);
-    EXPECT_EQ(count("save capture 录音_从2026-12-6_21.00.00到2026-12-6_20.30.00.wav"), 1);
+    EXPECT_EQ(count("save capture C:\\Sonorin\\录音文件\\"
+                    "录音_从2026-12-6_21.00.00到2026-12-6_20.30.00.wav"),
+              1);
 }
 
 TEST_F(MonitorTest, TicksWhileTheCompletionMessageIsOpenChangeNothing) {
@@ -206,6 +229,109 @@ TEST_F(MonitorTest, SettingsClearsDoneSoTheNextArmedRecordingRuns) {
     clock.current = {2026, 12, 6, 20, 21, 30};
     tick();
     EXPECT_TRUE(state().ProgrammedRunning);
+}
+
+const std::string kProgrammedFile =
+    "C:\\Sonorin\\录音文件\\录音_从2026-12-6_20.00.00到2026-12-6_20.15.00.wav";
+
+TEST_F(MonitorTest, ClickingTheSelectedProgrammedOptionAgainMovesNoTimes) {
+    arm(true);
+    frmSettings& d = dialogFromTheMenu();
+    clock.current = {2026, 12, 6, 20, 0, 1};  // armed, start passed, not yet started
+    d.optRecordProgrammed.click();
+    EXPECT_EQ(state().StartTime, (DateTime{2026, 12, 6, 20, 0, 0}));
+    tick();
+    ASSERT_TRUE(state().ProgrammedRunning);
+
+    clock.current = {2026, 12, 6, 20, 5, 0};
+    d.optRecordProgrammed.click();
+    d.optRecordProgrammed.setValue(true);  // selected from code as well
+    EXPECT_EQ(state().StartTime, (DateTime{2026, 12, 6, 20, 0, 0}));
+    EXPECT_EQ(state().StopTime, (DateTime{2026, 12, 6, 20, 15, 0}));
+    tickAfterTheStopTime();
+    EXPECT_EQ(count("stop capture"), 1);
+    EXPECT_TRUE(files.exists(kProgrammedFile));
+}
+
+TEST_F(MonitorTest, TheTimeBoxesMoveNothingWhileAProgrammedTakeRuns) {
+    runProgrammedTake();
+    frmSettings& d = dialogFromTheMenu();
+    prompts.inputAnswers = {"2026/12/6 21:00:00", "2026/12/6 21:30:00"};
+    d.cmdStartTime.click();
+    d.cmdStopTime.click();
+    EXPECT_EQ(state().StartTime, (DateTime{2026, 12, 6, 20, 0, 0}));
+    EXPECT_EQ(state().StopTime, (DateTime{2026, 12, 6, 20, 15, 0}));
+    EXPECT_TRUE(prompts.inputs.empty()) << "nothing is asked";
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>(2, "计划录音正在进行，不能更改时间！")));
+}
+
+// "手动录音" or "取消" while a programmed take runs: Record stays off, and the take still ends
+// at its stop time and is saved as a programmed take.
+class ModeChangeDuringATakeTest : public MonitorTest,
+                                  public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ModeChangeDuringATakeTest, LeavesRecordOffAndTheTakeEndsAtItsStopTime) {
+    runProgrammedTake();
+    frmSettings& d = dialogFromTheMenu();
+    const std::string action = GetParam();
+    if (action == "immediate") {
+        d.optRecordImmediate.click();
+    } else {
+        d.cmdcancle.click();
+    }
+    EXPECT_FALSE(main().cmdRecord.enabled());
+    clock.current = {2026, 12, 6, 20, 10, 0};
+    tick();
+    EXPECT_FALSE(main().cmdRecord.enabled());
+    EXPECT_EQ(count("close all"), 0) << "the take goes on";
+
+    tickAfterTheStopTime();
+    EXPECT_EQ(count("stop capture"), 1);
+    EXPECT_EQ(count("save capture " + kProgrammedFile), 1);
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{"你的计划录音已完成，录音已被保存！\r\n"
+                                                        "文件名: " +
+                                                        kProgrammedFile});
+    EXPECT_TRUE(state().ProgrammedDone);
+    EXPECT_TRUE(main().cmdRecord.enabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(ImmediateOrCancel, ModeChangeDuringATakeTest,
+                         ::testing::Values("immediate", "cancel"));
+
+TEST_F(MonitorTest, AutomaticSavesLandInTheRecordingsFolderEvenWhenItWentMissing) {
+    runProgrammedTake();
+    files.removeFolder("C:\\Sonorin\\录音文件");
+    tickAfterTheStopTime();
+    EXPECT_EQ(state().WaveFileName, kProgrammedFile);
+    EXPECT_TRUE(files.exists(kProgrammedFile));
+}
+
+TEST_F(MonitorTest, AFailedAutomaticSaveIsNotReportedAsSavedAndTheTakeStaysInTheDevice) {
+    runProgrammedTake();
+    mci.fail("save capture " + kProgrammedFile, 5);
+    tickAfterTheStopTime();
+    EXPECT_EQ(prompts.texts(),
+              (std::vector<std::string>{"Saving file failed, file name was: " + kProgrammedFile,
+                                        "你的计划录音已完成，但录音未能保存！\r\n文件名: " +
+                                            kProgrammedFile + "\r\n请点击“保存”按钮保存录音。"}));
+    EXPECT_EQ(count("close all"), 0);
+    EXPECT_TRUE(main().cmdSave.enabled());
+    EXPECT_TRUE(state().ProgrammedDone);
+}
+
+TEST_F(MonitorTest, TheStatusBarSaysStoppedUnderTheCompletionMessage) {
+    runProgrammedTake();
+    std::string indicatorUnderTheBox;
+    std::size_t commandsBeforeBox = 0;
+    prompts.onMessageBox = [&](const FakePrompts::Box&) {
+        indicatorUnderTheBox = main().indicator();
+        commandsBeforeBox = mci.commands.size();
+        tick();  // ticks while the box is open still do nothing
+    };
+    tickAfterTheStopTime();
+    EXPECT_EQ(indicatorUnderTheBox, "停止");
+    EXPECT_EQ(mci.commands.size(), commandsBeforeBox);
+    EXPECT_FALSE(main().StatusBar1.panel(3).text.empty());
 }
 
 }  // namespace

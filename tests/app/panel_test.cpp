@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/AudioRecorder.h"
+#include "fakes/mci_commands.h"
 #include "fakes/program_fixture.h"
 #include "recorder/frmSettings.h"
 
@@ -63,12 +64,9 @@ TEST_F(PanelTest, ButtonsHaveTheirCaptionsToolTipsAndStartStates) {
 TEST_F(PanelTest, RecordOpensAFreshDeviceAndStarts) {
     clock.current = {2026, 12, 6, 9, 5, 7};
     main().cmdRecord.click();
-    EXPECT_EQ(mci.commands,
-              (std::vector<std::string>{
-                  "close all", "open new type waveaudio alias capture", "seek capture to start",
-                  "set capture alignment 4 bitspersample 16 samplespersec 44100 channels 2 "
-                  "bytespersec 176400",
-                  "record capture"}));
+    std::vector<std::string> expected = mci_commands::openWithFormat();
+    expected.push_back("record capture");
+    EXPECT_EQ(mci.commands, expected);
     EXPECT_EQ(state().StartTime, clock.current);
     EXPECT_EQ(enabled(), (Enabled{false, true, false, false}));
 }
@@ -93,7 +91,8 @@ TEST_F(PanelTest, StopProposesTheTakeNameAndSavesWhereTheUserChose) {
     EXPECT_EQ(r.initialFolder, "C:\\Sonorin\\录音文件");
     EXPECT_EQ(r.filter, "WAV file (*.wav*)|*.wav");
     EXPECT_TRUE(r.overwritePrompt);
-    EXPECT_EQ(mci.commands.back(), "save capture C:\\Sonorin\\录音文件\\早间新闻.wav");
+    EXPECT_TRUE(sent("save capture C:\\Sonorin\\录音文件\\早间新闻.wav"));
+    EXPECT_TRUE(files.exists("C:\\Sonorin\\录音文件\\早间新闻.wav"));
 }
 
 TEST_F(PanelTest, MidnightTimesShowOnlyTheDateInTheProposedName) {
@@ -189,11 +188,7 @@ TEST_F(PanelTest, ResetOnAFirstRunReadsTheDefaultsAndReopensTheDevice) {
     EXPECT_EQ(state().Channels, 2);
     EXPECT_FALSE(state().ProgrammedRunning);
     EXPECT_EQ(settings.reads.size(), 5u);
-    EXPECT_EQ(mci.commands,
-              (std::vector<std::string>{
-                  "close all", "open new type waveaudio alias capture", "seek capture to start",
-                  "set capture alignment 4 bitspersample 16 samplespersec 44100 channels 2 "
-                  "bytespersec 176400"}));
+    EXPECT_EQ(mci.commands, mci_commands::openWithFormat());
     EXPECT_EQ(enabled(), (Enabled{true, false, false, false}));
 }
 
@@ -202,9 +197,37 @@ TEST_F(PanelTest, ResetGivesAFileSavedThroughItsShortNameItsLongName) {
     state().SavedShortName = "C:\\Rec\\REC1~1.WAV";
     state().SavedLongName = "C:\\Rec\\rec 1.wav";
     state().RenamePending = true;
+    events.clear();
     main().cmdReset.click();
+    EXPECT_LT(events.first("mci open new"), events.first("fs renameFile"));
+    EXPECT_LT(events.first("mci open new"), events.first("settings read Rate"));
     EXPECT_FALSE(state().RenamePending);
     EXPECT_TRUE(files.exists("C:\\Rec\\rec 1.wav"));
+}
+
+TEST_F(PanelTest, SavingOverAnExistingFileReplacesIt) {
+    files.addFile("C:\\Sonorin\\录音文件\\早间新闻.wav", "old take");
+    main().cmdRecord.click();
+    prompts.saveAnswers.push_back(std::string("C:\\Sonorin\\录音文件\\早间新闻.wav"));
+    main().cmdStop.click();
+    EXPECT_EQ(files.content("C:\\Sonorin\\录音文件\\早间新闻.wav"), mci.take);
+    EXPECT_TRUE(prompts.boxes.empty());
+}
+
+// The settings dialog, open beside the main window, must not offer Record during a hand take:
+// a click on it would discard the take.
+TEST_F(PanelTest, TheSettingsDialogLeavesRecordOffWhileAHandTakeRecords) {
+    main().cmdRecord.click();
+    main().MnuRecord.click();
+    frmSettings& d = program().form<frmSettings>();
+    d.optRecordImmediate.click();
+    d.optRecordImmediate.setValue(true);
+    EXPECT_FALSE(main().cmdRecord.enabled());
+    recording();
+    d.cmdcancle.click();
+    EXPECT_FALSE(main().cmdRecord.enabled());
+    main().cmdStop.click();
+    EXPECT_TRUE(main().cmdRecord.enabled());
 }
 
 TEST_F(PanelTest, MoreAndBackToggleTheWidthAndThePanelShares) {

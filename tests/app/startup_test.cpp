@@ -6,6 +6,7 @@
 #include "app/AudioRecorder.h"
 #include "app/FrmnoConnection.h"
 #include "app/config.h"
+#include "fakes/mci_commands.h"
 #include "fakes/program_fixture.h"
 #include "recorder/settings.h"
 
@@ -39,11 +40,7 @@ TEST_F(StartupTest, FirstStartWithAnEmptyStoreUsesTheDefaults) {
     EXPECT_FALSE(s.ProgrammedDone || s.ProgrammedRunning || s.Playing || s.RenamePending);
     EXPECT_EQ(s.StartTime, started.addMinutes(15));
     EXPECT_EQ(s.StopTime, started.addMinutes(30));
-    EXPECT_EQ(mci.commands,
-              (std::vector<std::string>{
-                  "close all", "open new type waveaudio alias capture", "seek capture to start",
-                  "set capture alignment 4 bitspersample 16 samplespersec 44100 channels 2 "
-                  "bytespersec 176400"}));
+    EXPECT_EQ(mci.commands, mci_commands::openWithFormat(44100, 2, 16));
     EXPECT_EQ(settings.reads, (std::vector<std::string>{"Rate", "Channels", "Resolution",
                                                         "WaveFileName", "WaveAutomaticSave"}));
     EXPECT_TRUE(main.visible());
@@ -66,9 +63,7 @@ TEST_F(StartupTest, StoredSettingsAreReadAndSentToTheDevice) {
     start();
     EXPECT_EQ(state().WaveFileName, "D:\\录音\\电台.wav");
     EXPECT_FALSE(state().WaveAutomaticSave);
-    EXPECT_EQ(mci.commands.back(),
-              "set capture alignment 1 bitspersample 8 samplespersec 8000 channels 1 "
-              "bytespersec 8000");
+    EXPECT_EQ(mci.commands.back(), mci_commands::format(8000, 1, 8));
 }
 
 TEST_F(StartupTest, OnlineTheRadioPaneOpensThePortalStationPage) {
@@ -110,6 +105,19 @@ TEST_F(StartupTest, AnExistingRecordingsFolderIsNotCreatedAgain) {
     for (const std::string& entry : files.log)
         EXPECT_EQ(entry.find("createFolder"), 0u + std::string::npos);
     EXPECT_TRUE(files.exists("C:\\Sonorin\\录音文件\\旧录音.wav"));
+}
+
+TEST_F(StartupTest, TheFolderComesBeforeTheConnectivityTestAndTheSettingsAfterTheNewDevice) {
+    start();
+    const std::size_t folder = events.first("fs createFolder C:\\Sonorin\\录音文件\\");
+    const std::size_t connectivity = events.first("shell checkConnection");
+    ASSERT_NE(folder, EventLog::npos);
+    ASSERT_NE(connectivity, EventLog::npos);
+    EXPECT_LT(folder, connectivity);
+    const std::size_t opened = events.first("mci open new type waveaudio alias capture");
+    ASSERT_NE(opened, EventLog::npos);
+    EXPECT_LT(opened, events.first("settings read Rate"));
+    EXPECT_LT(events.last("settings read WaveAutomaticSave"), events.first("mci seek capture"));
 }
 
 TEST_F(StartupTest, TheDesktopShortcutIsCreatedOnlyWhenMissing) {
@@ -243,6 +251,8 @@ TEST_F(ShutdownTest, APendingRenameIsFinishedAfterTheDeviceIsClosed) {
     state().SavedLongName = "C:\\Rec\\rec 1.wav";
     state().RenamePending = true;
     main().unload();
+    EXPECT_LT(events.first("mci close capture"), events.first("fs renameFile"));
+    EXPECT_LT(events.first("mci close capture"), events.first("settings write Rate"));
     EXPECT_FALSE(state().RenamePending);
     EXPECT_EQ(state().SavedShortName, "");
     EXPECT_FALSE(files.exists("C:\\Rec\\REC1~1.WAV"));

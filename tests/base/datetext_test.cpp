@@ -19,6 +19,10 @@ const DateFormats kNames{"dddd yyyy'年'MMMM d'日'", "H'时'mm'分'ss'秒'", "�
 const DateFormats kCompact{"yyyyMMdd", "HHmmss", "", ""};
 const DateFormats kShortNames{"ddd d MMM yyyy", "h:mm:ss t", "AM", "PM"};
 const DateFormats kPadded{"yyyy.MM.dd ", " HH:mm:ss", "", ""};  // blanks at the join
+// Separators that typed text has cleaned: full-width colon, no-break space, tab, ideographic
+// space.
+const DateFormats kFullWidth{"yyyy：M：d", "H\u00A0mm\u00A0ss", "", ""};
+const DateFormats kTabbed{"yyyy\tM\td", "H　mm　ss", "", ""};
 
 const DateTime kNow{2026, 12, 6, 10, 0, 0};
 
@@ -320,6 +324,8 @@ TEST(ParseDateTime, ReadsBackWhatFormatWrites) {
         {"compact", kCompact, 1900, 2200},
         {"short names", kShortNames, 1900, 2200},
         {"blanks at the join", kPadded, 1900, 2200},
+        {"full-width and no-break separators", kFullWidth, 1900, 2200},
+        {"tab and ideographic space", kTabbed, 1900, 2200},
     };
     for (const auto& set : sets) {
         SCOPED_TRACE(set.name);

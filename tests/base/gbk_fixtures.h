@@ -36,6 +36,10 @@ inline constexpr TextCase kUtf8ToGbkLossy[] = {
     {"hangul", "한국", "??"},
     {"thai between chinese", "北ก京", "\xB1\xB1?\xBE\xA9"},
     {"emoji is one character", "a😀b", "a?b"},
+    {"tag character",
+     "a\xF3\xA0\x80\x81"
+     "b",
+     "a?b"},
     {"cjk extension b", "𠀀", "?"},
     {"no best fit for yen", "¥5", "?5"},
     {"stray continuation byte",

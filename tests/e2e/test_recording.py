@@ -66,6 +66,23 @@ def test_record_by_hand_and_save_through_the_save_dialog(rig):
     assert rig.stop(program, main["hwnd"]) == 0
 
 
+def programmed_take_saved(rig, program, box, start, stop):
+    """Checks the completion message of an automatic save; returns the full Windows path it
+    names and the saved file's path on this side."""
+    prefix = "你的计划录音已完成，录音已被保存！\r\n文件名: "
+    assert box["text"].startswith(prefix), box["text"]
+    name = box["text"][len(prefix):]
+    file = ("录音_从" + f"{start.year}-{start.month}-{start.day}_" + start.strftime("%H.%M.%S")
+            + "到" + f"{stop.year}-{stop.month}-{stop.day}_" + stop.strftime("%H.%M.%S")
+            + ".wav")
+    folder = "C:\\e2e\\" + rig.name + "\\录音文件\\"
+    # Windows writes the hour without a leading zero, Wine's zh-CN data with one.
+    assert name in (folder + file, folder + re.sub(r"_0(\d)\.", r"_\1.", file)), name
+    saved = program.folder / "录音文件" / name[len(folder):]
+    assert saved.exists(), f"{saved} is missing"
+    return name, saved
+
+
 def answer_input_box(rig, title, text):
     box = rig.wait_window(title)
     edit = [c for c in rig.controls(box["hwnd"]) if c["class"] == "Edit"][0]
@@ -76,12 +93,9 @@ def answer_input_box(rig, title, text):
     return default
 
 
-def test_programmed_recording_saves_itself_under_its_generated_name(rig):
-    rig.online()
-    program = rig.start()
-    main = rig.main_window()
-    wait_indicator(rig, main, "停止")
-
+def arm_programmed_take(rig, main, delay=8, length=3):
+    """Arms a take of `length` s starting `delay` s from now through the Settings button, with
+    automatic saving; returns its start and stop."""
     rig.click(main["hwnd"], "设置")
     dialog = rig.wait_window("参数设置")
     rig.click(dialog["hwnd"], "计划录音")
@@ -91,8 +105,8 @@ def test_programmed_recording_saves_itself_under_its_generated_name(rig):
     assert rig.control(dialog["hwnd"], "自动")["checked"]
     rig.screenshot("settings-dialog")
 
-    start = datetime.datetime.now().replace(microsecond=0) + datetime.timedelta(seconds=8)
-    stop = start + datetime.timedelta(seconds=3)
+    start = datetime.datetime.now().replace(microsecond=0) + datetime.timedelta(seconds=delay)
+    stop = start + datetime.timedelta(seconds=length)
     rig.click(dialog["hwnd"], "开始时间")
     default = answer_input_box(rig, "开始时间", start.strftime("%Y-%m-%dT%H:%M:%S"))
     assert re.fullmatch(r"\d{4}/\d{1,2}/\d{1,2} \d{1,2}:\d{2}:\d{2}", default), default
@@ -101,19 +115,20 @@ def test_programmed_recording_saves_itself_under_its_generated_name(rig):
     assert rig.msgboxes() == [], "the times were accepted"
     rig.click(dialog["hwnd"], "确定")
     rig.wait_until(lambda: not rig.windows("参数设置"), 5, what="the dialog to close")
+    return start, stop
+
+
+def test_programmed_recording_saves_itself_under_its_generated_name(rig):
+    rig.online()
+    program = rig.start()
+    main = rig.main_window()
+    wait_indicator(rig, main, "停止")
+
+    start, stop = arm_programmed_take(rig, main)
 
     box = rig.wait_msgbox(timeout=30, title="星澜网络收音机")
-    prefix = "你的计划录音已完成，录音已被保存！\r\n文件名: "
-    assert box["text"].startswith(prefix), box["text"]
-    name = box["text"][len(prefix):]
-    expected = ("录音_从" + f"{start.year}-{start.month}-{start.day}_" + start.strftime("%H.%M.%S")
-                + "到" + f"{stop.year}-{stop.month}-{stop.day}_" + stop.strftime("%H.%M.%S")
-                + ".wav")
-    # Windows writes the hour without a leading zero, Wine's zh-CN data with one.
-    assert name in (expected, re.sub(r"_0(\d)\.", r"_\1.", expected)), name
+    name, saved = programmed_take_saved(rig, program, box, start, stop)
     rig.screenshot("programmed-done")
-    saved = program.folder / name
-    assert saved.exists(), f"{saved} is missing"
     channels, bits, rate, frames = wavtools.read_wav(saved)
     assert abs(len(frames) / rate - 3.0) <= 0.5, f"the take lasts {len(frames) / rate:.2f} s"
     rig.answer(box, 1)

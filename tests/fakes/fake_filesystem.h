@@ -3,14 +3,19 @@
 // its short (8.3) name, as on a volume with short names. Each file or folder whose name is
 // not already 8.3 gets a short name when it is created ("My Music" -> "MYMUSI~1"), the lowest
 // "~N" free in its folder. With shortNames off the volume has none: shortPath returns the
-// long path of an existing entry. Wildcards are not supported. Every call is logged.
+// long path of an existing entry. Wildcards are not supported. Every call is logged, in `log`
+// and, as "fs " + call, in the shared event log when there is one. Renames fail for every
+// file in `lockedFiles` (held open by another program), and so do deletes.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "fakes/event_log.h"
 #include "platform/filesystem.h"
 
 namespace sonorin {
@@ -22,7 +27,7 @@ class FakeFileSystem : public FileSystem {
     std::string programFolder() override { return programFolderPath; }
 
     std::string findFirst(const std::string& path, bool includeDirectories) override {
-        log.push_back("findFirst " + path);
+        record("findFirst " + path);
         if (!path.empty() && path.back() == '\\') {
             const auto folder = find(path.substr(0, path.size() - 1));
             if (!folder || !entries_[*folder].folder)
@@ -42,7 +47,7 @@ class FakeFileSystem : public FileSystem {
     }
 
     bool createFolder(const std::string& path) override {
-        log.push_back("createFolder " + path);
+        record("createFolder " + path);
         // Like CreateDirectory, a trailing backslash names the same folder.
         std::string folder = path;
         while (folder.size() > 1 && folder.back() == '\\')
@@ -51,7 +56,7 @@ class FakeFileSystem : public FileSystem {
     }
 
     std::optional<std::string> shortPath(const std::string& path) override {
-        log.push_back("shortPath " + path);
+        record("shortPath " + path);
         const auto found = find(path);
         if (!found)
             return std::nullopt;
@@ -67,7 +72,7 @@ class FakeFileSystem : public FileSystem {
     }
 
     bool createEmptyFile(const std::string& path) override {
-        log.push_back("createEmptyFile " + path);
+        record("createEmptyFile " + path);
         if (const auto found = find(path)) {
             if (entries_[*found].folder)
                 return false;
@@ -78,17 +83,19 @@ class FakeFileSystem : public FileSystem {
     }
 
     bool deleteFile(const std::string& path) override {
-        log.push_back("deleteFile " + path);
+        record("deleteFile " + path);
         const auto found = find(path);
-        if (!found || entries_[*found].folder)
+        if (!found || entries_[*found].folder || lockedFiles.count(lower(*found)))
             return false;
         entries_.erase(*found);
         return true;
     }
 
     bool renameFile(const std::string& from, const std::string& to) override {
-        log.push_back("renameFile " + from + " -> " + to);
+        record("renameFile " + from + " -> " + to);
         const auto source = find(from);
+        if (source && lockedFiles.count(lower(*source)))
+            return false;
         if (!source || find(to))
             return false;
         const std::string content = entries_[*source].content;
@@ -100,15 +107,15 @@ class FakeFileSystem : public FileSystem {
     }
 
     std::optional<std::string> readFile(const std::string& path) override {
-        log.push_back("readFile " + path);
+        record("readFile " + path);
         return content(path);
     }
 
     // Like a disk that fills up: with failWritesAfter set, a write stores that many bytes of
-    // the new content and fails.
+    // the new content and fails; with writeFails, nothing can be written at all.
     bool writeFile(const std::string& path, const std::string& bytes) override {
-        log.push_back("writeFile " + path);
-        if (!createEmptyFile(path))
+        record("writeFile " + path);
+        if (writeFails || !createEmptyFile(path))
             return false;
         if (failWritesAfter && *failWritesAfter < bytes.size()) {
             entries_[*find(path)].content = bytes.substr(0, *failWritesAfter);
@@ -119,7 +126,7 @@ class FakeFileSystem : public FileSystem {
     }
 
     bool replaceFile(const std::string& from, const std::string& to) override {
-        log.push_back("replaceFile " + from + " -> " + to);
+        record("replaceFile " + from + " -> " + to);
         const auto source = find(from);
         if (failReplace || !source || entries_[*source].folder)
             return false;
@@ -137,6 +144,14 @@ class FakeFileSystem : public FileSystem {
         return true;
     }
 
+    std::optional<std::uint64_t> fileSize(const std::string& path) override {
+        record("fileSize " + path);
+        const auto found = find(path);
+        if (!found || entries_[*found].folder)
+            return std::nullopt;
+        return entries_[*found].content.size();
+    }
+
     // Test helpers: create a file (and its missing folders) with content; read it back.
     void addFile(const std::string& path, const std::string& content = {}) {
         const auto parts = split(path);
@@ -150,6 +165,32 @@ class FakeFileSystem : public FileSystem {
         entries_[*find(path)].content = content;
     }
     bool exists(const std::string& path) { return find(path).has_value(); }
+    // Writes a file without logging, as another program would; false when its folder is
+    // missing or a folder has that name.
+    bool putFile(const std::string& path, const std::string& content) {
+        if (const auto found = find(path)) {
+            if (entries_[*found].folder)
+                return false;
+        } else if (!add(path, false)) {
+            return false;
+        }
+        entries_[*find(path)].content = content;
+        return true;
+    }
+    // Removes a folder and all it holds, without logging.
+    void removeFolder(const std::string& path) {
+        const auto found = find(path);
+        if (!found || !entries_[*found].folder)
+            return;
+        std::erase_if(entries_, [&](const auto& entry) {
+            return entry.first == *found || entry.first.starts_with(*found + "\\");
+        });
+    }
+    // Removes a file without logging, as another program (the sound device) would.
+    void removeFile(const std::string& path) {
+        if (const auto found = find(path); found && !entries_[*found].folder)
+            entries_.erase(*found);
+    }
     std::optional<std::string> content(const std::string& path) {
         const auto found = find(path);
         if (!found || entries_[*found].folder)
@@ -173,8 +214,26 @@ class FakeFileSystem : public FileSystem {
     bool failReplace = false;
     bool writeFails = false;
     std::vector<std::string> log;
+    EventLog* events = nullptr;
+    std::set<std::string> lockedFiles;  // long paths, lower case
+
+    // Renames and deletes of this file fail, as for a file another program holds open.
+    void lock(const std::string& path) {
+        if (const auto found = find(path))
+            lockedFiles.insert(lower(*found));
+    }
+    void unlock(const std::string& path) {
+        if (const auto found = find(path))
+            lockedFiles.erase(lower(*found));
+    }
 
   private:
+    void record(const std::string& call) {
+        log.push_back(call);
+        if (events)
+            events->add("fs " + call);
+    }
+
     struct Entry {
         bool folder = false;
         std::string shortName;

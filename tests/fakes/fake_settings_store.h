@@ -1,4 +1,4 @@
-// An in-memory per-user settings store that also records the order of the writes.
+// An in-memory per-user settings store that also records the order of the reads and writes.
 #pragma once
 
 #include <map>
@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "fakes/event_log.h"
 #include "platform/settings_store.h"
 
 namespace sonorin {
@@ -17,6 +18,8 @@ class FakeSettingsStore : public SettingsStore {
     std::string getSetting(const std::string& app, const std::string& section,
                            const std::string& key, const std::string& defaultValue) override {
         reads.push_back(key);
+        if (events)
+            events->add("settings read " + key);
         auto found = values.find({app, section, key});
         return found == values.end() ? defaultValue : found->second;
     }
@@ -24,6 +27,8 @@ class FakeSettingsStore : public SettingsStore {
     bool saveSetting(const std::string& app, const std::string& section, const std::string& key,
                      const std::string& value) override {
         writes.push_back(key);
+        if (events)
+            events->add("settings write " + key);
         if (failWrites)
             return false;
         values[{app, section, key}] = value;
@@ -34,6 +39,7 @@ class FakeSettingsStore : public SettingsStore {
     std::vector<std::string> reads;   // keys in the order they were read
     std::vector<std::string> writes;  // keys in the order they were written
     bool failWrites = false;
+    EventLog* events = nullptr;
 };
 
 }  // namespace sonorin

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/event_log.h"
 #include "platform/shell.h"
 
 namespace sonorin {
@@ -24,23 +25,30 @@ class FakeShell : public Shell {
 
     bool run(const std::string& commandLine, WindowShow show) override {
         runs.push_back({commandLine, show});
+        note("run " + commandLine);
         return true;
     }
     bool open(const std::string& verb, const std::string& file, const std::string& parameters,
               const std::string& folder) override {
         opens.push_back({verb, file, parameters, folder});
+        note("open " + verb + " " + file);
         return true;
     }
     std::string desktopFolder() override { return desktop; }
     bool createShortcut(const std::string& linkPath, const ShortcutSpec& shortcut) override {
         shortcuts.push_back({linkPath, shortcut});
+        note("createShortcut " + linkPath);
         return shortcutWorks;
     }
     bool checkConnection(const std::string& url) override {
         checkedUrls.push_back(url);
+        note("checkConnection " + url);
         return online;
     }
-    void endProcess(int exitCode) override { endedWith.push_back(exitCode); }
+    void endProcess(int exitCode) override {
+        endedWith.push_back(exitCode);
+        note("endProcess " + std::to_string(exitCode));
+    }
 
     std::vector<Run> runs;
     std::vector<Open> opens;
@@ -50,6 +58,13 @@ class FakeShell : public Shell {
     std::string desktop = "C:\\users\\me\\Desktop";
     bool online = true;
     bool shortcutWorks = true;
+    EventLog* events = nullptr;
+
+  private:
+    void note(const std::string& call) {
+        if (events)
+            events->add("shell " + call);
+    }
 };
 
 }  // namespace sonorin

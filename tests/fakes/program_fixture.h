@@ -1,4 +1,6 @@
-// A whole program on fakes: every seam recorded and scripted, no windows.
+// A whole program on fakes: every seam recorded and scripted, no windows. The MCI, file
+// system, settings and shell fakes write into one event log, and a saved take lands in the
+// fake file system.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,6 +8,7 @@
 #include <memory>
 
 #include "app/program.h"
+#include "fakes/event_log.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_filesystem.h"
 #include "fakes/fake_loopback_server.h"
@@ -22,6 +25,11 @@ class ProgramFixture : public ::testing::Test {
   protected:
     ProgramFixture() {
         mci.answer("status capture mode", "stopped");
+        mci.events = &events;
+        mci.files = &files;
+        files.events = &events;
+        settings.events = &events;
+        shell.events = &events;
         files.addFile("C:\\Sonorin\\sonorin.exe");
     }
 
@@ -32,6 +40,7 @@ class ProgramFixture : public ::testing::Test {
     }
     RecorderState& state() { return program().recorderState; }
 
+    EventLog events;
     FakeClock clock;
     FakePrompts prompts;
     FakeShell shell;

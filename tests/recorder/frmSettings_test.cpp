@@ -11,6 +11,7 @@
 #include "app/AudioRecorder.h"
 #include "base/app_title.h"
 #include "base/datetime_print.h"
+#include "fakes/mci_commands.h"
 #include "fakes/program_fixture.h"
 
 namespace sonorin {
@@ -311,10 +312,7 @@ TEST_F(SettingsDialogTest, OkSendsTheChosenFormatAndUnloadsWithoutStoringAnythin
     d.opt8bits.setValue(true);
     mci.commands.clear();
     d.cmdOke.click();
-    EXPECT_EQ(mci.commands,
-              (std::vector<std::string>{"seek capture to start",
-                                        "set capture alignment 1 bitspersample 8 samplespersec "
-                                        "8000 channels 1 bytespersec 8000"}));
+    EXPECT_EQ(mci.commands, mci_commands::applyFormat(8000, 1, 8));
     EXPECT_FALSE(dialogLoaded());
     EXPECT_TRUE(settings.writes.empty());
     EXPECT_EQ(state().Rate, 8000);
@@ -342,6 +340,25 @@ TEST_F(SettingsDialogTest, CancelDisarmsButKeepsEveryOtherChange) {
     // The next touch loads a fresh dialog that shows the disarmed state.
     EXPECT_TRUE(dialog().optRecordImmediate.value());
     EXPECT_FALSE(programmedControlsShown());
+}
+
+// Applying a format seeks the device to its start, which would end a running take: OK
+// keeps the format for the next take instead.
+TEST_F(SettingsDialogTest, OkDuringATakeLeavesTheDeviceAloneAndTheNextTakeGetsTheFormat) {
+    main().cmdRecord.click();
+    frmSettings& d = dialog();
+    d.optRate8000.setValue(true);
+    d.optMono.setValue(true);
+    mci.commands.clear();
+    d.cmdOke.click();
+    EXPECT_TRUE(mci.commands.empty());
+    EXPECT_FALSE(dialogLoaded());
+    EXPECT_EQ(state().Rate, 8000);
+
+    main().cmdStop.click();
+    mci.commands.clear();
+    main().cmdRecord.click();
+    EXPECT_EQ(mci.commands.at(3), mci_commands::format(8000, 1, 16));
 }
 
 // The Settings button of the main window shows the dialog modally; the user arms a

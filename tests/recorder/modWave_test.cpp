@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/app_title.h"
 #include "fakes/fake_filesystem.h"
 #include "fakes/fake_mci.h"
 #include "fakes/fake_prompts.h"
+#include "fakes/mci_commands.h"
 
 namespace sonorin {
 namespace {
@@ -19,6 +22,8 @@ class ModWaveTest : public ::testing::Test {
     FakePrompts prompts;
     RecorderState state;
     modWave wave{mci, fs, prompts, state};
+
+    void SetUp() override { mci.files = &fs; }
 };
 
 TEST_F(ModWaveTest, FailureBoxesCarryTheTitleAndOnlyAnOkButton) {
@@ -62,24 +67,26 @@ TEST_F(ModWaveTest, SingleCommandOperationsSendTheirCommandAndReportTheirFailure
 
 TEST_F(ModWaveTest, OpenClosesEverythingThenOpensANewDeviceEvenAfterAFailure) {
     wave.OpenCaptureDevice();
-    EXPECT_EQ(mci.commands, (Strings{"close all", "open new type waveaudio alias capture"}));
+    EXPECT_EQ(mci.commands, mci_commands::open());
     EXPECT_TRUE(prompts.boxes.empty());
 
     mci.commands.clear();
     mci.fail("close all");
     mci.fail("open new type waveaudio alias capture");
     wave.OpenCaptureDevice();
-    EXPECT_EQ(mci.commands, (Strings{"close all", "open new type waveaudio alias capture"}));
+    EXPECT_EQ(mci.commands, mci_commands::open());
     EXPECT_EQ(prompts.texts(),
               (Strings{"Closing all MCI operations failed!", "Opening new wave failed!"}));
 }
 
 TEST_F(ModWaveTest, FormatCommandCarriesAlignmentAndBytesPerSecond) {
     wave.ApplyCaptureFormat();
+    // The two examples spelled out; everywhere else mci_commands::format() writes them.
     EXPECT_EQ(mci.commands,
               (Strings{"seek capture to start",
                        "set capture alignment 4 bitspersample 16 samplespersec 44100 channels 2 "
                        "bytespersec 176400"}));
+    EXPECT_EQ(mci.commands, mci_commands::applyFormat(44100, 2, 16));
 
     mci.commands.clear();
     state.Rate = 8000;
@@ -97,8 +104,7 @@ TEST_F(ModWaveTest, FormatIsSentAfterAFailedSeekAndItsOwnFailureIsSilent) {
     state.Channels = 2;
     state.Resolution = 8;
     mci.fail("seek capture to start");
-    const std::string format =
-        "set capture alignment 2 bitspersample 8 samplespersec 22050 channels 2 bytespersec 44100";
+    const std::string format = mci_commands::format(22050, 2, 8);
     mci.fail(format);
     wave.ApplyCaptureFormat();
     EXPECT_EQ(mci.commands, (Strings{"seek capture to start", format}));
@@ -115,30 +121,115 @@ TEST_F(ModWaveTest, OddStoredFormatValuesDoNotOverflow) {
               "channels 32767 bytespersec 268419072000000000");
 }
 
+// After a save the engine reads the take's length in bytes to check the written file.
+const Strings kLengthCheck = {"set capture time format bytes", "status capture length"};
+
+Strings saveCommands(const std::string& target) {
+    Strings commands{"save capture " + target};
+    commands.insert(commands.end(), kLengthCheck.begin(), kLengthCheck.end());
+    return commands;
+}
+
 TEST_F(ModWaveTest, SaveWithoutBlanksReplacesAnExistingFile) {
     fs.addFile("C:\\Rec\\take.wav", "old take");
-    wave.SaveRecording("C:\\Rec\\take.wav");
-    EXPECT_FALSE(fs.exists("C:\\Rec\\take.wav"));
-    EXPECT_EQ(mci.commands, Strings{"save capture C:\\Rec\\take.wav"});
+    EXPECT_TRUE(wave.SaveRecording("C:\\Rec\\take.wav"));
+    EXPECT_EQ(fs.content("C:\\Rec\\take.wav"), mci.take);
+    EXPECT_EQ(fs.files(), Strings{"C:\\Rec\\take.wav"}) << "the old file is gone";
+    EXPECT_EQ(mci.commands, saveCommands("C:\\Rec\\take.wav"));
     EXPECT_FALSE(state.RenamePending);
     EXPECT_TRUE(prompts.boxes.empty());
+}
 
+TEST_F(ModWaveTest, AFailedSaveOverAnExistingFileKeepsTheOldFile) {
+    fs.addFile("C:\\Rec\\take.wav", "old take");
     mci.fail("save capture C:\\Rec\\take.wav", 5);
-    wave.SaveRecording("C:\\Rec\\take.wav");
+    EXPECT_FALSE(wave.SaveRecording("C:\\Rec\\take.wav"));
+    EXPECT_EQ(fs.files(), Strings{"C:\\Rec\\take.wav"});
+    EXPECT_EQ(fs.content("C:\\Rec\\take.wav"), "old take");
     EXPECT_EQ(prompts.texts(), Strings{"Saving file failed, file name was: C:\\Rec\\take.wav"});
+}
+
+TEST_F(ModWaveTest, ASaveThatReportsSuccessButWroteLessThanTheTakeHasFailed) {
+    fs.addFile("C:\\Rec\\take.wav", "old take");
+    mci.answer("status capture length", "1000");  // bytes of sound; the file adds a header
+    mci.spaceLeft = 600;
+    EXPECT_FALSE(wave.SaveRecording("C:\\Rec\\take.wav"));
+    EXPECT_EQ(fs.files(), Strings{"C:\\Rec\\take.wav"});
+    EXPECT_EQ(fs.content("C:\\Rec\\take.wav"), "old take");
+    EXPECT_EQ(prompts.texts(), Strings{"Saving file failed, file name was: C:\\Rec\\take.wav"});
+
+    // A device that keeps the short file open lets go of it once it is reopened; the take
+    // in it is no longer whole anyway.
+    mci.holdsSavedFile = true;
+    mci.commands.clear();
+    prompts.boxes.clear();
+    EXPECT_FALSE(wave.SaveRecording("C:\\Rec\\take.wav"));
+    EXPECT_EQ(fs.files(), Strings{"C:\\Rec\\take.wav"});
+    EXPECT_EQ(fs.content("C:\\Rec\\take.wav"), "old take");
+    const auto save =
+        std::find(mci.commands.begin(), mci.commands.end(), "save capture C:\\Rec\\take.wav");
+    ASSERT_NE(save, mci.commands.end());
+    EXPECT_NE(std::find(save, mci.commands.end(), "open new type waveaudio alias capture"),
+              mci.commands.end());
+    EXPECT_EQ(prompts.boxes.size(), 1u);
+    mci.holdsSavedFile = false;
+
+    // Without an old file the partial one stays: it holds what could be written.
+    prompts.boxes.clear();
+    EXPECT_FALSE(wave.SaveRecording("C:\\Rec\\new.wav"));
+    EXPECT_EQ(fs.content("C:\\Rec\\new.wav"), mci.take.substr(0, 600));
+    EXPECT_EQ(prompts.boxes.size(), 1u);
+
+    // A file as long as the take passes.
+    mci.spaceLeft.reset();
+    prompts.boxes.clear();
+    EXPECT_TRUE(wave.SaveRecording("C:\\Rec\\take.wav"));
+    EXPECT_EQ(fs.content("C:\\Rec\\take.wav"), mci.take);
+    EXPECT_TRUE(prompts.boxes.empty());
+}
+
+TEST_F(ModWaveTest, TheOldFileIsMovedAsideInItsFolderAndDeletedOnlyAfterTheSave) {
+    fs.addFile("C:\\Rec\\take.wav", "old take");
+    fs.addFile("C:\\Rec\\take.wav.old", "user's own file");
+    wave.SaveRecording("C:\\Rec\\take.wav");
+    auto at = [&](const std::string& call) {
+        return std::find(fs.log.begin(), fs.log.end(), call) - fs.log.begin();
+    };
+    const auto aside = at("renameFile C:\\Rec\\take.wav -> C:\\Rec\\take.wav.old2");
+    const auto dropped = at("deleteFile C:\\Rec\\take.wav.old2");
+    ASSERT_LT(aside, static_cast<long>(fs.log.size()));
+    ASSERT_LT(dropped, static_cast<long>(fs.log.size()));
+    EXPECT_LT(aside, dropped);
+    EXPECT_EQ(fs.content("C:\\Rec\\take.wav.old"), "user's own file");
+
+    // A file that cannot be moved aside (a folder holds the name) is replaced as before.
+    fs.removeFile("C:\\Rec\\take.wav.old");
+    fs.createFolder("C:\\Rec\\take.wav.old");
+    mci.take = "new take";
+    EXPECT_TRUE(wave.SaveRecording("C:\\Rec\\take.wav"));
+    EXPECT_EQ(fs.content("C:\\Rec\\take.wav"), "new take");
 }
 
 TEST_F(ModWaveTest, SaveWithABlankGoesThroughTheShortNameAndLeavesARenamePending) {
     fs.addFile("C:\\My Music\\rec 1.wav", "old take");
-    mci.fail("save capture C:\\MYMUSI~1\\REC1~1.WAV", 5);
-    wave.SaveRecording("C:\\My Music\\rec 1.wav");
+    EXPECT_TRUE(wave.SaveRecording("C:\\My Music\\rec 1.wav"));
 
-    EXPECT_EQ(mci.commands, Strings{"save capture C:\\MYMUSI~1\\REC1~1.WAV"});
+    EXPECT_EQ(mci.commands.front(), "save capture C:\\MYMUSI~1\\REC1~1.WAV");
     EXPECT_TRUE(state.RenamePending);
     EXPECT_EQ(state.SavedLongName, "C:\\My Music\\rec 1.wav");
     EXPECT_EQ(state.SavedShortName, "C:\\MYMUSI~1\\REC1~1.WAV");
-    // The old file is gone and the empty file that fetched the short name was removed again.
-    EXPECT_TRUE(fs.files().empty());
+    // The old file is gone, the take waits under its short name.
+    EXPECT_EQ(fs.files(), Strings{"C:\\My Music\\REC1~1.WAV"});
+    EXPECT_TRUE(prompts.boxes.empty());
+}
+
+TEST_F(ModWaveTest, AFailedSaveThroughTheShortNameKeepsTheOldFileAndLeavesNoRename) {
+    fs.addFile("C:\\My Music\\rec 1.wav", "old take");
+    mci.fail("save capture C:\\MYMUSI~1\\REC1~1.WAV", 5);
+    EXPECT_FALSE(wave.SaveRecording("C:\\My Music\\rec 1.wav"));
+    EXPECT_FALSE(state.RenamePending);
+    EXPECT_EQ(fs.files(), Strings{"C:\\My Music\\rec 1.wav"});
+    EXPECT_EQ(fs.content("C:\\My Music\\rec 1.wav"), "old take");
     // The failure names the file the user asked for, not the short name.
     EXPECT_EQ(prompts.texts(),
               Strings{"Saving file failed, file name was: C:\\My Music\\rec 1.wav"});
@@ -146,12 +237,12 @@ TEST_F(ModWaveTest, SaveWithABlankGoesThroughTheShortNameAndLeavesARenamePending
 
 TEST_F(ModWaveTest, PendingFileGetsItsLongNameAndOnlyTheLastPairIsKept) {
     fs.createFolder("C:\\My Music");
+    mci.take = "first take";
     wave.SaveRecording("C:\\My Music\\rec 1.wav");
-    fs.addFile(state.SavedShortName, "first take");  // what MCI writes
     const std::string firstShort = state.SavedShortName;
 
+    mci.take = "second take";
     wave.SaveRecording("C:\\My Music\\rec 2.wav");
-    fs.addFile(state.SavedShortName, "second take");
     EXPECT_NE(state.SavedShortName, firstShort);
     EXPECT_EQ(state.SavedLongName, "C:\\My Music\\rec 2.wav");
 
@@ -170,15 +261,16 @@ TEST_F(ModWaveTest, PendingFileGetsItsLongNameAndOnlyTheLastPairIsKept) {
 TEST_F(ModWaveTest, ARenameThatCannotBeDoneLosesNoFile) {
     fs.createFolder("C:\\My Music");
     wave.SaveRecording("C:\\My Music\\rec 1.wav");
-    // The save failed: there is no short-named file.
+    // The short-named file went missing.
+    fs.removeFile(state.SavedShortName);
     EXPECT_FALSE(wave.FinishPendingRename());
     EXPECT_FALSE(state.RenamePending);
     EXPECT_TRUE(fs.files().empty());
 
     // Someone put a file under the long name meanwhile: both files stay.
+    mci.take = "take";
     wave.SaveRecording("C:\\My Music\\rec 1.wav");
     const std::string shortName = state.SavedShortName;
-    fs.addFile(shortName, "take");
     fs.addFile("C:\\My Music\\rec 1.wav", "user's file");
     EXPECT_FALSE(wave.FinishPendingRename());
     EXPECT_EQ(fs.content("C:\\My Music\\rec 1.wav"), "user's file");
@@ -189,17 +281,17 @@ TEST_F(ModWaveTest, ARenameThatCannotBeDoneLosesNoFile) {
 TEST_F(ModWaveTest, WithoutAUsableShortNameTheLongPathIsQuoted) {
     fs.shortNames = false;
     fs.createFolder("C:\\My Music");
-    wave.SaveRecording("C:\\My Music\\rec 1.wav");
-    EXPECT_EQ(mci.commands, Strings{"save capture \"C:\\My Music\\rec 1.wav\""});
+    EXPECT_TRUE(wave.SaveRecording("C:\\My Music\\rec 1.wav"));
+    EXPECT_EQ(mci.commands, saveCommands("\"C:\\My Music\\rec 1.wav\""));
     EXPECT_FALSE(state.RenamePending);
-    EXPECT_TRUE(fs.files().empty());
+    EXPECT_EQ(fs.files(), Strings{"C:\\My Music\\rec 1.wav"});
 
     // A missing folder: no empty file can be made, the path comes back unchanged.
     fs.shortNames = true;
     EXPECT_EQ(wave.ShortPathOf("C:\\No Folder\\rec 1.wav"), "C:\\No Folder\\rec 1.wav");
     mci.commands.clear();
-    wave.SaveRecording("C:\\No Folder\\rec 1.wav");
-    EXPECT_EQ(mci.commands, Strings{"save capture \"C:\\No Folder\\rec 1.wav\""});
+    EXPECT_FALSE(wave.SaveRecording("C:\\No Folder\\rec 1.wav"));
+    EXPECT_EQ(mci.commands.front(), "save capture \"C:\\No Folder\\rec 1.wav\"");
     EXPECT_FALSE(state.RenamePending);
 }
 
@@ -342,6 +434,8 @@ TEST(ParseMciNumber, ReadsLeadingDigitsAndFallsBackToZero) {
     EXPECT_EQ(parseMciNumber("-"), 0);
     EXPECT_EQ(parseMciNumber("9223372036854775807"), INT64_MAX);
     EXPECT_EQ(parseMciNumber("9223372036854775808"), 0);
+    EXPECT_EQ(parseMciNumber("-9223372036854775808"), INT64_MIN);
+    EXPECT_EQ(parseMciNumber("-9223372036854775809"), 0);
     EXPECT_EQ(parseMciNumber("99999999999999999999999"), 0);
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 #include "fakes/fake_settings_store.h"
 
 namespace sonorin {
@@ -96,6 +99,33 @@ TEST_F(SettingsTest, ValuesThatAreNotNumbersOfTheFieldsWidthKeepTheField) {
     store("Resolution", "\t16");
     readRecorderSettings(settings, state);
     EXPECT_EQ(state.Rate, 22050);
+    EXPECT_EQ(state.Channels, 2);
+    EXPECT_EQ(state.Resolution, 16);
+}
+
+TEST_F(SettingsTest, OnlyTheFormatsTheDialogOffersReachTheState) {
+    state.Rate = 22050;
+    state.Channels = 1;
+    state.Resolution = 8;
+    const std::tuple<const char*, const char*, const char*> odd[] = {
+        {"-8000", "0", "12"}, {"0", "3", "24"}, {"96000", "-2", "-16"}, {"44101", "65535", "7"}};
+    for (const auto& [rate, channels, bits] : odd) {
+        store("Rate", rate);
+        store("Channels", channels);
+        store("Resolution", bits);
+        readRecorderSettings(settings, state);
+        EXPECT_EQ(state.Rate, 22050) << rate;
+        EXPECT_EQ(state.Channels, 1) << channels;
+        EXPECT_EQ(state.Resolution, 8) << bits;
+    }
+    for (int rate : {6000, 8000, 11025, 22050, 44100}) {
+        store("Rate", std::to_string(rate));
+        readRecorderSettings(settings, state);
+        EXPECT_EQ(state.Rate, rate);
+    }
+    store("Channels", "2");
+    store("Resolution", "16");
+    readRecorderSettings(settings, state);
     EXPECT_EQ(state.Channels, 2);
     EXPECT_EQ(state.Resolution, 16);
 }

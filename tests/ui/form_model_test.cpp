@@ -122,9 +122,16 @@ TEST_F(FormModelTest, OptionButtonsOfOneContainerExcludeEachOtherAndClickWhenSel
     EXPECT_FALSE(one.a.value());
     EXPECT_TRUE(one.b.value());
     one.b.setValue(false);  // clearing raises no click
-    one.b.setValue(true);   // selecting the selected one clicks again, as a click does
+    one.b.setValue(true);   // selecting from code clicks even when selected
     EXPECT_EQ(aClicks, 1);
     EXPECT_EQ(bClicks, 2);
+    // The user's click runs the handler only when the value changes, as on Windows.
+    one.b.click();
+    EXPECT_EQ(bClicks, 2);
+    one.a.click();
+    EXPECT_TRUE(one.a.value());
+    EXPECT_FALSE(one.b.value());
+    EXPECT_EQ(aClicks, 2);
 }
 
 TEST_F(FormModelTest, ControlsInAHiddenFrameAreNotShownAndFollowItsPosition) {

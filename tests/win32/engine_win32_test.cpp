@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -145,8 +145,7 @@ std::size_t framesMatchingTone(const std::vector<std::int16_t>& samples) {
             double error = 0;
             for (std::size_t f = first; f < first + kPeriodFrames; ++f) {
                 for (int c = 0; c < 2; ++c) {
-                    const double d =
-                        double(samples[2 * f + c]) - tone(std::int64_t(f) + shift, c);
+                    const double d = double(samples[2 * f + c]) - tone(std::int64_t(f) + shift, c);
                     error += d * d;
                 }
             }
@@ -228,8 +227,12 @@ TEST_F(EngineWin32Test, RecordsWhatTheSoundCardPlaysAndSavesIt) {
     EXPECT_EQ(state.WaveStatus, "AudioRecorder: 停止");
 
     const std::string path = folder + "\\录音_测试.wav";
-    wave.SaveRecording(path);
+    EXPECT_TRUE(wave.SaveRecording(path));
     EXPECT_FALSE(state.RenamePending);
+    // The save measures the written file against the take's length, which the device must
+    // therefore know after the save.
+    mci.send("set capture time format bytes");
+    EXPECT_GE(parseMciNumber(mci.send("status capture length").reply), 4 * kRate * 19 / 10);
     wave.DescribeRecording();
     const std::string format = "\r\n 立体声 -  16 bits -  44100 samples per second \r\n\r\n";
     ASSERT_GE(state.WaveDescription.size(), format.size());

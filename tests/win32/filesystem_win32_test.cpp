@@ -99,5 +99,19 @@ TEST_F(Win32FileSystemTest, WholeFilesAreWrittenReadAndReplaced) {
     EXPECT_FALSE(fs.replaceFile(a, b)) << "no source";
 }
 
+TEST_F(Win32FileSystemTest, FileSizeCountsTheBytesOfFilesOnly) {
+    const std::string file = folder + "\\录音 2.wav";
+    EXPECT_FALSE(fs.fileSize(file).has_value());
+    EXPECT_FALSE(fs.fileSize(folder).has_value()) << "a folder has no file size";
+    HANDLE h = CreateFileW(win32::wide(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    const std::string bytes(70001, 'x');
+    DWORD written = 0;
+    WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(h);
+    EXPECT_EQ(fs.fileSize(file), std::optional<std::uint64_t>(70001));
+}
+
 }  // namespace
 }  // namespace sonorin

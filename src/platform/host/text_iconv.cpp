@@ -71,6 +71,23 @@ std::size_t utf8Length(unsigned char lead) {
     return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
+// glibc's iconv drops the tag characters U+E0000-U+E007F and reports success; Windows
+// writes '?' for them, as for every character GBK cannot hold.
+std::string withoutTags(std::string text) {
+    // Their UTF-8 forms are F3 A0 80 80 to F3 A0 81 BF.
+    for (std::size_t at = text.find("\xF3\xA0"); at != std::string::npos;
+         at = text.find("\xF3\xA0", at)) {
+        const auto third = static_cast<unsigned char>(at + 2 < text.size() ? text[at + 2] : 0);
+        if (at + 3 < text.size() && (third == 0x80 || third == 0x81)) {
+            text.replace(at, 4, "?");
+            ++at;
+        } else {
+            at += 2;
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string gbkToUtf8(std::string_view gbk) {
@@ -86,7 +103,7 @@ std::string gbkToUtf8(std::string_view gbk) {
 
 std::string utf8ToGbk(std::string_view utf8) {
     // Malformed UTF-8 becomes U+FFFD here, which GBK cannot hold, so it ends up as '?'.
-    const std::string clean = utf16ToUtf8(utf8ToUtf16(utf8));
+    const std::string clean = withoutTags(utf16ToUtf8(utf8ToUtf16(utf8)));
     Iconv cv(true);
     std::string out;
     if (cv.convert(clean, out))

@@ -17,6 +17,7 @@ class Win32FileSystem : public FileSystem {
     std::optional<std::string> readFile(const std::string& path) override;
     bool writeFile(const std::string& path, const std::string& bytes) override;
     bool replaceFile(const std::string& from, const std::string& to) override;
+    std::optional<std::uint64_t> fileSize(const std::string& path) override;
 };
 
 }  // namespace sonorin

@@ -579,7 +579,7 @@ void onCommand(FormWindow& fw, UINT id, UINT code) {
             b->click();
     } else if (auto* o = dynamic_cast<ui::OptionButton*>(c)) {
         if (code == BN_CLICKED && o->enabled())
-            o->setValue(true);
+            o->click();
     } else if (auto* m = dynamic_cast<ui::MenuItem*>(c)) {
         if (m->enabled())
             m->click();
