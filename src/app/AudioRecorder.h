@@ -87,6 +87,7 @@ class AudioRecorder : public ui::Form {
     void Form_Resize() override;
     void mnuExit_Click();
     void mnuTrayexit_Click();
+    void mnu_traymaxmized_Click();
 
     // Recorder panel.
     void cmdRecord_Click();
@@ -103,20 +104,18 @@ class AudioRecorder : public ui::Form {
 
     // True when start-up chose the offline window: the main window then stays hidden.
     bool hiddenAtStart() const { return hiddenAtStart_; }
+    // Entries in the listening-plan list; reading it loads the plan window.
+    int listeningPlanCount();
     // The recording indicator: panel 2 of the status bar.
     std::string indicator() const { return StatusBar1.panel(2).text; }
     // Proposed name of a take: "录音_从" + start + "到" + stop with the separators replaced.
     std::string proposedFileName() const;
 
   private:
-    // "录音_从" + start + "到" + stop with ":" as timeSeparator, " " as "_" and "/" as "-".
-    std::string takeName(const char* timeSeparator) const;
     // Asks before a running recording is touched; false when the user says No.
     bool confirmWhileRecording(const char* question);
     // The slider and the buttons of a recorder with no take, as Settings and Reset leave it.
     void clearTake();
-    // Selects immediate recording in the settings dialog, which enables cmdRecord.
-    void settingsBackToImmediate();
     void placeDesignGeometry();
     void setPanelWidths(double panel1Factor, double panel2Factor);
 

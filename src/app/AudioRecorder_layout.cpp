@@ -9,7 +9,10 @@ void AudioRecorder::Form_Resize() {
     const double w = width();
     setPanelWidths(0.15, 0.21);
 
-    // Going to the tray when minimized with no listening plan arrives with the tray icon.
+    // With listening plans the window stays on the task bar, where the user sees that the
+    // program is still at work; without any it goes to the tray.
+    if (listeningPlanCount() == 0)
+        program_.goToTrayIfMinimized();
 
     if (windowState() != ui::WindowState::Minimized) {
         WindowSystem& ws = program_.platform.windows;

@@ -4,6 +4,7 @@
 
 #include "app/AudioRecorder.h"
 #include "app/program.h"
+#include "app/recorder_monitor.h"
 #include "base/app_title.h"
 #include "base/text.h"
 #include "recorder/frmSettings.h"
@@ -11,17 +12,8 @@
 
 namespace sonorin {
 
-std::string AudioRecorder::takeName(const char* timeSeparator) const {
-    const RecorderState& s = program_.recorderState;
-    std::string name =
-        "录音_从" + program_.dateText(s.StartTime) + "到" + program_.dateText(s.StopTime);
-    name = replaceAll(std::move(name), ":", timeSeparator);
-    name = replaceAll(std::move(name), " ", "_");
-    return replaceAll(std::move(name), "/", "-");
-}
-
 std::string AudioRecorder::proposedFileName() const {
-    return takeName("-");
+    return takeName(program_, "录音_从", "-");
 }
 
 bool AudioRecorder::confirmWhileRecording(const char* question) {
@@ -37,12 +29,6 @@ void AudioRecorder::clearTake() {
     cmdRecord.setEnabled(true);
     cmdStop.setEnabled(false);
     cmdPlay.setEnabled(false);
-}
-
-void AudioRecorder::settingsBackToImmediate() {
-    frmSettings& dialog = program_.form<frmSettings>();
-    dialog.optRecordProgrammed.setValue(false);
-    dialog.optRecordImmediate.setValue(true);
 }
 
 void AudioRecorder::cmdRecord_Click() {
@@ -80,7 +66,7 @@ void AudioRecorder::cmdStop_Click() {
     s.ProgrammedRunning = false;
     s.Playing = false;
 
-    settingsBackToImmediate();
+    settingsDialogBackToImmediate(program_);
     program_.form<frmSettings>().lblTimes.setVisible(false);
 
     SaveDialogRequest request;

@@ -3,21 +3,27 @@
 // dialog invisibly when it is not loaded, as reading one of its controls does).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <typeindex>
 #include <vector>
 
+#include "app/Module1.h"
 #include "base/datetime.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/filesystem.h"
 #include "platform/mci.h"
+#include "platform/power.h"
+#include "platform/process_info.h"
 #include "platform/prompts.h"
+#include "platform/registry.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
 #include "platform/station_player.h"
+#include "platform/tray_icons.h"
 #include "platform/window_system.h"
 #include "recorder/modWave.h"
 #include "recorder/recorder_state.h"
@@ -35,6 +41,10 @@ struct Platform {
     FileSystem& files;
     WindowSystem& windows;
     StationPlayer& player;
+    TrayIcons& tray;
+    PowerApi& power;
+    Registry& registry;
+    ProcessInfo& process;
 };
 
 class Program {
@@ -52,6 +62,18 @@ class Program {
     // The window the tray icon belongs to and the menu it pops up.
     ui::Form* TrayForm = nullptr;
     ui::MenuItem* TrayMenu = nullptr;
+    // The tray icons of the main window (TrayForm) and of the timed-shutdown window.
+    Module1 module1;
+
+    // Creates the desktop shortcut to the program when the desktop has none of that name.
+    void ensureDesktopShortcut();
+
+    // Puts the main window (TrayForm) into the tray and hides it, when it is minimized.
+    void goToTrayIfMinimized();
+
+    // Counts the entries of the listening-plan window's list (loading that window); no
+    // plans while it is not set.
+    std::function<int()> listeningPlanCount;
 
     // Creates and loads the main window, then shows it unless it chose to stay hidden.
     void start();

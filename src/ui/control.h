@@ -31,6 +31,7 @@ enum class ControlKind {
     Menu,
     WebBrowser,
     ProgressBar,
+    Image,
 };
 
 enum class Property {
@@ -127,6 +128,29 @@ class Label : public Control {
   public:
     Label(Form& form, std::string name, Control* container = nullptr)
         : Control(form, std::move(name), ControlKind::Label, container) {}
+    // A label with a click handler reacts to the mouse (a link line, for instance).
+    std::function<void()> onClick;
+    void click() {
+        if (onClick)
+            onClick();
+    }
+};
+
+// A picture: one of the program's icons, or none.
+class Image : public Control {
+  public:
+    Image(Form& form, std::string name, Control* container = nullptr)
+        : Control(form, std::move(name), ControlKind::Image, container) {}
+    static constexpr int kNoPicture = 0;
+    static constexpr int kAppIcon = 1;
+    int picture() const { return picture_; }
+    void setPicture(int picture) {
+        picture_ = picture;
+        notify(Property::Value);
+    }
+
+  private:
+    int picture_ = kNoPicture;
 };
 
 class Frame : public Control {

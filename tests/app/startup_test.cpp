@@ -152,7 +152,12 @@ TEST(StartupThrowTest, AStepThatThrowsIsSkipped) {
     FakeFileSystem files;
     FakeWindowSystem windows;
     FakeStationPlayer player;
-    Platform platform{clock, prompts, shell, mci, settings, files, windows, player};
+    FakeTrayIcons tray;
+    FakePowerApi power;
+    FakeRegistry registry;
+    FakeProcessInfo process;
+    Platform platform{clock,   prompts, shell, mci,   settings, files,
+                      windows, player,  tray,  power, registry, process};
     Program program(platform);
     program.start();
     AudioRecorder& main = program.form<AudioRecorder>();

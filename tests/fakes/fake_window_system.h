@@ -30,7 +30,11 @@ class FakeWindowSystem : public WindowSystem {
             whileModal(form);
     }
     void doEvents() override { ++doEventsCalls; }
-    void popupMenu(ui::Form&, ui::MenuItem& menu) override { popups.push_back(menu.name()); }
+    void popupMenu(ui::Form&, ui::MenuItem& menu) override {
+        popups.push_back(menu.name());
+        if (onPopup)
+            onPopup(menu);
+    }
     void activate(ui::Form& form) override { activated.push_back(form.name()); }
     double screenWidth() override { return screenW; }
     double screenHeight() override { return screenH; }
@@ -38,6 +42,8 @@ class FakeWindowSystem : public WindowSystem {
     FakeBrowser browser;
     std::vector<std::string> created, destroyed, modal, popups, activated;
     std::function<void(ui::Form&)> whileModal;
+    // Plays the user's part while a pop-up menu is open.
+    std::function<void(ui::MenuItem&)> onPopup;
     int doEventsCalls = 0;
     double screenW = 1280 * 15.0, screenH = 800 * 15.0;
 };

@@ -126,6 +126,9 @@ class FormPeer : public ui::Peer {
                             cmd = SW_SHOWMAXIMIZED;
                         else
                             cmd = SW_SHOWNORMAL;
+                    } else if (f.windowState() == ui::WindowState::Normal && IsIconic(h)) {
+                        // Set back to normal while hidden (from the tray): show it restored.
+                        cmd = SW_RESTORE;
                     }
                     const bool first = !fw_.shownOnce;
                     fw_.shownOnce = true;
@@ -210,6 +213,11 @@ class ChildPeer : public ui::Peer {
             SendMessageW(hwnd_, TBM_SETPOS, TRUE, s->value());
         } else if (auto* p = dynamic_cast<ui::ProgressBar*>(&control_)) {
             SendMessageW(hwnd_, PBM_SETPOS, p->value(), 0);
+        } else if (auto* i = dynamic_cast<ui::Image*>(&control_)) {
+            HICON icon = nullptr;
+            if (i->picture() == ui::Image::kAppIcon)
+                icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kAppIconId));
+            SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
         }
     }
 
@@ -337,6 +345,9 @@ void onCommand(FormWindow& fw, UINT id, UINT code) {
     } else if (auto* m = dynamic_cast<ui::MenuItem*>(c)) {
         if (m->enabled())
             m->click();
+    } else if (auto* l = dynamic_cast<ui::Label*>(c)) {
+        if (code == STN_CLICKED && l->enabled())
+            l->click();
     }
 }
 
@@ -546,6 +557,12 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
             case ui::ControlKind::Label:
                 cls = L"STATIC";
                 cs |= SS_LEFT | SS_NOPREFIX;
+                if (static_cast<ui::Label*>(c)->onClick)
+                    cs |= SS_NOTIFY;
+                break;
+            case ui::ControlKind::Image:
+                cls = L"STATIC";
+                cs |= SS_ICON | SS_CENTERIMAGE;
                 break;
             case ui::ControlKind::Frame:
                 cls = L"BUTTON";
