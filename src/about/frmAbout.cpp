@@ -17,7 +17,7 @@ constexpr std::uint32_t kRegDword = 4;
 frmAbout::frmAbout(Program& program) : ui::Form(program.forms, "frmAbout"), program_(program) {
     setCaption("关于我的应用程序");
     setBorder(ui::BorderStyle::FixedDialog, false, false);
-    setClientSize(5730, 3870);
+    setClientSize(5730, 3450);
 
     picIcon.setBounds(240, 240, 540, 540);
     picIcon.setPicture(ui::Image::kAppIcon);

@@ -9,6 +9,7 @@
 #include "app/program.h"
 #include "recorder/frmSettings.h"
 #include "recorder/settings.h"
+#include "shutdown/DingshiGuanji.h"
 
 namespace sonorin {
 namespace {
@@ -80,6 +81,8 @@ AudioRecorder::AudioRecorder(Program& program)
     mnuExit.onClick = [this] { mnuExit_Click(); };
     mnuTrayexit.onClick = [this] { mnuTrayexit_Click(); };
     mnu_traymaxmized.onClick = [this] { mnu_traymaxmized_Click(); };
+    mnuGuanji.onClick = [this] { DingshiGuanji::open(program_); };
+    Mnu_DingshiGuanji.onClick = [this] { DingshiGuanji::open(program_); };
     mnu_about.onClick = [this] { program_.form<frmAbout>().show(); };
     mnu_TrayAbout.onClick = [this] { program_.form<frmAbout>().show(); };
     // The settings dialog opened from a menu is modeless and prepares nothing.

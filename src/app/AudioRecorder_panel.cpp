@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "recorder/frmSettings.h"
 #include "recorder/settings.h"
+#include "shutdown/DingshiGuanji.h"
 
 namespace sonorin {
 
@@ -86,7 +87,7 @@ void AudioRecorder::cmdPlay_Click() {
 }
 
 void AudioRecorder::cmdShijian_Click() {
-    // Opens the timed-shutdown window, which arrives with the timed shutdown.
+    DingshiGuanji::open(program_);
 }
 
 void AudioRecorder::cmdSettings_Click() {

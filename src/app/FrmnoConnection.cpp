@@ -8,6 +8,7 @@
 #include "base/app_title.h"
 #include "recorder/frmSettings.h"
 #include "recorder/settings.h"
+#include "shutdown/DingshiGuanji.h"
 
 namespace sonorin {
 
@@ -271,7 +272,7 @@ void FrmnoConnection::cmdReset_Click() {
 }
 
 void FrmnoConnection::cmdShijian_Click() {
-    // DINGSHI
+    DingshiGuanji::open(program_);
 }
 
 void FrmnoConnection::cmdmore_Click() {

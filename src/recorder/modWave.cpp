@@ -116,6 +116,7 @@ std::string modWave::ShortPathOf(const std::string& path) {
 void modWave::OpenCaptureDevice() {
     send("close all", "Closing all MCI operations failed!");
     send("open new type waveaudio alias capture", "Opening new wave failed!");
+    state_.TakeUnsaved = false;  // a new device holds no take
 }
 
 void modWave::ApplyCaptureFormat() {
@@ -135,6 +136,7 @@ void modWave::ApplyCaptureFormat() {
 
 void modWave::StartRecording() {
     send("record capture", "Recording not possible, please restart your computer...");
+    state_.TakeUnsaved = true;
 }
 
 void modWave::StopRecording() {
@@ -158,8 +160,11 @@ void modWave::SaveRecording(const std::string& path) {
             target = shortForm;
         }
     }
-    const std::string failure = "Saving file failed, file name was: " + path;
-    send("save capture " + target, failure.c_str());
+    const MciResult result = mci_.send("save capture " + target);
+    if (result.code == 0)
+        state_.TakeUnsaved = false;
+    else
+        fail("Saving file failed, file name was: " + path);
 }
 
 void modWave::UpdateRecorderStatus() {
