@@ -64,9 +64,9 @@ DingshiGuanji::DingshiGuanji(Program& program)
         ui::ComboBox& action;
         double top;
     };
-    for (const Row& r : {Row{CBoxHour, Label7_0, CBoxMin, Label7_1, CBoxSec, Label7_2, Combo4, 720},
-                         Row{CBoxHour2, Label7_3, CBoxMin2, Label7_4, CBoxSec2, Label7_5, Combo5,
-                             1620}}) {
+    for (const Row& r :
+         {Row{CBoxHour, Label7_0, CBoxMin, Label7_1, CBoxSec, Label7_2, Combo4, 720},
+          Row{CBoxHour2, Label7_3, CBoxMin2, Label7_4, CBoxSec2, Label7_5, Combo5, 1620}}) {
         r.hour.setBounds(480, r.top, 720, 300);
         r.hourUnit.setCaption("时");
         r.hourUnit.setBounds(1230, r.top + 30, 270, 255);
@@ -87,6 +87,18 @@ DingshiGuanji::DingshiGuanji(Program& program)
     Option2.setValue(true);
     Combo4.setEnabled(false);
 
+    // What is typed or pasted into the hour box goes through its key filter.
+    CBoxHour2.onChange = [this] {
+        std::string kept;
+        for (char c : CBoxHour2.text()) {
+            int key = static_cast<unsigned char>(c);
+            CBoxHour2_KeyPress(key);
+            if (key != 0)
+                kept += c;
+        }
+        if (kept != CBoxHour2.text())
+            CBoxHour2.setText(kept);
+    };
     Option1.onClick = [this] { Option1_Click(); };
     Option2.onClick = [this] { Option2_Click(); };
     CmdStart.onClick = [this] { CmdStart_Click(); };
@@ -110,8 +122,7 @@ void DingshiGuanji::Form_Load() {
     program_.module1.ShutdownTrayForm = this;
     program_.module1.ShutdownTrayMenu = &mnuTray;
     if (program_.platform.process.anotherInstanceRunning()) {
-        program_.platform.prompts.messageBox("程序已经启动", "警告", MsgButtons::Ok,
-                                             MsgIcon::None);
+        program_.platform.prompts.messageBox("程序已经启动", "警告", MsgButtons::Ok, MsgIcon::None);
         // Only this window goes: ending the program here would also end a recording.
         unload();
         return;
@@ -184,7 +195,8 @@ void DingshiGuanji::Form_Unload(int& cancel) {
 }
 
 void DingshiGuanji::Option1_Click() {
-    for (ui::Control* c : std::initializer_list<ui::Control*>{&CBoxHour, &CBoxMin, &CBoxSec, &Combo4})
+    for (ui::Control* c :
+         std::initializer_list<ui::Control*>{&CBoxHour, &CBoxMin, &CBoxSec, &Combo4})
         c->setEnabled(true);
     for (ui::Control* c :
          std::initializer_list<ui::Control*>{&CBoxHour2, &CBoxMin2, &CBoxSec2, &Combo5})
@@ -192,7 +204,8 @@ void DingshiGuanji::Option1_Click() {
 }
 
 void DingshiGuanji::Option2_Click() {
-    for (ui::Control* c : std::initializer_list<ui::Control*>{&CBoxHour, &CBoxMin, &CBoxSec, &Combo4})
+    for (ui::Control* c :
+         std::initializer_list<ui::Control*>{&CBoxHour, &CBoxMin, &CBoxSec, &Combo4})
         c->setEnabled(false);
     for (ui::Control* c :
          std::initializer_list<ui::Control*>{&CBoxHour2, &CBoxMin2, &CBoxSec2, &Combo5})
@@ -236,8 +249,7 @@ void DingshiGuanji::CmdStart_Click() {
         TimerMinute = static_cast<std::int16_t>(boxNumber(CBoxMin));
         TimerSecond = static_cast<std::int16_t>(boxNumber(CBoxSec));
         LabInformation.setCaption(Combo4.text() + "时间为：" + std::to_string(TimerHour) + ":" +
-                                  std::to_string(TimerMinute) + ":" +
-                                  std::to_string(TimerSecond));
+                                  std::to_string(TimerMinute) + ":" + std::to_string(TimerSecond));
         lastClockAction_ = DateTime();
         Timer2.setEnabled(true);
     } else {
@@ -324,8 +336,8 @@ void DingshiGuanji::saveTakeBeforePowerAction() {
     }
     if (!recording && !s.TakeUnsaved)
         return;
-    const std::string path = program_.programFolder() + "\\录音文件\\" +
-                             takeName(program_, "录音_从", ".") + ".wav";
+    const std::string path =
+        program_.programFolder() + "\\录音文件\\" + takeName(program_, "录音_从", ".") + ".wav";
     wave.SaveRecording(path);
     if (s.RenamePending) {
         // The saved file gets its long name once the device lets go of it.

@@ -31,6 +31,10 @@ enum class ControlKind {
     Menu,
     WebBrowser,
     ProgressBar,
+    ComboBox,
+    TextBox,
+    ListView,
+    DateTimePicker,
     Image,
 };
 
@@ -44,6 +48,12 @@ enum class Property {
     Range,
     Panels,
     Interval,
+    Items,    // a combo box's list
+    Text,     // the text of a combo box or text box
+    Columns,  // a list view's columns
+    Rows,     // a list view's rows and their texts
+    Selection,
+    Style,  // flags the native window takes as window styles
 };
 
 // The native counterpart of a control or a form.
@@ -74,6 +84,8 @@ class Control {
     void setVisible(bool visible);
     // Visible and every container visible too.
     bool shown() const;
+    // Enabled and every container enabled too.
+    bool usable() const;
     const std::string& toolTip() const { return toolTip_; }
     void setToolTip(const std::string& text);
 
@@ -275,6 +287,148 @@ class WebBrowserPane : public Control {
 
   private:
     Browser* engine_ = nullptr;
+};
+
+enum class ComboStyle {
+    DropDownCombo,  // an edit field with a drop-down list: any text may be typed
+    DropDownList,   // a drop-down list only: the text is always one of the items or empty
+};
+
+// A combo box. Setting the list index by code or by the user runs onClick, as choosing an
+// item does; a changed text, typed or set by code, runs onChange.
+class ComboBox : public Control {
+  public:
+    ComboBox(Form& form, std::string name, ComboStyle style = ComboStyle::DropDownCombo,
+             Control* container = nullptr)
+        : Control(form, std::move(name), ControlKind::ComboBox, container), style_(style) {}
+    ComboStyle style() const { return style_; }
+
+    const std::vector<std::string>& items() const { return items_; }
+    int listCount() const { return static_cast<int>(items_.size()); }
+    const std::string& list(int index) const { return items_.at(index); }
+    void addItem(const std::string& item);
+    void clear();
+
+    // -1 when no item is chosen (also after typing a text that is not chosen from the list).
+    int listIndex() const { return listIndex_; }
+    void setListIndex(int index);
+    const std::string& text() const { return text_; }
+    // In a drop-down list only an item's text can be set; another text clears the choice.
+    void setText(const std::string& text);
+
+    std::function<void()> onClick;
+    std::function<void()> onChange;
+
+  private:
+    ComboStyle style_;
+    std::vector<std::string> items_;
+    int listIndex_ = -1;
+    std::string text_;
+};
+
+// A single-line text field.
+class TextBox : public Control {
+  public:
+    TextBox(Form& form, std::string name, Control* container = nullptr)
+        : Control(form, std::move(name), ControlKind::TextBox, container) {}
+    const std::string& text() const { return text_; }
+    void setText(const std::string& text);
+    // Lets the user type digits only; text set by code is not checked.
+    bool digitsOnly() const { return digitsOnly_; }
+    void setDigitsOnly(bool digitsOnly);
+    std::function<void()> onChange;
+
+  private:
+    std::string text_;
+    bool digitsOnly_ = false;
+};
+
+enum class MouseButton { Left = 1, Right = 2, Middle = 4 };
+
+// A list view in report view: columns with captions and widths in twips, rows of texts (one
+// per column), and selected rows. Each row has an id that stays with it while rows before it
+// come and go, so a window can tell whether a row it remembers still exists.
+class ListView : public Control {
+  public:
+    struct Column {
+        std::string caption;
+        double width = 0;  // twips
+    };
+    ListView(Form& form, std::string name, Control* container = nullptr)
+        : Control(form, std::move(name), ControlKind::ListView, container) {}
+
+    const std::vector<Column>& columns() const { return columns_; }
+    void addColumn(const std::string& caption, double width);
+    void clearColumns();
+
+    int rowCount() const { return static_cast<int>(rows_.size()); }
+    // The texts of a row, one per column; missing ones read as empty.
+    std::string text(int row, int column) const;
+    void setText(int row, int column, const std::string& text);
+    // Appends a row and returns its index.
+    int addRow(const std::vector<std::string>& texts);
+    void removeRow(int row);
+    void clearRows();
+    long long rowId(int row) const { return rows_.at(row).id; }
+    // The index of the row with this id, or -1 when it is gone.
+    int findRow(long long id) const;
+
+    bool selected(int row) const { return rows_.at(row).selected; }
+    // Without multiple selection, selecting a row clears the others.
+    void setSelected(int row, bool selected);
+    // The list's selected item: the current row when it is selected, else the first selected
+    // row; -1 when none is selected.
+    int selectedItem() const;
+    // Makes the row current and selected; a row that was not selected becomes the only one.
+    void setSelectedItem(int row);
+
+    bool multiSelect() const { return multiSelect_; }
+    void setMultiSelect(bool multiSelect);
+    // Flat: no three-dimensional edge. Border: a single line around it.
+    bool flat() const { return flat_; }
+    void setFlat(bool flat);
+    bool border() const { return border_; }
+    void setBorder(bool border);
+
+    std::function<void()> onDblClick;
+    // The button pressed and the row under the pointer (-1 over empty space).
+    std::function<void(MouseButton button, int row)> onMouseDown;
+
+    // The native list reports the user's selection and current row without echo.
+    void syncSelection(const std::vector<bool>& selected, int current);
+
+  private:
+    struct Row {
+        long long id;
+        std::vector<std::string> texts;
+        bool selected = false;
+    };
+    std::vector<Column> columns_;
+    std::vector<Row> rows_;
+    long long nextId_ = 1;
+    int current_ = -1;
+    bool multiSelect_ = false;
+    bool flat_ = false;
+    bool border_ = true;
+};
+
+enum class PickerFormat { ShortDate, Time };
+
+// A date-time picker. Only its time of day is kept: seconds since midnight.
+class DateTimePicker : public Control {
+  public:
+    DateTimePicker(Form& form, std::string name, Control* container = nullptr)
+        : Control(form, std::move(name), ControlKind::DateTimePicker, container) {}
+    PickerFormat format() const { return format_; }
+    void setFormat(PickerFormat format);
+    int timeOfDay() const { return seconds_; }
+    // Taken modulo one day.
+    void setTimeOfDay(int seconds);
+    std::function<void()> onChange;
+
+  private:
+    PickerFormat format_ = PickerFormat::Time;
+    int seconds_ = 0;
 };
 
 }  // namespace sonorin::ui

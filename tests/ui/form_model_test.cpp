@@ -147,6 +147,10 @@ class Gadgets : public Form {
     MenuItem exit{*this, "exit", "退出", &file};
     MenuItem line{*this, "line", "-", &file};
     WebBrowserPane pane{*this, "pane"};
+    ComboBox combo{*this, "combo"};
+    ComboBox choice{*this, "choice", ComboStyle::DropDownList};
+    ListView list{*this, "list"};
+    DateTimePicker picker{*this, "picker"};
 };
 
 TEST(ControlsTest, SliderKeepsItsValueInRange) {
@@ -206,6 +210,75 @@ TEST(ControlsTest, APaneWithoutAnEngineHasNoPage) {
     EXPECT_EQ(g.pane.linkCount(), 0);
     EXPECT_EQ(g.pane.linkText(0), "");
     EXPECT_EQ(g.pane.documentText(), "");
+}
+
+TEST(ControlsTest, ComboBoxesTellChoicesFromTyping) {
+    FakeWindowSystem windows;
+    FormSet forms{windows};
+    Gadgets g{forms};
+    int clicks = 0, changes = 0;
+    g.combo.onClick = [&] { ++clicks; };
+    g.combo.onChange = [&] { ++changes; };
+    for (const char* item : {"01", "02", "03"}) {
+        g.combo.addItem(item);
+        g.choice.addItem(item);
+    }
+    g.combo.setListIndex(1);
+    EXPECT_EQ(g.combo.text(), "02");
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(changes, 1);
+    g.combo.setText("60");
+    EXPECT_EQ(g.combo.listIndex(), -1) << "a typed text is no choice";
+    EXPECT_EQ(changes, 2);
+    g.combo.setListIndex(7);
+    EXPECT_EQ(g.combo.text(), "60") << "an index out of range is ignored";
+    g.choice.setText("03");
+    EXPECT_EQ(g.choice.listIndex(), 2);
+    g.choice.setText("04");
+    EXPECT_EQ(g.choice.listIndex(), -1);
+    EXPECT_EQ(g.choice.text(), "");
+}
+
+TEST(ControlsTest, ListViewRowsKeepTheirIdsAndSelection) {
+    FakeWindowSystem windows;
+    FormSet forms{windows};
+    Gadgets g{forms};
+    for (const char* t : {"a", "b", "c", "d"})
+        g.list.addRow({t});
+    EXPECT_EQ(g.list.text(0, 5), "") << "a missing column reads empty";
+    const long long idOfC = g.list.rowId(2);
+    g.list.setSelected(1, true);
+    g.list.setSelected(3, true);
+    EXPECT_FALSE(g.list.selected(1)) << "one selected row without multiple selection";
+    g.list.setMultiSelect(true);
+    g.list.setSelected(1, true);
+    EXPECT_EQ(g.list.selectedItem(), 1) << "the current row";
+    g.list.removeRow(1);
+    EXPECT_EQ(g.list.findRow(idOfC), 1);
+    EXPECT_EQ(g.list.selectedItem(), 2) << "the current row went: the first selected one";
+    g.list.setSelectedItem(0);
+    EXPECT_TRUE(g.list.selected(0));
+    EXPECT_FALSE(g.list.selected(2)) << "a row that was not selected becomes the only one";
+    g.list.setSelected(0, true);
+    g.list.setSelected(1, true);
+    g.list.setSelectedItem(1);
+    EXPECT_TRUE(g.list.selected(0)) << "a selected row keeps the others";
+    g.list.removeRow(g.list.findRow(idOfC));
+    EXPECT_EQ(g.list.findRow(idOfC), -1);
+    g.list.setText(0, 2, "x");
+    EXPECT_EQ(g.list.text(0, 2), "x");
+    g.list.clearRows();
+    EXPECT_EQ(g.list.selectedItem(), -1);
+}
+
+TEST(ControlsTest, PickerKeepsATimeOfDay) {
+    FakeWindowSystem windows;
+    FormSet forms{windows};
+    Gadgets g{forms};
+    g.picker.setTimeOfDay(86400 + 1800);
+    EXPECT_EQ(g.picker.timeOfDay(), 1800);
+    g.picker.setTimeOfDay(-60);
+    EXPECT_EQ(g.picker.timeOfDay(), 86340);
 }
 
 }  // namespace

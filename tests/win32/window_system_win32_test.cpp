@@ -268,5 +268,196 @@ TEST_F(WindowSystemTest, AModalShowReturnsWhenTheFormIsUnloaded) {
     other.unload();
 }
 
+// The input controls: combo boxes, a text box, a list view and a time picker.
+class Inputs : public ui::Form {
+  public:
+    explicit Inputs(ui::FormSet& forms) : ui::Form(forms, "Inputs") {
+        setClientSize(6000, 5000);
+        hour.setBounds(0, 0, 1200, 300);
+        kind.setBounds(1300, 0, 1200, 300);
+        count.setBounds(2600, 0, 1200, 300);
+        plans.setBounds(0, 600, 6000, 2600);
+        start.setBounds(0, 3400, 1800, 375);
+        for (const char* h : {"0", "1", "23"})
+            hour.addItem(h);
+        for (const char* k : {"关机", "重启"})
+            kind.addItem(k);
+        hour.onClick = [this] { ++hourClicks; };
+        hour.onChange = [this] { ++hourChanges; };
+        plans.onDblClick = [this] { ++doubleClicks; };
+        plans.onMouseDown = [this](ui::MouseButton b, int row) {
+            lastButton = b;
+            lastRow = row;
+        };
+    }
+    ui::ComboBox hour{*this, "hour"};
+    ui::ComboBox kind{*this, "kind", ui::ComboStyle::DropDownList};
+    ui::TextBox count{*this, "count"};
+    ui::ListView plans{*this, "plans"};
+    ui::DateTimePicker start{*this, "start"};
+    int hourClicks = 0, hourChanges = 0, doubleClicks = 0, lastRow = -2;
+    ui::MouseButton lastButton = ui::MouseButton::Middle;
+};
+
+std::wstring listText(HWND list, int row, int column) {
+    wchar_t buffer[256] = {};
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 256;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return buffer;
+}
+
+class InputControlsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        form.load();
+        form.show();
+    }
+    void TearDown() override {
+        form.unload();
+        pump(20);
+    }
+    HWND child(const wchar_t* cls, int nth = 0) {
+        HWND h = nullptr;
+        for (int i = 0; i <= nth; ++i)
+            h = FindWindowExW(system.windowOf(form), h, cls, nullptr);
+        return h;
+    }
+    void notifyParent(HWND from, UINT code) {
+        NMHDR nm{from, static_cast<UINT_PTR>(GetDlgCtrlID(from)), code};
+        SendMessageW(system.windowOf(form), WM_NOTIFY, nm.idFrom, reinterpret_cast<LPARAM>(&nm));
+    }
+    void command(HWND from, UINT code) {
+        SendMessageW(system.windowOf(form), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(from), code),
+                     reinterpret_cast<LPARAM>(from));
+    }
+
+    Win32WindowSystem system{GetModuleHandleW(nullptr)};
+    ui::FormSet forms{system};
+    Inputs form{forms};
+};
+
+TEST_F(InputControlsTest, ComboBoxesHoldTheModelAndReportTheUsersChoiceAndTyping) {
+    HWND hour = child(L"COMBOBOX", 0);
+    HWND kind = child(L"COMBOBOX", 1);
+    ASSERT_TRUE(hour && kind);
+    EXPECT_EQ(SendMessageW(hour, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(GetWindowLongW(kind, GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+    form.hour.setText("7");
+    EXPECT_EQ(textOf(hour), L"7") << "an editable combo box shows any text";
+    form.hour.setListIndex(2);
+    EXPECT_EQ(textOf(hour), L"23");
+    EXPECT_EQ(form.hourClicks, 1);
+
+    SendMessageW(hour, CB_SETCURSEL, 1, 0);
+    command(hour, CBN_SELCHANGE);
+    EXPECT_EQ(form.hour.listIndex(), 1);
+    EXPECT_EQ(form.hour.text(), "1");
+    EXPECT_EQ(form.hourClicks, 2);
+
+    // Typing into the edit field: the combo box tells its parent, the model follows.
+    HWND edit = GetWindow(hour, GW_CHILD);
+    ASSERT_NE(edit, nullptr);
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"08"));
+    command(hour, CBN_EDITCHANGE);
+    EXPECT_EQ(form.hour.text(), "08");
+    EXPECT_EQ(form.hour.listIndex(), -1);
+    EXPECT_GE(form.hourChanges, 1);
+
+    form.kind.setText("重启");
+    EXPECT_EQ(SendMessageW(kind, CB_GETCURSEL, 0, 0), 1);
+    form.kind.setText("注销");
+    EXPECT_EQ(form.kind.listIndex(), -1) << "a list takes only its own items";
+    EXPECT_EQ(form.kind.text(), "");
+}
+
+TEST_F(InputControlsTest, TextBoxShowsTheTextTakesTypingAndCanRefuseLetters) {
+    HWND count = child(L"EDIT");
+    ASSERT_NE(count, nullptr);
+    form.count.setText("30");
+    EXPECT_EQ(textOf(count), L"30");
+    SetWindowTextW(count, L"45");
+    EXPECT_EQ(form.count.text(), "45");
+    EXPECT_FALSE(GetWindowLongW(count, GWL_STYLE) & ES_NUMBER);
+    form.count.setDigitsOnly(true);
+    EXPECT_TRUE(GetWindowLongW(count, GWL_STYLE) & ES_NUMBER);
+}
+
+TEST_F(InputControlsTest, ListViewShowsColumnsRowsAndSelectionAndReportsTheUser) {
+    HWND list = child(WC_LISTVIEWW);
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & LVS_REPORT);
+    form.plans.addColumn("开始时间", 1288);
+    form.plans.addColumn("电台名称", 1628);
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    EXPECT_EQ(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0), system.pixelsFromTwips(1628));
+    form.plans.addRow({"8:05:00", "北京新闻"});
+    form.plans.addRow({"9:00:00", "中文环球"});
+    form.plans.addRow({"10:00:00", "英国BBC"});
+    EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
+    EXPECT_EQ(listText(list, 1, 1), L"中文环球");
+    form.plans.setText(1, 1, "美国之音");
+    EXPECT_EQ(listText(list, 1, 1), L"美国之音");
+    form.plans.removeRow(0);
+    EXPECT_EQ(listText(list, 0, 0), L"9:00:00");
+
+    // Single selection by default; multiple once allowed, by code and by the user.
+    form.plans.setSelected(0, true);
+    form.plans.setSelected(1, true);
+    EXPECT_EQ(SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+    form.plans.setMultiSelect(true);
+    EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & LVS_SINGLESEL);
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_TRUE(form.plans.selected(0));
+    EXPECT_TRUE(form.plans.selected(1));
+
+    form.plans.setFlat(true);
+    form.plans.setBorder(false);
+    EXPECT_FALSE(GetWindowLongW(list, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_BORDER);
+
+    notifyParent(list, NM_DBLCLK);
+    EXPECT_EQ(form.doubleClicks, 1);
+    // A right click on a row: the row under the pointer comes with the event.
+    RECT r{LVIR_BOUNDS, 0, 0, 0};
+    SendMessageW(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&r));
+    NMITEMACTIVATE click{};
+    click.hdr = {list, static_cast<UINT_PTR>(GetDlgCtrlID(list)), static_cast<UINT>(NM_RCLICK)};
+    click.iItem = -1;
+    click.ptAction = {r.left + 5, (r.top + r.bottom) / 2};
+    SendMessageW(system.windowOf(form), WM_NOTIFY, click.hdr.idFrom,
+                 reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(form.lastButton, ui::MouseButton::Right);
+    EXPECT_EQ(form.lastRow, 1);
+}
+
+TEST_F(InputControlsTest, TimePickerShowsTheTimeOfDayAndReportsTheUsersChange) {
+    HWND picker = child(DATETIMEPICK_CLASSW);
+    ASSERT_NE(picker, nullptr);
+    EXPECT_TRUE(GetWindowLongW(picker, GWL_STYLE) & DTS_TIMEFORMAT);
+    form.start.setTimeOfDay(23 * 3600 + 50 * 60 + 7);
+    SYSTEMTIME st{};
+    ASSERT_EQ(SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)), GDT_VALID);
+    EXPECT_EQ(st.wHour, 23);
+    EXPECT_EQ(st.wMinute, 50);
+    EXPECT_EQ(st.wSecond, 7);
+    st.wHour = 7;
+    st.wMinute = 30;
+    st.wSecond = 0;
+    SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+    NMDATETIMECHANGE change{};
+    change.nmhdr = {picker, static_cast<UINT_PTR>(GetDlgCtrlID(picker)), DTN_DATETIMECHANGE};
+    change.st = st;
+    SendMessageW(system.windowOf(form), WM_NOTIFY, change.nmhdr.idFrom,
+                 reinterpret_cast<LPARAM>(&change));
+    EXPECT_EQ(form.start.timeOfDay(), 7 * 3600 + 30 * 60);
+}
+
 }  // namespace
 }  // namespace sonorin::win32

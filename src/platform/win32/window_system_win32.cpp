@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -19,6 +20,7 @@ constexpr wchar_t kFormClass[] = L"SonorinForm";
 constexpr UINT kFirstControlId = 100;
 constexpr UINT kFirstMenuId = 2000;
 constexpr int kAppIconId = 1;
+constexpr double kComboListHeight = 3000;  // twips, about a dozen items
 
 struct FormWindow;
 
@@ -35,8 +37,9 @@ struct FormWindow {
     HWND toolTip = nullptr;
     HMENU menuBar = nullptr;
     bool shownOnce = false;
-    int resizes = 0;       // layout runs caused by WM_SIZE since the last show
-    bool syncing = false;  // native changes being written back into the model
+    int resizes = 0;        // layout runs caused by WM_SIZE since the last show
+    bool syncing = false;   // native changes being written back into the model
+    bool applying = false;  // model changes being written into native controls
     std::map<UINT, ui::Control*> commands;
     std::map<ui::MenuItem*, UINT> menuIds;
     std::map<UINT_PTR, ui::Timer*> timers;
@@ -51,6 +54,9 @@ struct FormWindow {
         r.top = system.pixelsFromTwips(c.formTop());
         r.right = r.left + system.pixelsFromTwips(c.width());
         r.bottom = r.top + system.pixelsFromTwips(c.height());
+        // A combo box's window includes its dropped-down list; the height set is the field's.
+        if (c.kind() == ui::ControlKind::ComboBox)
+            r.bottom += system.pixelsFromTwips(kComboListHeight);
         return r;
     }
 
@@ -158,6 +164,20 @@ class FormPeer : public ui::Peer {
     FormWindow& fw_;
 };
 
+// Marks model-to-native updates, so that the notifications they cause are not taken for the
+// user's doing.
+class Applying {
+  public:
+    explicit Applying(FormWindow& fw) : fw_(fw), was_(fw.applying) { fw.applying = true; }
+    ~Applying() { fw_.applying = was_; }
+    Applying(const Applying&) = delete;
+    Applying& operator=(const Applying&) = delete;
+
+  private:
+    FormWindow& fw_;
+    bool was_;
+};
+
 class ChildPeer : public ui::Peer {
   public:
     ChildPeer(FormWindow& fw, ui::Control& control, HWND hwnd)
@@ -171,7 +191,7 @@ class ChildPeer : public ui::Peer {
                 SetWindowTextW(hwnd_, wide(control_.caption()).c_str());
                 break;
             case ui::Property::Enabled:
-                EnableWindow(hwnd_, control_.enabled());
+                EnableWindow(hwnd_, control_.usable());
                 break;
             case ui::Property::Visible:
                 ShowWindow(hwnd_, control_.shown() ? SW_SHOWNA : SW_HIDE);
@@ -201,8 +221,157 @@ class ChildPeer : public ui::Peer {
             case ui::Property::Panels:
                 applyPanels();
                 break;
+            case ui::Property::Items:
+                applyItems();
+                break;
+            case ui::Property::Text:
+                applyText();
+                break;
+            case ui::Property::Columns:
+                applyColumns();
+                break;
+            case ui::Property::Rows:
+                applyRows();
+                break;
+            case ui::Property::Selection:
+                applySelection();
+                break;
+            case ui::Property::Style:
+                applyStyle();
+                break;
             default:
                 break;
+        }
+    }
+
+    // Everything a freshly created child needs from its model.
+    void applyAll() {
+        applyValue();
+        changed(ui::Property::Range);
+        applyPanels();
+        applyItems();
+        applyColumns();
+        applyRows();
+        applyStyle();
+        if (!control_.toolTip().empty())
+            applyToolTip();
+    }
+
+    void applyItems() {
+        auto* combo = dynamic_cast<ui::ComboBox*>(&control_);
+        if (!combo)
+            return;
+        Applying guard(fw_);
+        SendMessageW(hwnd_, CB_RESETCONTENT, 0, 0);
+        for (const std::string& item : combo->items()) {
+            std::wstring text = wide(item);
+            SendMessageW(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        }
+        applyText();
+    }
+
+    void applyText() {
+        Applying guard(fw_);
+        if (auto* combo = dynamic_cast<ui::ComboBox*>(&control_)) {
+            SendMessageW(hwnd_, CB_SETCURSEL, combo->listIndex(), 0);
+            if (combo->style() == ui::ComboStyle::DropDownCombo && combo->listIndex() < 0)
+                SetWindowTextW(hwnd_, wide(combo->text()).c_str());
+        } else if (auto* box = dynamic_cast<ui::TextBox*>(&control_)) {
+            SetWindowTextW(hwnd_, wide(box->text()).c_str());
+        }
+    }
+
+    void applyColumns() {
+        auto* list = dynamic_cast<ui::ListView*>(&control_);
+        if (!list)
+            return;
+        Applying guard(fw_);
+        while (SendMessageW(hwnd_, LVM_DELETECOLUMN, 0, 0))
+            ;
+        int index = 0;
+        for (const ui::ListView::Column& column : list->columns()) {
+            std::wstring text = wide(column.caption);
+            LVCOLUMNW lc{};
+            lc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+            lc.pszText = text.data();
+            lc.cx = fw_.system.pixelsFromTwips(column.width);
+            lc.iSubItem = index;
+            SendMessageW(hwnd_, LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&lc));
+        }
+        applyRows();
+    }
+
+    // The lists are a few dozen rows at most: rebuilding them keeps native and model equal.
+    void applyRows() {
+        auto* list = dynamic_cast<ui::ListView*>(&control_);
+        if (!list)
+            return;
+        Applying guard(fw_);
+        SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
+        SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+        const int columns = std::max<int>(1, static_cast<int>(list->columns().size()));
+        for (int row = 0; row < list->rowCount(); ++row) {
+            std::wstring first = wide(list->text(row, 0));
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = row;
+            item.pszText = first.data();
+            SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            for (int column = 1; column < columns; ++column) {
+                std::wstring text = wide(list->text(row, column));
+                LVITEMW sub{};
+                sub.iSubItem = column;
+                sub.pszText = text.data();
+                SendMessageW(hwnd_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
+            }
+        }
+        applySelection();
+        SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+
+    void applySelection() {
+        auto* list = dynamic_cast<ui::ListView*>(&control_);
+        if (!list)
+            return;
+        Applying guard(fw_);
+        const int current = list->selectedItem();
+        for (int row = 0; row < list->rowCount(); ++row) {
+            LVITEMW item{};
+            item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+            item.state =
+                (list->selected(row) ? LVIS_SELECTED : 0) | (row == current ? LVIS_FOCUSED : 0);
+            SendMessageW(hwnd_, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+
+    void setStyleBit(DWORD bit, bool on) {
+        LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+        SetWindowLongPtrW(hwnd_, GWL_STYLE,
+                          on ? (style | bit) : (style & ~static_cast<LONG_PTR>(bit)));
+    }
+
+    void applyStyle() {
+        if (auto* list = dynamic_cast<ui::ListView*>(&control_)) {
+            setStyleBit(LVS_SINGLESEL, !list->multiSelect());
+            setStyleBit(WS_BORDER, list->flat() && list->border());
+            LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+            ex = list->flat() ? (ex & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE))
+                              : (ex | WS_EX_CLIENTEDGE);
+            SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex);
+            SetWindowPos(
+                hwnd_, nullptr, 0, 0, 0, 0,
+                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        } else if (auto* box = dynamic_cast<ui::TextBox*>(&control_)) {
+            setStyleBit(ES_NUMBER, box->digitsOnly());
+        } else if (auto* picker = dynamic_cast<ui::DateTimePicker*>(&control_)) {
+            setStyleBit(DTS_SHORTDATEFORMAT | DTS_TIMEFORMAT, false);
+            setStyleBit(
+                picker->format() == ui::PickerFormat::Time ? DTS_TIMEFORMAT : DTS_SHORTDATEFORMAT,
+                true);
+            // The style alone does not redraw the field in the new format.
+            SendMessageW(hwnd_, DTM_SETFORMATW, 0, 0);
+            applyValue();
         }
     }
 
@@ -218,7 +387,22 @@ class ChildPeer : public ui::Peer {
             if (i->picture() == ui::Image::kAppIcon)
                 icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kAppIconId));
             SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+        } else if (auto* picker = dynamic_cast<ui::DateTimePicker*>(&control_)) {
+            Applying guard(fw_);
+            SYSTEMTIME st = pickerDay();
+            st.wHour = static_cast<WORD>(picker->timeOfDay() / 3600);
+            st.wMinute = static_cast<WORD>(picker->timeOfDay() / 60 % 60);
+            st.wSecond = static_cast<WORD>(picker->timeOfDay() % 60);
+            SendMessageW(hwnd_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
         }
+    }
+
+    // The date a time-of-day picker carries along: only its time is ever read.
+    static SYSTEMTIME pickerDay() {
+        SYSTEMTIME st{};
+        GetLocalTime(&st);
+        st.wMilliseconds = 0;
+        return st;
     }
 
     void applyToolTip() {
@@ -331,6 +515,32 @@ void syncBounds(FormWindow& fw) {
                            s.twipsFromPixels(r.bottom - r.top));
 }
 
+class Syncing {
+  public:
+    explicit Syncing(FormWindow& fw) : fw_(fw), was_(fw.syncing) { fw.syncing = true; }
+    ~Syncing() { fw_.syncing = was_; }
+    Syncing(const Syncing&) = delete;
+    Syncing& operator=(const Syncing&) = delete;
+
+  private:
+    FormWindow& fw_;
+    bool was_;
+};
+
+HWND childOf(const FormWindow& fw, const ui::Control* c) {
+    for (const auto& [h, control] : fw.children)
+        if (control == c)
+            return h;
+    return nullptr;
+}
+
+std::wstring textOf(HWND h) {
+    const int length = GetWindowTextLengthW(h);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(h, text.data(), length + 1)));
+    return text;
+}
+
 void onCommand(FormWindow& fw, UINT id, UINT code) {
     auto it = fw.commands.find(id);
     if (it == fw.commands.end())
@@ -348,6 +558,78 @@ void onCommand(FormWindow& fw, UINT id, UINT code) {
     } else if (auto* l = dynamic_cast<ui::Label*>(c)) {
         if (code == STN_CLICKED && l->enabled())
             l->click();
+    } else if (auto* combo = dynamic_cast<ui::ComboBox*>(c)) {
+        if (fw.applying)
+            return;
+        HWND h = childOf(fw, c);
+        if (code == CBN_SELCHANGE) {
+            const int index = static_cast<int>(SendMessageW(h, CB_GETCURSEL, 0, 0));
+            Syncing guard(fw);
+            combo->setListIndex(index);
+        } else if (code == CBN_EDITCHANGE) {
+            {
+                Syncing guard(fw);
+                combo->setText(narrow(textOf(h)));
+            }
+            // A handler that refused part of what was typed has the last word.
+            if (combo->text() != narrow(textOf(h))) {
+                SetWindowTextW(h, wide(combo->text()).c_str());
+                SendMessageW(h, CB_SETEDITSEL, 0, MAKELPARAM(-1, -1));
+            }
+        }
+    } else if (auto* box = dynamic_cast<ui::TextBox*>(c)) {
+        if (code == EN_CHANGE && !fw.applying) {
+            Syncing guard(fw);
+            box->setText(narrow(textOf(childOf(fw, c))));
+        }
+    }
+}
+
+void onNotify(FormWindow& fw, NMHDR& nm) {
+    auto it = fw.children.find(nm.hwndFrom);
+    if (it == fw.children.end() || fw.applying)
+        return;
+    HWND h = nm.hwndFrom;
+    if (auto* list = dynamic_cast<ui::ListView*>(it->second)) {
+        switch (nm.code) {
+            case LVN_ITEMCHANGED: {
+                const int count = static_cast<int>(SendMessageW(h, LVM_GETITEMCOUNT, 0, 0));
+                std::vector<bool> selected(count);
+                for (int i = 0; i < count; ++i)
+                    selected[i] = SendMessageW(h, LVM_GETITEMSTATE, i, LVIS_SELECTED) != 0;
+                const int current =
+                    static_cast<int>(SendMessageW(h, LVM_GETNEXTITEM, -1, LVNI_FOCUSED));
+                list->syncSelection(selected, current);
+                break;
+            }
+            case NM_DBLCLK:
+                if (list->onDblClick)
+                    list->onDblClick();
+                break;
+            case NM_CLICK:
+            case NM_RCLICK: {
+                if (!list->onMouseDown)
+                    break;
+                // The list view tells where it was clicked, in its client coordinates.
+                LVHITTESTINFO hit{};
+                hit.pt = reinterpret_cast<NMITEMACTIVATE&>(nm).ptAction;
+                SendMessageW(h, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+                const int row = (hit.flags & LVHT_ONITEM) ? hit.iItem : -1;
+                list->onMouseDown(
+                    nm.code == NM_RCLICK ? ui::MouseButton::Right : ui::MouseButton::Left, row);
+                break;
+            }
+            default:
+                break;
+        }
+    } else if (auto* picker = dynamic_cast<ui::DateTimePicker*>(it->second)) {
+        if (nm.code == DTN_DATETIMECHANGE) {
+            SYSTEMTIME st{};
+            if (SendMessageW(h, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) == GDT_VALID) {
+                Syncing guard(fw);
+                picker->setTimeOfDay(st.wHour * 3600 + st.wMinute * 60 + st.wSecond);
+            }
+        }
     }
 }
 
@@ -363,6 +645,9 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
             onCommand(*fw, LOWORD(wp), HIWORD(wp));
+            return 0;
+        case WM_NOTIFY:
+            onNotify(*fw, *reinterpret_cast<NMHDR*>(lp));
             return 0;
         case WM_TIMER: {
             auto it = fw->timers.find(wp);
@@ -442,7 +727,8 @@ DWORD styleFor(const ui::Form& form, DWORD& exStyle) {
 
 Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
-                                              ICC_STANDARD_CLASSES};
+                                              ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
+                                              ICC_DATE_CLASSES};
     InitCommonControlsEx(&icc);
     HDC screen = GetDC(nullptr);
     if (screen) {
@@ -545,10 +831,12 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
     UINT_PTR nextTimer = 1;
     for (ui::Control* c : form.controls()) {
         const wchar_t* cls = nullptr;
+        DWORD ex = 0;
+        std::string text = c->caption();
         // Siblings clip each other so that overlapping controls show the one on top: the
         // earlier control, as in a dialog template; frames go to the bottom below.
         DWORD cs = WS_CHILD | WS_CLIPSIBLINGS | (c->shown() ? WS_VISIBLE : 0) |
-                   (c->enabled() ? 0 : WS_DISABLED);
+                   (c->usable() ? 0 : WS_DISABLED);
         switch (c->kind()) {
             case ui::ControlKind::Button:
                 cls = L"BUTTON";
@@ -583,6 +871,32 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
             case ui::ControlKind::ProgressBar:
                 cls = PROGRESS_CLASSW;
                 break;
+            case ui::ControlKind::ComboBox: {
+                auto* combo = static_cast<ui::ComboBox*>(c);
+                cls = L"COMBOBOX";
+                cs |= WS_TABSTOP | WS_VSCROLL | CBS_AUTOHSCROLL |
+                      (combo->style() == ui::ComboStyle::DropDownList ? CBS_DROPDOWNLIST
+                                                                      : CBS_DROPDOWN);
+                text = combo->text();
+                break;
+            }
+            case ui::ControlKind::TextBox:
+                cls = L"EDIT";
+                cs |= WS_TABSTOP | ES_AUTOHSCROLL;
+                ex = WS_EX_CLIENTEDGE;
+                text = static_cast<ui::TextBox*>(c)->text();
+                break;
+            case ui::ControlKind::ListView:
+                cls = WC_LISTVIEWW;
+                cs |= WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS;
+                ex = WS_EX_CLIENTEDGE;
+                text.clear();
+                break;
+            case ui::ControlKind::DateTimePicker:
+                cls = DATETIMEPICK_CLASSW;
+                cs |= WS_TABSTOP;
+                text.clear();
+                break;
             case ui::ControlKind::Timer: {
                 auto* t = static_cast<ui::Timer*>(c);
                 UINT_PTR id = nextTimer++;
@@ -616,20 +930,19 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
         UINT id = nextId++;
         RECT pr = fw->pixelRect(*c);
         HWND child =
-            CreateWindowExW(0, cls, wide(c->caption()).c_str(), cs, pr.left, pr.top,
-                            pr.right - pr.left, pr.bottom - pr.top, hwnd,
+            CreateWindowExW(ex, cls, wide(text).c_str(), cs, pr.left, pr.top, pr.right - pr.left,
+                            pr.bottom - pr.top, hwnd,
                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance_, nullptr);
         if (!child)
             continue;
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        if (c->kind() == ui::ControlKind::ListView)
+            SendMessageW(child, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                         LVS_EX_FULLROWSELECT);
         fw->commands[id] = c;
         fw->children[child] = c;
         auto peer = std::make_unique<ChildPeer>(*fw, *c, child);
-        peer->applyValue();
-        peer->changed(ui::Property::Range);
-        peer->applyPanels();
-        if (!c->toolTip().empty())
-            peer->applyToolTip();
+        peer->applyAll();
         c->attachPeer(std::move(peer));
     }
     // A frame lies under the controls it holds.
