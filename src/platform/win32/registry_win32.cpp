@@ -49,11 +49,11 @@ std::optional<RegistryValue> Win32Registry::read(RegistryRoot root, const std::s
             text.pop_back();
         value.data = narrow(text);
     } else {
+        if (type == REG_DWORD && size >= sizeof(DWORD))
+            std::memcpy(&value.number, buffer, sizeof(DWORD));
         if (size > 0 && buffer[size - 1] == 0)
             --size;
         value.data.assign(reinterpret_cast<const char*>(buffer), size);
-        if (type == REG_DWORD && size >= sizeof(DWORD))
-            std::memcpy(&value.number, buffer, sizeof(DWORD));
     }
     return value;
 }
