@@ -117,13 +117,18 @@ TEST_F(TrayTest, AnIconInTheTrayIsAddedAgainWhenTheTaskBarIsCreatedAnew) {
 
 // The main window's own ways into and out of the tray.
 
-TEST_F(TrayTest, MinimizingWithNoPlansSendsTheMainWindowToTheTray) {
-    const double left = main().left();
-    minimize(main());
-    main().Form_Resize();
+TEST_F(TrayTest, MinimizingWithNoPlansSendsTheMainWindowToTheTrayAndRestoringCentresIt) {
+    AudioRecorder& m = main();
+    m.move(0, 0, m.width(), m.height());  // dragged to a corner
+    minimize(m);
+    m.Form_Resize();
     EXPECT_TRUE(module().mainInTray());
-    EXPECT_FALSE(main().visible());
-    EXPECT_EQ(main().left(), left) << "no centring while minimized";
+    EXPECT_FALSE(m.visible());
+    EXPECT_EQ(m.left(), 0) << "no centring while minimized";
+    tray.deliver(m, 2025, kLeftUp);
+    m.Form_Resize();  // the system's size message after restoring
+    EXPECT_DOUBLE_EQ(m.left(), windows.screenW / 2 - m.width() / 2);
+    EXPECT_DOUBLE_EQ(m.top(), windows.screenH / 2 - m.height() / 2);
 }
 
 TEST_F(TrayTest, MinimizingWithPlansKeepsTheWindowOnTheTaskBar) {
