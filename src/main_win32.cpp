@@ -9,10 +9,14 @@
 #include "platform/win32/filesystem_win32.h"
 #include "platform/win32/loopback_server_win32.h"
 #include "platform/win32/mci_win32.h"
+#include "platform/win32/power_win32.h"
+#include "platform/win32/process_info_win32.h"
 #include "platform/win32/prompts_win32.h"
+#include "platform/win32/registry_win32.h"
 #include "platform/win32/settings_store_win32.h"
 #include "platform/win32/shell_win32.h"
 #include "platform/win32/station_player_win32.h"
+#include "platform/win32/tray_icons_win32.h"
 #include "platform/win32/window_system_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -29,8 +33,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         sonorin::Win32FileSystem files;
         sonorin::win32::Win32StationPlayer player;
         sonorin::win32::Win32LoopbackServer server;
-        sonorin::Platform platform{clock, prompts, shell,  mci,   settings,
-                                   files, windows, player, server};
+        sonorin::win32::Win32TrayIcons tray(windows);
+        sonorin::win32::Win32PowerApi power;
+        sonorin::win32::Win32Registry registry;
+        sonorin::win32::Win32ProcessInfo process;
+        sonorin::Platform platform{clock,  prompts, shell, mci,   settings, files,  windows,
+                                   player, server,  tray,  power, registry, process};
         sonorin::Program program(platform);
         windows.onIdle = [&program] { program.collectUnloaded(); };
         program.start();

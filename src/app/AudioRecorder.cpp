@@ -3,17 +3,17 @@
 #include <exception>
 #include <initializer_list>
 
+#include "about/frmAbout.h"
 #include "app/FrmnoConnection.h"
 #include "app/config.h"
 #include "app/program.h"
 #include "recorder/frmSettings.h"
 #include "recorder/settings.h"
 #include "schedule/frmDingshishouting.h"
+#include "shutdown/DingshiGuanji.h"
 
 namespace sonorin {
 namespace {
-
-constexpr const char* kShortcutName = "\\星澜网络收音机.lnk";
 
 // Start-up and unload go on whatever one step does: a failing step is skipped silently.
 template <class Step>
@@ -79,6 +79,11 @@ AudioRecorder::AudioRecorder(Program& program)
     Timer2.onTick = [this] { Timer2_Timer(); };
     mnuExit.onClick = [this] { mnuExit_Click(); };
     mnuTrayexit.onClick = [this] { mnuTrayexit_Click(); };
+    mnu_traymaxmized.onClick = [this] { mnu_traymaxmized_Click(); };
+    mnuGuanji.onClick = [this] { DingshiGuanji::open(program_); };
+    Mnu_DingshiGuanji.onClick = [this] { DingshiGuanji::open(program_); };
+    mnu_about.onClick = [this] { program_.form<frmAbout>().show(); };
+    mnu_TrayAbout.onClick = [this] { program_.form<frmAbout>().show(); };
     // The settings dialog opened from a menu is modeless and prepares nothing.
     MnuRecord.onClick = [this] { program_.form<frmSettings>().show(); };
     mnu_settings.onClick = [this] { program_.form<frmSettings>().show(); };
@@ -140,16 +145,7 @@ void AudioRecorder::Form_Load() {
         s.StopTime = s.StartTime.addMinutes(15);
     });
     resumeNext([&] { s.RenamePending = false; });
-    resumeNext([&] {
-        const std::string desktop = p.shell.desktopFolder();
-        if (desktop.empty())
-            return;
-        const std::string link = desktop + kShortcutName;
-        if (!p.files.findFirst(link, false).empty())
-            return;  // never touch an existing one
-        const std::string exe = folder + "\\sonorin.exe";
-        p.shell.createShortcut(link, {exe, exe, folder});
-    });
+    resumeNext([&] { program_.ensureDesktopShortcut(); });
     resumeNext([&] {
         Label1.setCaption("5");
         Timer3.setInterval(300);
@@ -161,9 +157,11 @@ void AudioRecorder::Form_QueryUnload(int& cancel, int unloadMode) {
         return;
     const MsgAnswer answer = program_.platform.prompts.messageBox(
         "正在录音，您确定要关闭吗？", "", MsgButtons::YesNo, MsgIcon::Question);
-    if (answer == MsgAnswer::No)
-        cancel = 1;
-    // A minimized window that refused to close goes to the tray; that arrives with the tray.
+    if (answer != MsgAnswer::No)
+        return;
+    cancel = 1;
+    // A minimized window that refused to close goes to the tray.
+    program_.goToTrayIfMinimized();
 }
 
 void AudioRecorder::Form_Unload(int& cancel) {
@@ -183,6 +181,8 @@ void AudioRecorder::Form_Unload(int& cancel) {
         if (program_.recorderState.RenamePending)
             program_.wave.FinishPendingRename();
     });
+    // An icon left behind would stay in the tray until the mouse passes over it.
+    resumeNext([&] { program_.module1.RemoveTrayIcon(); });
     // End this process only. Ending every process of our image name would also kill another
     // copy of the program in the middle of its recording.
     p.shell.endProcess(0);
@@ -193,9 +193,20 @@ void AudioRecorder::mnuExit_Click() {
 }
 
 void AudioRecorder::mnuTrayexit_Click() {
-    // Removing the tray icon comes first once the tray icon exists.
+    program_.module1.RemoveTrayIcon();
     if (program_.TrayForm)
         program_.TrayForm->unload(ui::kUnloadFormCode);
+}
+
+void AudioRecorder::mnu_traymaxmized_Click() {
+    program_.module1.RemoveTrayIcon();
+    setWindowState(ui::WindowState::Normal);
+    show();
+    program_.platform.windows.activate(*this);
+}
+
+int AudioRecorder::listeningPlanCount() {
+    return program_.form<frmDingshishouting>().ListView1.rowCount();
 }
 
 }  // namespace sonorin

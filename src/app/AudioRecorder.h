@@ -90,6 +90,7 @@ class AudioRecorder : public ui::Form {
     void Form_Resize() override;
     void mnuExit_Click();
     void mnuTrayexit_Click();
+    void mnu_traymaxmized_Click();
 
     // Recorder panel.
     void cmdRecord_Click();
@@ -114,6 +115,8 @@ class AudioRecorder : public ui::Form {
 
     // True when start-up chose the offline window: the main window then stays hidden.
     bool hiddenAtStart() const { return hiddenAtStart_; }
+    // Entries in the listening-plan list; reading it loads the plan window.
+    int listeningPlanCount();
     // The recording indicator: panel 2 of the status bar.
     std::string indicator() const { return StatusBar1.panel(2).text; }
     // True while a take records: a programmed take runs, the indicator says so, or Record
@@ -124,18 +127,10 @@ class AudioRecorder : public ui::Form {
 
   private:
     void wireRadioPane();
-    // "录音_从" + start + "到" + stop with ":" as timeSeparator, " " as "_" and "/" as "-".
-    std::string takeName(const char* timeSeparator) const;
     // Asks before a running recording is touched; false when the user says No.
     bool confirmWhileRecording(const char* question);
     // The slider and the buttons of a recorder with no take, as Settings and Reset leave it.
     void clearTake();
-    // Selects immediate recording in the settings dialog, which enables cmdRecord.
-    void settingsBackToImmediate();
-    // Status texts and the Stop/Play pair from the device's state.
-    void refreshStatus();
-    // Stops a programmed take at its stop time and saves it or asks the user to.
-    void finishProgrammedTake();
     void placeDesignGeometry();
     void setPanelWidths(double panel1Factor, double panel2Factor);
 

@@ -11,9 +11,10 @@ void AudioRecorder::Form_Resize() {
     setPanelWidths(0.15, 0.21);
 
     // Reading the number of plans loads the plan window, and with it the plans' scheduler.
-    const int plans = program_.form<frmDingshishouting>().ListView1.rowCount();
-    // Going to the tray when minimized with no listening plan arrives with the tray icon.
-    (void)plans;
+    // With listening plans the window stays on the task bar, where the user sees that the
+    // program is still at work; without any it goes to the tray.
+    if (listeningPlanCount() == 0)
+        program_.goToTrayIfMinimized();
 
     if (windowState() != ui::WindowState::Minimized) {
         WindowSystem& ws = program_.platform.windows;

@@ -4,25 +4,18 @@
 
 #include "app/AudioRecorder.h"
 #include "app/program.h"
+#include "app/recorder_monitor.h"
 #include "base/app_title.h"
 #include "base/text.h"
 #include "recorder/frmSettings.h"
 #include "recorder/settings.h"
 #include "schedule/frmDingshishouting.h"
+#include "shutdown/DingshiGuanji.h"
 
 namespace sonorin {
 
-std::string AudioRecorder::takeName(const char* timeSeparator) const {
-    const RecorderState& s = program_.recorderState;
-    std::string name =
-        "录音_从" + program_.dateText(s.StartTime) + "到" + program_.dateText(s.StopTime);
-    name = replaceAll(std::move(name), ":", timeSeparator);
-    name = replaceAll(std::move(name), " ", "_");
-    return replaceAll(std::move(name), "/", "-");
-}
-
 std::string AudioRecorder::proposedFileName() const {
-    return takeName("-");
+    return takeName(program_, "录音_从", "-");
 }
 
 bool AudioRecorder::recording() const {
@@ -43,12 +36,6 @@ void AudioRecorder::clearTake() {
     cmdRecord.setEnabled(true);
     cmdStop.setEnabled(false);
     cmdPlay.setEnabled(false);
-}
-
-void AudioRecorder::settingsBackToImmediate() {
-    frmSettings& dialog = program_.form<frmSettings>();
-    dialog.optRecordProgrammed.setValue(false);
-    dialog.optRecordImmediate.setValue(true);
 }
 
 void AudioRecorder::cmdRecord_Click() {
@@ -86,7 +73,7 @@ void AudioRecorder::cmdStop_Click() {
     s.ProgrammedRunning = false;
     s.Playing = false;
 
-    settingsBackToImmediate();
+    settingsDialogBackToImmediate(program_);
     program_.form<frmSettings>().lblTimes.setVisible(false);
 
     SaveDialogRequest request;
@@ -106,7 +93,7 @@ void AudioRecorder::cmdPlay_Click() {
 }
 
 void AudioRecorder::cmdShijian_Click() {
-    // Opens the timed-shutdown window, which arrives with the timed shutdown.
+    DingshiGuanji::open(program_);
 }
 
 void AudioRecorder::cmdSettings_Click() {

@@ -10,7 +10,8 @@ Program::Program(Platform& p)
     : platform(p),
       forms(p.windows),
       wave(p.mci, p.files, p.prompts, recorderState),
-      portal(p.player, p.files) {
+      portal(p.player, p.files),
+      module1(p.tray, p.windows, TrayForm, TrayMenu) {
     forms.onUnloaded = [this](ui::Form& f) { dropUnloaded(f); };
     platform.player.onAddressFound = [this](const Station& found) { portal.addressFound(found); };
 }
@@ -37,6 +38,25 @@ void Program::startPortal() {
     if (port != 0) {
         portal.setPort(port);
         config::setPortalPort(port);
+    }
+}
+
+void Program::ensureDesktopShortcut() {
+    const std::string desktop = platform.shell.desktopFolder();
+    if (desktop.empty())
+        return;
+    const std::string link = desktop + "\\星澜网络收音机.lnk";
+    if (!platform.files.findFirst(link, false).empty())
+        return;  // never touch an existing one, even one that points elsewhere
+    const std::string folder = programFolder();
+    const std::string exe = folder + "\\sonorin.exe";
+    platform.shell.createShortcut(link, {exe, exe, folder});
+}
+
+void Program::goToTrayIfMinimized() {
+    if (TrayForm && TrayForm->windowState() == ui::WindowState::Minimized) {
+        module1.AddTrayIcon();
+        module1.HideWhenMinimized();
     }
 }
 

@@ -3,22 +3,28 @@
 // dialog invisibly when it is not loaded, as reading one of its controls does).
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <typeindex>
 #include <vector>
 
+#include "app/Module1.h"
 #include "base/datetime.h"
 #include "platform/browser.h"
 #include "platform/clock.h"
 #include "platform/filesystem.h"
 #include "platform/loopback_server.h"
 #include "platform/mci.h"
+#include "platform/power.h"
+#include "platform/process_info.h"
 #include "platform/prompts.h"
+#include "platform/registry.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
 #include "platform/station_player.h"
+#include "platform/tray_icons.h"
 #include "platform/window_system.h"
 #include "radio/portal.h"
 #include "recorder/modWave.h"
@@ -38,6 +44,10 @@ struct Platform {
     WindowSystem& windows;
     StationPlayer& player;
     LoopbackServer& server;
+    TrayIcons& tray;
+    PowerApi& power;
+    Registry& registry;
+    ProcessInfo& process;
 };
 
 class Program {
@@ -57,6 +67,14 @@ class Program {
     // The window the tray icon belongs to and the menu it pops up.
     ui::Form* TrayForm = nullptr;
     ui::MenuItem* TrayMenu = nullptr;
+    // The tray icons of the main window (TrayForm) and of the timed-shutdown window.
+    Module1 module1;
+
+    // Creates the desktop shortcut to the program when the desktop has none of that name.
+    void ensureDesktopShortcut();
+
+    // Puts the main window (TrayForm) into the tray and hides it, when it is minimized.
+    void goToTrayIfMinimized();
 
     // Opens the portal, creates and loads the main window, then shows it unless it chose to
     // stay hidden.

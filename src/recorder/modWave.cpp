@@ -119,6 +119,7 @@ std::string modWave::ShortPathOf(const std::string& path) {
 void modWave::OpenCaptureDevice() {
     send("close all", "Closing all MCI operations failed!");
     send("open new type waveaudio alias capture", "Opening new wave failed!");
+    state_.TakeUnsaved = false;  // a new device holds no take
 }
 
 void modWave::ApplyCaptureFormat() {
@@ -138,6 +139,7 @@ void modWave::ApplyCaptureFormat() {
 
 void modWave::StartRecording() {
     send("record capture", "Recording not possible, please restart your computer...");
+    state_.TakeUnsaved = true;
 }
 
 void modWave::StopRecording() {
@@ -205,6 +207,7 @@ bool modWave::SaveRecording(const std::string& path) {
         }
         if (!aside.empty())
             fs_.deleteFile(aside);
+        state_.TakeUnsaved = false;
         return true;
     }
     if (!aside.empty()) {

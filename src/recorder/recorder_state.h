@@ -28,6 +28,8 @@ struct RecorderState {
     std::string SavedLongName;
     std::string SavedShortName;
     bool RenamePending = false;
+    // A take was recorded and has been neither saved nor discarded since.
+    bool TakeUnsaved = false;
 
     // Back to recording by hand with nothing programmed, running or playing.
     void resetToImmediate() {

@@ -29,6 +29,17 @@ void Control::setEnabled(bool enabled) {
         return;
     enabled_ = enabled;
     notify(Property::Enabled);
+    // A disabled frame disables what it holds, without changing their own setting.
+    for (Control* c : form_.controls())
+        if (c->container_ == this)
+            c->notify(Property::Enabled);
+}
+
+bool Control::usable() const {
+    for (const Control* c = this; c; c = c->container_)
+        if (!c->enabled_)
+            return false;
+    return true;
 }
 
 void Control::setVisible(bool visible) {

@@ -35,6 +35,7 @@ enum class ControlKind {
     TextBox,
     ListView,
     DateTimePicker,
+    Image,
 };
 
 enum class Property {
@@ -83,6 +84,8 @@ class Control {
     void setVisible(bool visible);
     // Visible and every container visible too.
     bool shown() const;
+    // Enabled and every container enabled too.
+    bool usable() const;
     const std::string& toolTip() const { return toolTip_; }
     void setToolTip(const std::string& text);
 
@@ -137,6 +140,29 @@ class Label : public Control {
   public:
     Label(Form& form, std::string name, Control* container = nullptr)
         : Control(form, std::move(name), ControlKind::Label, container) {}
+    // A label with a click handler reacts to the mouse (a link line, for instance).
+    std::function<void()> onClick;
+    void click() {
+        if (onClick)
+            onClick();
+    }
+};
+
+// A picture: one of the program's icons, or none.
+class Image : public Control {
+  public:
+    Image(Form& form, std::string name, Control* container = nullptr)
+        : Control(form, std::move(name), ControlKind::Image, container) {}
+    static constexpr int kNoPicture = 0;
+    static constexpr int kAppIcon = 1;
+    int picture() const { return picture_; }
+    void setPicture(int picture) {
+        picture_ = picture;
+        notify(Property::Value);
+    }
+
+  private:
+    int picture_ = kNoPicture;
 };
 
 class Frame : public Control {

@@ -161,7 +161,12 @@ TEST(StartupThrowTest, AStepThatThrowsIsSkipped) {
     FakeWindowSystem windows;
     FakeStationPlayer player;
     FakeLoopbackServer server;
-    Platform platform{clock, prompts, shell, mci, settings, files, windows, player, server};
+    FakeTrayIcons tray;
+    FakePowerApi power;
+    FakeRegistry registry;
+    FakeProcessInfo process;
+    Platform platform{clock,  prompts, shell, mci,   settings, files,  windows,
+                      player, server,  tray,  power, registry, process};
     Program program(platform);
     program.start();
     AudioRecorder& main = program.form<AudioRecorder>();

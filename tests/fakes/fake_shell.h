@@ -26,7 +26,7 @@ class FakeShell : public Shell {
     bool run(const std::string& commandLine, WindowShow show) override {
         runs.push_back({commandLine, show});
         note("run " + commandLine);
-        return true;
+        return runWorks;
     }
     bool open(const std::string& verb, const std::string& file, const std::string& parameters,
               const std::string& folder) override {
@@ -58,6 +58,7 @@ class FakeShell : public Shell {
     std::string desktop = "C:\\users\\me\\Desktop";
     bool online = true;
     bool shortcutWorks = true;
+    bool runWorks = true;
     EventLog* events = nullptr;
 
   private:

@@ -34,7 +34,11 @@ class FakeWindowSystem : public WindowSystem {
         if (onDoEvents)
             onDoEvents();
     }
-    void popupMenu(ui::Form&, ui::MenuItem& menu) override { popups.push_back(menu.name()); }
+    void popupMenu(ui::Form&, ui::MenuItem& menu) override {
+        popups.push_back(menu.name());
+        if (onPopup)
+            onPopup(menu);
+    }
     void activate(ui::Form& form) override { activated.push_back(form.name()); }
     double screenWidth() override { return screenW; }
     double screenHeight() override { return screenH; }
@@ -44,6 +48,8 @@ class FakeWindowSystem : public WindowSystem {
     std::function<void(ui::Form&)> whileModal;
     // Plays the messages that arrive while a handler lets them through.
     std::function<void()> onDoEvents;
+    // Plays the user's part while a pop-up menu is open.
+    std::function<void(ui::MenuItem&)> onPopup;
     int doEventsCalls = 0;
     double screenW = 1280 * 15.0, screenH = 800 * 15.0;
 };

@@ -13,10 +13,14 @@
 #include "fakes/fake_filesystem.h"
 #include "fakes/fake_loopback_server.h"
 #include "fakes/fake_mci.h"
+#include "fakes/fake_power.h"
+#include "fakes/fake_process_info.h"
 #include "fakes/fake_prompts.h"
+#include "fakes/fake_registry.h"
 #include "fakes/fake_settings_store.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_station_player.h"
+#include "fakes/fake_tray_icons.h"
 #include "fakes/fake_window_system.h"
 
 namespace sonorin {
@@ -50,9 +54,14 @@ class ProgramFixture : public ::testing::Test {
     FakeWindowSystem windows;
     FakeStationPlayer player;
     FakeLoopbackServer server;
+    FakeTrayIcons tray;
+    FakePowerApi power;
+    FakeRegistry registry;
+    FakeProcessInfo process;
 
   private:
-    Platform platform_{clock, prompts, shell, mci, settings, files, windows, player, server};
+    Platform platform_{clock,  prompts, shell, mci,   settings, files,  windows,
+                       player, server,  tray,  power, registry, process};
     std::unique_ptr<Program> program_;
 };
 

@@ -144,6 +144,17 @@ TEST_F(FormModelTest, ControlsInAHiddenFrameAreNotShownAndFollowItsPosition) {
     EXPECT_FALSE(one.inside.shown());
 }
 
+TEST_F(FormModelTest, ADisabledFrameMakesWhatItHoldsUnusableButKeepsTheirOwnSetting) {
+    one.b.setEnabled(false);
+    one.frame.setEnabled(false);
+    EXPECT_TRUE(one.a.enabled());
+    EXPECT_FALSE(one.a.usable());
+    EXPECT_TRUE(one.loose.usable());
+    one.frame.setEnabled(true);
+    EXPECT_TRUE(one.a.usable());
+    EXPECT_FALSE(one.b.usable());
+}
+
 class Gadgets : public Form {
   public:
     explicit Gadgets(FormSet& forms) : Form(forms, "gadgets") {}

@@ -11,12 +11,16 @@
 
 #include "app/AudioRecorder.h"
 #include "app/program.h"
+#include "fakes/fake_loopback_server.h"
 #include "fakes/fake_mci.h"
+#include "fakes/fake_power.h"
+#include "fakes/fake_process_info.h"
 #include "fakes/fake_prompts.h"
+#include "fakes/fake_registry.h"
 #include "fakes/fake_settings_store.h"
 #include "fakes/fake_shell.h"
-#include "fakes/fake_loopback_server.h"
 #include "fakes/fake_station_player.h"
+#include "fakes/fake_tray_icons.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/filesystem_win32.h"
 #include "platform/win32/wide.h"
@@ -100,7 +104,12 @@ class PlanWindowWin32Test : public ::testing::Test {
     FolderFileSystem files;
     FakeStationPlayer player;
     FakeLoopbackServer server;
-    Platform platform{clock, prompts, shell, mci, settings, files, windows, player, server};
+    FakeTrayIcons tray;
+    FakePowerApi power;
+    FakeRegistry registry;
+    FakeProcessInfo process;
+    Platform platform{clock,  prompts, shell, mci,   settings, files,  windows,
+                      player, server,  tray,  power, registry, process};
     Program program{platform};
 };
 

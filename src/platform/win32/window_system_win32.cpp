@@ -134,6 +134,9 @@ class FormPeer : public ui::Peer {
                             cmd = SW_SHOWMAXIMIZED;
                         else
                             cmd = SW_SHOWNORMAL;
+                    } else if (f.windowState() == ui::WindowState::Normal && IsIconic(h)) {
+                        // Set back to normal while hidden (from the tray): show it restored.
+                        cmd = SW_RESTORE;
                     }
                     const bool first = !fw_.shownOnce;
                     fw_.shownOnce = true;
@@ -190,7 +193,7 @@ class ChildPeer : public ui::Peer {
                 SetWindowTextW(hwnd_, wide(control_.caption()).c_str());
                 break;
             case ui::Property::Enabled:
-                EnableWindow(hwnd_, control_.enabled());
+                EnableWindow(hwnd_, control_.usable());
                 break;
             case ui::Property::Visible:
                 ShowWindow(hwnd_, control_.shown() ? SW_SHOWNA : SW_HIDE);
@@ -391,6 +394,11 @@ class ChildPeer : public ui::Peer {
             SendMessageW(hwnd_, TBM_SETPOS, TRUE, s->value());
         } else if (auto* p = dynamic_cast<ui::ProgressBar*>(&control_)) {
             SendMessageW(hwnd_, PBM_SETPOS, p->value(), 0);
+        } else if (auto* i = dynamic_cast<ui::Image*>(&control_)) {
+            HICON icon = nullptr;
+            if (i->picture() == ui::Image::kAppIcon)
+                icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kAppIconId));
+            SendMessageW(hwnd_, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
         } else if (auto* picker = dynamic_cast<ui::DateTimePicker*>(&control_)) {
             Applying guard(fw_);
             SYSTEMTIME st = pickerDay();
@@ -583,6 +591,9 @@ void onCommand(FormWindow& fw, UINT id, UINT code) {
     } else if (auto* m = dynamic_cast<ui::MenuItem*>(c)) {
         if (m->enabled())
             m->click();
+    } else if (auto* l = dynamic_cast<ui::Label*>(c)) {
+        if (code == STN_CLICKED && l->enabled())
+            l->click();
     } else if (auto* combo = dynamic_cast<ui::ComboBox*>(c)) {
         if (fw.applying)
             return;
@@ -592,8 +603,15 @@ void onCommand(FormWindow& fw, UINT id, UINT code) {
             Syncing guard(fw);
             combo->setListIndex(index);
         } else if (code == CBN_EDITCHANGE) {
-            Syncing guard(fw);
-            combo->setText(narrow(textOf(h)));
+            {
+                Syncing guard(fw);
+                combo->setText(narrow(textOf(h)));
+            }
+            // A handler that refused part of what was typed has the last word.
+            if (combo->text() != narrow(textOf(h))) {
+                SetWindowTextW(h, wide(combo->text()).c_str());
+                SendMessageW(h, CB_SETEDITSEL, 0, MAKELPARAM(-1, -1));
+            }
         }
     } else if (auto* box = dynamic_cast<ui::TextBox*>(c)) {
         if (code == EN_CHANGE && !fw.applying) {
@@ -852,7 +870,7 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
         // Siblings clip each other so that overlapping controls show the one on top: the
         // earlier control, as in a dialog template; frames go to the bottom below.
         DWORD cs = WS_CHILD | WS_CLIPSIBLINGS | (c->shown() ? WS_VISIBLE : 0) |
-                   (c->enabled() ? 0 : WS_DISABLED);
+                   (c->usable() ? 0 : WS_DISABLED);
         switch (c->kind()) {
             case ui::ControlKind::Button:
                 cls = L"BUTTON";
@@ -861,6 +879,12 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
             case ui::ControlKind::Label:
                 cls = L"STATIC";
                 cs |= SS_LEFT | SS_NOPREFIX;
+                if (static_cast<ui::Label*>(c)->onClick)
+                    cs |= SS_NOTIFY;
+                break;
+            case ui::ControlKind::Image:
+                cls = L"STATIC";
+                cs |= SS_ICON | SS_CENTERIMAGE;
                 break;
             case ui::ControlKind::Frame:
                 cls = L"BUTTON";

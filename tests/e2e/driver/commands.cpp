@@ -66,14 +66,14 @@ std::vector<std::wstring> combo_items(HWND combo, bool list_box) {
 
 JsonLine describe_control(HWND hwnd) {
     RECT r{};
-    GetWindowRect(hwnd, &r);
+    GetWindowRect(hwnd, &r);  // screen coordinates, for real mouse clicks
     JsonLine line;
     line.add("hwnd", hwnd)
-        .add("id", static_cast<long long>(GetDlgCtrlID(hwnd)))
-        .add("left", static_cast<long long>(r.left))  // on the screen
+        .add("left", static_cast<long long>(r.left))
         .add("top", static_cast<long long>(r.top))
         .add("width", static_cast<long long>(r.right - r.left))
         .add("height", static_cast<long long>(r.bottom - r.top))
+        .add("id", static_cast<long long>(GetDlgCtrlID(hwnd)))
         .add("class", class_of(hwnd))
         .add("text", text_of(hwnd))
         .add("visible", IsWindowVisible(hwnd) != FALSE)
