@@ -11,6 +11,7 @@
 #include "platform/win32/prompts_win32.h"
 #include "platform/win32/settings_store_win32.h"
 #include "platform/win32/shell_win32.h"
+#include "platform/win32/skin_host_win32.h"
 #include "platform/win32/station_player_win32.h"
 #include "platform/win32/window_system_win32.h"
 
@@ -27,7 +28,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         sonorin::Win32SettingsStore settings;
         sonorin::Win32FileSystem files;
         sonorin::win32::Win32StationPlayer player;
-        sonorin::Platform platform{clock, prompts, shell, mci, settings, files, windows, player};
+        sonorin::win32::Win32SkinHost skin;
+        sonorin::Platform platform{clock, prompts, shell,  mci,  settings,
+                                   files, windows, player, &skin};
         sonorin::Program program(platform);
         windows.onIdle = [&program] { program.collectUnloaded(); };
         program.start();

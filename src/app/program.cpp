@@ -8,6 +8,16 @@ namespace sonorin {
 Program::Program(Platform& p)
     : platform(p), forms(p.windows), wave(p.mci, p.files, p.prompts, recorderState) {
     forms.onUnloaded = [this](ui::Form& f) { dropUnloaded(f); };
+    if (p.skin)
+        skin = std::make_unique<MSkinner>(*p.skin);
+}
+
+int Program::SkinForm(ui::Form& form) {
+    return skin ? skin->SkinForm(platform.windows.nativeHandle(form)) : 0;
+}
+
+int Program::UnskinForm(ui::Form& form) {
+    return skin ? skin->UnskinForm(platform.windows.nativeHandle(form)) : 0;
 }
 
 Program::~Program() {

@@ -17,10 +17,12 @@
 #include "platform/prompts.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
+#include "platform/skin_host.h"
 #include "platform/station_player.h"
 #include "platform/window_system.h"
 #include "recorder/modWave.h"
 #include "recorder/recorder_state.h"
+#include "skin/MSkinner.h"
 #include "ui/form.h"
 #include "ui/form_set.h"
 
@@ -35,6 +37,7 @@ struct Platform {
     FileSystem& files;
     WindowSystem& windows;
     StationPlayer& player;
+    SkinHost* skin = nullptr;  // none: the windows keep the system's look
 };
 
 class Program {
@@ -48,6 +51,11 @@ class Program {
     ui::FormSet forms;
     RecorderState recorderState;
     modWave wave;
+    std::unique_ptr<MSkinner> skin;
+
+    // The skin engine's entry operations, on the form's native window; 0 without a skin.
+    int SkinForm(ui::Form& form);
+    int UnskinForm(ui::Form& form);
 
     // The window the tray icon belongs to and the menu it pops up.
     ui::Form* TrayForm = nullptr;

@@ -139,6 +139,10 @@ std::intptr_t MSkinner::SkinWindowProc(Hwnd h, unsigned message, std::uintptr_t 
                 RefreshCheckGroup(member);
             return result;
         }
+        case msg::kBmSetStyle:
+            if (kindOf(h) == SkinKind::CommandButton)
+                return keepOwnerDrawn(h, saved, wParam, lParam);
+            return pass();
         case msg::kSize:
         case msg::kSetFocus:
         case msg::kKillFocus:

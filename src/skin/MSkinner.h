@@ -76,6 +76,8 @@ class MSkinner : public SkinDispatcher {
     std::intptr_t buttonMessage(Hwnd h, std::intptr_t saved, unsigned message,
                                 std::uintptr_t wParam, std::intptr_t lParam);
     void pressButton(Hwnd h);
+    std::intptr_t keepOwnerDrawn(Hwnd h, std::intptr_t saved, std::uintptr_t wParam,
+                                 std::intptr_t lParam);
     std::intptr_t prop(Hwnd h, const char* name) { return host_.getProp(h, name); }
     void setProp(Hwnd h, const char* name, std::intptr_t value) { host_.setProp(h, name, value); }
 

@@ -128,6 +128,21 @@ void MSkinner::pressButton(Hwnd h) {
     setProp(h, "ALPHALEVEL", 0);
 }
 
+// A dialog makes a push button its default (or no longer) by setting its style, which would
+// turn a skinned button back into one that paints itself. The button stays owner-drawn; the
+// push style asked for is what detaching gives back.
+std::intptr_t MSkinner::keepOwnerDrawn(Hwnd h, std::intptr_t saved, std::uintptr_t wParam,
+                                       std::intptr_t lParam) {
+    const std::uintptr_t type = wParam & 0xF;
+    const std::intptr_t old = prop(h, "OLDSTYLE");
+    const bool painted = host_.getProp(h, "HDC0") != 0 && (old & msg::kOwnPaintingStyleBits) == 0;
+    if (!painted || type > 1)
+        return host_.callProcedure(saved, h, msg::kBmSetStyle, wParam, lParam);
+    setProp(h, "OLDSTYLE", (old & ~std::intptr_t{0xF}) | static_cast<std::intptr_t>(type));
+    return host_.callProcedure(saved, h, msg::kBmSetStyle,
+                               (wParam & ~std::uintptr_t{0xF}) | msg::kBsOwnerDraw, lParam);
+}
+
 std::intptr_t MSkinner::buttonMessage(Hwnd h, std::intptr_t saved, unsigned message,
                                       std::uintptr_t wParam, std::intptr_t lParam) {
     if (message == msg::kTimer) {

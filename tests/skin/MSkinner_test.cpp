@@ -161,6 +161,18 @@ TEST_F(Skinned, DetachKeepsWhatTheProgramChangedMeanwhile) {
     EXPECT_EQ(host.window(button).style, kDisabled | kDefPushButton);
 }
 
+TEST_F(Skinned, ADialogMovingTheDefaultKeepsTheButtonOwnerDrawn) {
+    engine.SkinForm(form);
+    host.deliver(button, kBmSetStyle, 0, 1);  // no longer the default push button
+    EXPECT_EQ(host.window(button).style & 0xF, 11u);
+    EXPECT_EQ(host.getProp(button, "OLDSTYLE"), static_cast<std::intptr_t>(kVisible));
+    engine.DetachSkin(button);
+    EXPECT_EQ(host.window(button).style, kVisible);
+    // Detached, the style is the button's own business again.
+    host.deliver(button, kBmSetStyle, 1, 1);
+    EXPECT_EQ(host.window(button).style, kVisible | 1);
+}
+
 TEST_F(Skinned, DestroyDetachesBeforeTheSavedProcedureSeesIt) {
     engine.SkinForm(form);
     host.deliver(button, kDestroy);

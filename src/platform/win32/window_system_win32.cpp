@@ -8,6 +8,7 @@
 
 #include "base/text.h"
 #include "platform/win32/browser_win32.h"
+#include "platform/win32/control_classes_win32.h"
 #include "platform/win32/wide.h"
 #include "ui/form.h"
 #include "ui/form_set.h"
@@ -15,7 +16,6 @@
 namespace sonorin::win32 {
 namespace {
 
-constexpr wchar_t kFormClass[] = L"SonorinForm";
 constexpr UINT kFirstControlId = 100;
 constexpr UINT kFirstMenuId = 2000;
 constexpr int kAppIconId = 1;
@@ -433,6 +433,7 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
                                               ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
+    registerControlClasses(instance_);
     HDC screen = GetDC(nullptr);
     if (screen) {
         dpi_ = GetDeviceCaps(screen, LOGPIXELSX);
@@ -454,7 +455,7 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
     wc.hIconSm = wc.hIcon;
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kFormClass;
+    wc.lpszClassName = kFormClassName;
     RegisterClassExW(&wc);
 }
 
@@ -469,6 +470,10 @@ int Win32WindowSystem::pixelsFromTwips(double twips) const {
 
 double Win32WindowSystem::twipsFromPixels(int pixels) const {
     return pixels * 1440.0 / dpi_;
+}
+
+std::uintptr_t Win32WindowSystem::nativeHandle(const ui::Form& form) {
+    return reinterpret_cast<std::uintptr_t>(windowOf(form));
 }
 
 HWND Win32WindowSystem::windowOf(const ui::Form& form) const {
@@ -511,8 +516,8 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
         x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
         y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     }
-    HWND hwnd = CreateWindowExW(exStyle, kFormClass, wide(form.caption()).c_str(), style, x, y, w,
-                                h, nullptr, nullptr, instance_, fw);
+    HWND hwnd = CreateWindowExW(exStyle, kFormClassName, wide(form.caption()).c_str(), style, x, y,
+                                w, h, nullptr, nullptr, instance_, fw);
     if (!hwnd) {
         delete fw;
         return;
@@ -596,6 +601,7 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
                 continue;
             }
         }
+        cls = controlClassName(c->kind(), cls);
         UINT id = nextId++;
         RECT pr = fw->pixelRect(*c);
         HWND child =
