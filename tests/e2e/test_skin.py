@@ -64,7 +64,7 @@ def test_buttons_of_the_main_window_settings_dialog_and_a_message_box_are_skinne
     rig.wait_until(lambda: rig.statusbar(main["hwnd"])[1] == "正在录音", 5,
                    what="the recording to start")
     rig.post(main["hwnd"], 0x0010)  # WM_CLOSE
-    box = rig.wait_msgbox(title="星澜网络收音机")
+    box = rig.wait_msgbox()
     buttons = [c for c in rig.controls(box["hwnd"]) if c["class"] == "Button" and c["visible"]]
     assert buttons, "the question has buttons"
     for button in buttons:
