@@ -22,6 +22,8 @@ void FadeStep100x50(benchmark::State& state) {
         host.setProp(button, "ALPHALEVEL", 120);
         host.deliver(button, skin::msg::kTimer, 1);
         host.blends.clear();
+        host.sent.clear();
+        host.passed.clear();
     }
     benchmark::DoNotOptimize(host.screen(button).at(50, 25));
 }

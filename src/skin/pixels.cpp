@@ -117,22 +117,27 @@ void FrameBox(const PixelView& dst, int x, int y, int w, int h, Rgb colour) {
     FillBox(dst, x + w - 1, y, 1, h, colour);
 }
 
-std::uint32_t blendPixel(std::uint32_t under, std::uint32_t over, int opacity) {
-    std::uint32_t out = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const std::uint32_t d = (under >> shift) & 0xFF, s = (over >> shift) & 0xFF;
-        out |= ((s * opacity + d * (255 - opacity) + 127) / 255) << shift;
-    }
-    return out;
-}
-
 void blendPixels(const PixelView& dst, const PixelView& src, int w, int h, int opacity) {
     if (!dst || !src || opacity <= 0)
         return;
-    opacity = std::min(opacity, 255);
-    for (int y = 0; y < std::min({h, dst.height, src.height}); ++y)
-        for (int x = 0; x < std::min({w, dst.width, src.width}); ++x)
-            dst.at(x, y) = blendPixel(dst.at(x, y), src.at(x, y), opacity);
+    const std::uint32_t a = static_cast<std::uint32_t>(std::min(opacity, 255)), rest = 255 - a;
+    const int rows = std::min({h, dst.height, src.height});
+    const int columns = std::min({w, dst.width, src.width});
+    for (int y = 0; y < rows; ++y) {
+        std::uint32_t* d = dst.pixels + static_cast<std::ptrdiff_t>(y) * dst.width;
+        const std::uint32_t* s = src.pixels + static_cast<std::ptrdiff_t>(y) * src.width;
+        for (int x = 0; x < columns; ++x) {
+            const std::uint32_t under = d[x], over = s[x];
+            // n / 255 for n < 65536 is (n * 0x8081) >> 23: no division in the inner loop.
+            const std::uint32_t r =
+                (((over >> 16) & 0xFF) * a + ((under >> 16) & 0xFF) * rest + 127) * 0x8081 >> 23;
+            const std::uint32_t g =
+                (((over >> 8) & 0xFF) * a + ((under >> 8) & 0xFF) * rest + 127) * 0x8081 >> 23;
+            const std::uint32_t b =
+                ((over & 0xFF) * a + (under & 0xFF) * rest + 127) * 0x8081 >> 23;
+            d[x] = (r << 16) | (g << 8) | b;
+        }
+    }
 }
 
 }  // namespace sonorin::skin

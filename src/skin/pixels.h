@@ -52,8 +52,7 @@ void DrawNineGrid(const PixelView& dst, int dx, int dy, int dw, int dh, const Pi
                   std::optional<Rgb> key = std::nullopt);
 void FillBox(const PixelView& dst, int x, int y, int w, int h, Rgb colour);
 void FrameBox(const PixelView& dst, int x, int y, int w, int h, Rgb colour);
-// One channel of the constant-opacity blend, rounded as GDI's own blend does.
-std::uint32_t blendPixel(std::uint32_t under, std::uint32_t over, int opacity);
+// The constant-opacity blend of w x h of src over dst at (0, 0), rounded as GDI's own is.
 void blendPixels(const PixelView& dst, const PixelView& src, int w, int h, int opacity);
 
 }  // namespace sonorin::skin
