@@ -2,7 +2,9 @@
 // A modal show returns at once after running `whileModal`, which plays the user's part.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,10 +36,15 @@ class FakeWindowSystem : public WindowSystem {
     void activate(ui::Form& form) override { activated.push_back(form.name()); }
     double screenWidth() override { return screenW; }
     double screenHeight() override { return screenH; }
+    std::uintptr_t nativeHandle(const ui::Form& form) override {
+        auto it = nativeHandles.find(form.name());
+        return it == nativeHandles.end() ? 0 : it->second;
+    }
 
     FakeBrowser browser;
     std::vector<std::string> created, destroyed, modal, popups, activated;
     std::function<void(ui::Form&)> whileModal;
+    std::map<std::string, std::uintptr_t> nativeHandles;  // by form name; others have none
     int doEventsCalls = 0;
     double screenW = 1280 * 15.0, screenH = 800 * 15.0;
 };
