@@ -15,7 +15,7 @@
 namespace sonorin::win32 {
 namespace {
 
-constexpr wchar_t kTestFormClass[] = L"ThunderFormDC";
+constexpr wchar_t kTestFormClass[] = L"Form";
 constexpr int kW = 100, kH = 50;
 
 void registerTestForm() {
