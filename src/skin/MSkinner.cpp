@@ -134,6 +134,8 @@ std::intptr_t MSkinner::SkinWindowProc(Hwnd h, unsigned message, std::uintptr_t 
             const std::intptr_t result = kindOf(h) == SkinKind::CommandButton
                                              ? buttonMessage(h, saved, message, wParam, lParam)
                                              : pass();
+            if (!prop(h, "PROCADDR"))
+                return result;  // gone with its form
             Hwnd group = host_.parentOrOwner(h);
             for (Hwnd member : host_.descendants(group ? group : h))
                 RefreshCheckGroup(member);

@@ -167,6 +167,10 @@ std::intptr_t MSkinner::buttonMessage(Hwnd h, std::intptr_t saved, unsigned mess
         return 0;
     }
     const std::intptr_t result = host_.callProcedure(saved, h, message, wParam, lParam);
+    // The message may have detached the button (a click that closes its form): nothing of
+    // the engine may come back onto it.
+    if (!prop(h, "PROCADDR"))
+        return result;
     switch (message) {
         case msg::kSize:
             resizeButtonFaces(h);

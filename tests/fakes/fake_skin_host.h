@@ -3,6 +3,7 @@
 // per window that blends land on. Counts every drawing object it hands out, as GDI would.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -106,6 +107,8 @@ class FakeSkinHost : public SkinHost {
     std::intptr_t callProcedure(std::intptr_t, Hwnd h, unsigned message, std::uintptr_t wParam,
                                 std::intptr_t lParam) override {
         passed.push_back({h, message, wParam, lParam});
+        if (onPassed)
+            onPassed(passed.back());
         if (message == 0x00F4)  // BM_SETSTYLE: the button's type bits
             window(h).style = (window(h).style & ~0xFu) | (wParam & 0xF);
         return 0x5A;
@@ -224,6 +227,7 @@ class FakeSkinHost : public SkinHost {
     }
 
     SkinDispatcher* engine = nullptr;
+    std::function<void(const Message&)> onPassed;  // plays what a window's own procedure does
     std::map<Hwnd, Window> windows;
     std::map<Hwnd, ScreenBox> clientBoxes;
     std::set<Hwnd> foreign;  // windows of another process: cannot be subclassed

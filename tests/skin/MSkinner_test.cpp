@@ -190,6 +190,20 @@ TEST_F(Skinned, DestroyDetachesBeforeTheSavedProcedureSeesIt) {
         EXPECT_TRUE(w.props.empty()) << h;
 }
 
+TEST_F(Skinned, AClickThatClosesTheFormLeavesNothingOnTheButton) {
+    engine.SkinForm(form);
+    host.deliver(button, kMouseMove);
+    host.deliver(button, kLButtonDown);
+    host.onPassed = [this](const FakeSkinHost::Message& m) {
+        if (m.h == button && m.message == kLButtonUp)
+            engine.UnskinForm(form);  // the click handler unloads the form
+    };
+    host.deliver(button, kLButtonUp);
+    EXPECT_TRUE(host.window(button).props.empty());
+    EXPECT_FALSE(host.timers.count(button));
+    EXPECT_EQ(host.gdiObjects(), 0);
+}
+
 TEST_F(Skinned, AWindowOfAnotherProcessIsLeftAlone) {
     engine.SkinForm(form);
     Hwnd stranger = host.addWindow("Button", 0, 30, 30);
