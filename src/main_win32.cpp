@@ -15,6 +15,7 @@
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/settings_store_win32.h"
 #include "platform/win32/shell_win32.h"
+#include "platform/win32/skin_host_win32.h"
 #include "platform/win32/station_player_win32.h"
 #include "platform/win32/tray_icons_win32.h"
 #include "platform/win32/window_system_win32.h"
@@ -37,8 +38,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         sonorin::win32::Win32PowerApi power;
         sonorin::win32::Win32Registry registry;
         sonorin::win32::Win32ProcessInfo process;
-        sonorin::Platform platform{clock,  prompts, shell, mci,   settings, files,  windows,
-                                   player, server,  tray,  power, registry, process};
+        sonorin::win32::Win32SkinHost skin;
+        sonorin::Platform platform{clock,  prompts, shell, mci,   settings, files,   windows,
+                                   player, server,  tray,  power, registry, process, &skin};
         sonorin::Program program(platform);
         windows.onIdle = [&program] { program.collectUnloaded(); };
         program.start();

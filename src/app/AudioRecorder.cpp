@@ -112,7 +112,7 @@ void AudioRecorder::Form_Load() {
     RecorderState& s = program_.recorderState;
     const std::string folder = program_.programFolder();
 
-    // Step 1, attaching the skin engine, comes with the skin engine itself.
+    resumeNext([&] { program_.SkinForm(*this); });
 
     resumeNext([&] {
         const std::string recordings = folder + kRecordingsFolder;
@@ -174,7 +174,7 @@ void AudioRecorder::Form_Unload(int& cancel) {
             if (f != this && f->loaded())
                 f->unload();
     });
-    // Detaching the skin engine comes with the skin engine itself.
+    resumeNext([&] { program_.UnskinForm(*this); });
     resumeNext([&] { program_.wave.CloseCaptureDevice(); });
     resumeNext([&] { writeRecorderSettings(p.settings, program_.recorderState); });
     resumeNext([&] {

@@ -14,6 +14,16 @@ Program::Program(Platform& p)
       module1(p.tray, p.windows, TrayForm, TrayMenu) {
     forms.onUnloaded = [this](ui::Form& f) { dropUnloaded(f); };
     platform.player.onAddressFound = [this](const Station& found) { portal.addressFound(found); };
+    if (p.skin)
+        skin = std::make_unique<MSkinner>(*p.skin);
+}
+
+int Program::SkinForm(ui::Form& form) {
+    return skin ? skin->SkinForm(platform.windows.nativeHandle(form)) : 0;
+}
+
+int Program::UnskinForm(ui::Form& form) {
+    return skin ? skin->UnskinForm(platform.windows.nativeHandle(form)) : 0;
 }
 
 Program::~Program() {

@@ -23,12 +23,14 @@
 #include "platform/registry.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
+#include "platform/skin_host.h"
 #include "platform/station_player.h"
 #include "platform/tray_icons.h"
 #include "platform/window_system.h"
 #include "radio/portal.h"
 #include "recorder/modWave.h"
 #include "recorder/recorder_state.h"
+#include "skin/MSkinner.h"
 #include "ui/form.h"
 #include "ui/form_set.h"
 
@@ -48,6 +50,7 @@ struct Platform {
     PowerApi& power;
     Registry& registry;
     ProcessInfo& process;
+    SkinHost* skin = nullptr;  // none: the windows keep the system's look
 };
 
 class Program {
@@ -63,6 +66,11 @@ class Program {
     modWave wave;
     // The radio portal served on 127.0.0.1 (the pages of the radio pane) and its station list.
     radio::Portal portal;
+    std::unique_ptr<MSkinner> skin;
+
+    // The skin engine's entry operations, on the form's native window; 0 without a skin.
+    int SkinForm(ui::Form& form);
+    int UnskinForm(ui::Form& form);
 
     // The window the tray icon belongs to and the menu it pops up.
     ui::Form* TrayForm = nullptr;

@@ -2,6 +2,8 @@
 // modal loops and pop-up menus, and tells the screen size.
 #pragma once
 
+#include <cstdint>
+
 namespace sonorin::ui {
 class Form;
 class MenuItem;
@@ -27,6 +29,8 @@ class WindowSystem {
     virtual void activate(ui::Form& form) = 0;
     virtual double screenWidth() = 0;  // twips
     virtual double screenHeight() = 0;
+    // The form's native window handle, 0 when it has none (the skin engine attaches to it).
+    virtual std::uintptr_t nativeHandle(const ui::Form&) { return 0; }
 };
 
 }  // namespace sonorin

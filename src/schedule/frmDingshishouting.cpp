@@ -148,7 +148,7 @@ void frmDingshishouting::Form_Load() {
     const AudioRecorder& main = program_.form<AudioRecorder>();
     move(main.left() - width(), main.top(), width(), main.height());
 
-    // Attaching the skin engine comes with the skin engine itself.
+    program_.SkinForm(*this);
 
     for (ui::Control* b : buttons)
         b->setTop(b->top() - 30);

@@ -29,7 +29,7 @@ DRIVER = BUILD / "sonorin-driver.exe"
 ARTIFACTS = ROOT / "build" / "e2e-artifacts"
 
 CAPTION = "星澜网络收音机(Sonorin)"
-FORM_CLASS = "SonorinForm"
+FORM_CLASS = "ThunderRT6FormDC"
 BROWSER_PANE_CLASS = "SonorinBrowserPane"
 SETTINGS_KEY = r"HKCU\Software\VB and VBA Program Settings\Sonorin"
 # Host names the program reaches: the connectivity test and the radio portal.

@@ -2,7 +2,9 @@
 // A modal show returns at once after running `whileModal`, which plays the user's part.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,10 @@ class FakeWindowSystem : public WindowSystem {
     void activate(ui::Form& form) override { activated.push_back(form.name()); }
     double screenWidth() override { return screenW; }
     double screenHeight() override { return screenH; }
+    std::uintptr_t nativeHandle(const ui::Form& form) override {
+        auto it = nativeHandles.find(form.name());
+        return it == nativeHandles.end() ? 0 : it->second;
+    }
 
     FakeBrowser browser;
     std::vector<std::string> created, destroyed, modal, popups, activated;
@@ -50,6 +56,7 @@ class FakeWindowSystem : public WindowSystem {
     std::function<void()> onDoEvents;
     // Plays the user's part while a pop-up menu is open.
     std::function<void(ui::MenuItem&)> onPopup;
+    std::map<std::string, std::uintptr_t> nativeHandles;  // by form name; others have none
     int doEventsCalls = 0;
     double screenW = 1280 * 15.0, screenH = 800 * 15.0;
 };

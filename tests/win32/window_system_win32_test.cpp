@@ -7,7 +7,9 @@
 
 #include <string>
 
+#include "platform/win32/wide.h"
 #include "platform/win32/window_system_win32.h"
+#include "skin/skin_kind.h"
 #include "ui/control.h"
 #include "ui/form.h"
 #include "ui/form_set.h"
@@ -512,6 +514,31 @@ TEST_F(InputControlsTest, TimePickerShowsTheTimeOfDayAndReportsTheUsersChange) {
     SendMessageW(system.windowOf(form), WM_NOTIFY, change.nmhdr.idFrom,
                  reinterpret_cast<LPARAM>(&change));
     EXPECT_EQ(form.start.timeOfDay(), 7 * 3600 + 30 * 60);
+}
+
+}  // namespace
+}  // namespace sonorin::win32
+
+namespace sonorin::win32 {
+namespace {
+
+skin::SkinKind skinKindOf(HWND h) {
+    wchar_t name[256] = {};
+    GetClassNameW(h, name, 256);
+    return skin::classifyWindowClass(narrow(name));
+}
+
+TEST_F(WindowSystemTest, FormsAndControlsCarryTheClassNamesOfTheirSkinKinds) {
+    EXPECT_EQ(skinKindOf(hwnd()), skin::SkinKind::Form);
+    EXPECT_EQ(skinKindOf(childWithText(hwnd(), L"录音")), skin::SkinKind::CommandButton);
+    HWND mono = childWithText(hwnd(), L"单声道");
+    EXPECT_EQ(skinKindOf(mono), skin::SkinKind::OptionButton);
+    EXPECT_EQ(skinKindOf(childWithText(hwnd(), L"模式")), skin::SkinKind::Other);  // a frame
+    // Under their new names they are the system's controls still.
+    form.mono.setValue(true);
+    EXPECT_EQ(SendMessageW(mono, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(GetWindowLongPtrW(childWithText(hwnd(), L"模式"), GWL_STYLE) & BS_TYPEMASK,
+              BS_GROUPBOX);
 }
 
 }  // namespace

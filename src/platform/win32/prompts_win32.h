@@ -6,8 +6,9 @@
 
 namespace sonorin {
 
-// Window class of the input box, for whoever has to find it from outside.
-inline constexpr const wchar_t* kInputBoxClass = L"SonorinInputBox";
+// Window class of the input box, for whoever has to find it from outside. A form's class
+// name, so that the skin engine dresses the box and its buttons as it does a dialog's.
+inline constexpr const wchar_t* kInputBoxClass = L"ThunderFormDC";
 // Control ids inside the input box: OK and Cancel are IDOK and IDCANCEL.
 inline constexpr int kInputBoxPromptId = 100;
 inline constexpr int kInputBoxEditId = 101;

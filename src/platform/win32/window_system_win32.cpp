@@ -9,6 +9,7 @@
 
 #include "base/text.h"
 #include "platform/win32/browser_win32.h"
+#include "platform/win32/control_classes_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/wide.h"
 #include "ui/form.h"
@@ -17,7 +18,6 @@
 namespace sonorin::win32 {
 namespace {
 
-constexpr wchar_t kFormClass[] = L"SonorinForm";
 constexpr UINT kFirstControlId = 100;
 constexpr UINT kFirstMenuId = 2000;
 constexpr int kAppIconId = 1;
@@ -769,6 +769,7 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
                                               ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES |
                                               ICC_DATE_CLASSES};
     InitCommonControlsEx(&icc);
+    registerControlClasses(instance_);
     dpi_ = systemDpi();
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
@@ -781,7 +782,7 @@ Win32WindowSystem::Win32WindowSystem(HINSTANCE instance) : instance_(instance) {
     wc.hIconSm = wc.hIcon;
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kFormClass;
+    wc.lpszClassName = kFormClassName;
     RegisterClassExW(&wc);
 }
 
@@ -797,6 +798,10 @@ double Win32WindowSystem::twipsFromPixels(int pixels) const {
 
 HFONT Win32WindowSystem::fontFor(int dpi) {
     return fonts_.at(dpi);
+}
+
+std::uintptr_t Win32WindowSystem::nativeHandle(const ui::Form& form) {
+    return reinterpret_cast<std::uintptr_t>(windowOf(form));
 }
 
 HWND Win32WindowSystem::windowOf(const ui::Form& form) const {
@@ -842,8 +847,8 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
         x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
         y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     }
-    HWND hwnd = CreateWindowExW(exStyle, kFormClass, wide(form.caption()).c_str(), style, x, y, w,
-                                h, nullptr, nullptr, instance_, fw);
+    HWND hwnd = CreateWindowExW(exStyle, kFormClassName, wide(form.caption()).c_str(), style, x, y,
+                                w, h, nullptr, nullptr, instance_, fw);
     if (!hwnd) {
         delete fw;
         return;
@@ -961,6 +966,7 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
                 continue;
             }
         }
+        cls = controlClassName(c->kind(), cls);
         UINT id = nextId++;
         RECT pr = fw->pixelRect(*c);
         HWND child =

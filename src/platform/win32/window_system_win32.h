@@ -30,6 +30,7 @@ class Win32WindowSystem : public WindowSystem {
     void activate(ui::Form& form) override;
     double screenWidth() override;
     double screenHeight() override;
+    std::uintptr_t nativeHandle(const ui::Form& form) override;
 
     // Runs the program's message loop until the last window is gone; returns the exit code.
     // onIdle runs after each message the loop dispatched, outside every handler.

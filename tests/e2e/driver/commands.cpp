@@ -79,6 +79,11 @@ JsonLine describe_control(HWND hwnd) {
         .add("visible", IsWindowVisible(hwnd) != FALSE)
         .add("enabled", IsWindowEnabled(hwnd) != FALSE)
         .add("parent", GetParent(hwnd));
+    wchar_t registered[256] = {};
+    GetClassNameW(hwnd, registered, 256);
+    line.add("window_class", std::wstring(registered))
+        .raw("rect", "[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                         std::to_string(r.right) + "," + std::to_string(r.bottom) + "]");
     if (is_class(hwnd, L"Button")) {
         line.add("checked", static_cast<long long>(send(hwnd, BM_GETCHECK, 0, 0)));
     } else if (is_class(hwnd, L"ComboBox") || is_class(hwnd, L"ListBox")) {

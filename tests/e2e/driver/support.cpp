@@ -162,6 +162,21 @@ std::vector<HWND> child_windows(HWND parent) {
 std::wstring class_of(HWND hwnd) {
     wchar_t name[256] = {};
     GetClassNameW(hwnd, name, 256);
+    // The program's controls are system controls under the class names its skin engine
+    // recognises; the driver works them as the system controls they are.
+    static const struct {
+        const wchar_t* program;
+        const wchar_t* system;
+    } kSuperclasses[] = {
+        {L"ThunderRT6CommandButton", L"Button"}, {L"ThunderRT6OptionButton", L"Button"},
+        {L"ThunderRT6CheckBox", L"Button"},      {L"ThunderRT6Frame", L"Button"},
+        {L"ThunderRT6ComboBox", L"ComboBox"},    {L"ProgressBar20WndClass", L"msctls_progress32"},
+    };
+    for (const auto& s : kSuperclasses) {
+        if (_wcsicmp(name, s.program) == 0) {
+            return s.system;
+        }
+    }
     return name;
 }
 

@@ -1,0 +1,91 @@
+// The skin engine: attaches itself to a form and every window the form opens, recognises each
+// by its window class, takes over its window procedure and paints the control kinds it knows.
+// Everything it keeps per window lives in that window's property list.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/skin_host.h"
+#include "skin/skin_images.h"
+#include "skin/skin_kind.h"
+
+namespace sonorin {
+
+class MSkinner : public SkinDispatcher {
+  public:
+    explicit MSkinner(SkinHost& host);
+    ~MSkinner() override;
+    MSkinner(const MSkinner&) = delete;
+    MSkinner& operator=(const MSkinner&) = delete;
+
+    // The forms' two calls: 1 when this call attached (detached) the window, else 0.
+    int SkinForm(Hwnd form);
+    int UnskinForm(Hwnd form);
+
+    int AttachSkin(Hwnd h);
+    int DetachSkin(Hwnd h);
+    std::intptr_t SkinWindowProc(Hwnd h, unsigned message, std::uintptr_t wParam,
+                                 std::intptr_t lParam) override;
+
+    bool SkinReady() const { return ready_; }
+    bool HasTrackMouse() const { return hasTrackMouse_; }
+    int SkinnedCount() const { return count_; }
+    Surface image(skin::SkinImage which) const { return images_[static_cast<int>(which)].surface; }
+
+    std::string GetWindowClass(Hwnd h) { return host_.className(h); }
+    skin::SkinKind kindOf(Hwnd h) { return skin::classifyWindowClass(host_.className(h)); }
+    void StartFade(Hwnd h);
+    void StopFade(Hwnd h);
+    void TrackLeave(Hwnd h);
+    void RefreshCheckGroup(Hwnd h);
+
+    // Drawing primitives on memory surfaces.
+    struct OwnedSurface {
+        Surface surface = 0;
+        Bitmap bitmap = 0;
+    };
+    OwnedSurface CreateSurface(int width, int height);
+    void ReleaseSurface(OwnedSurface& s);
+    void DrawNineGrid(Surface dst, int dx, int dy, int dw, int dh, Surface src, int sx, int sy,
+                      int sw, int sh, int left, int top, int right, int bottom);
+    void DrawNineGrid(Surface dst, int dx, int dy, int dw, int dh, Surface src, int sx, int sy,
+                      int sw, int sh, int left, int top, int right, int bottom, Rgb key);
+    void DrawTransparent(Surface dst, int dx, int dy, int w, int h, Surface src, int sx, int sy,
+                         Rgb key);
+    void FillBox(Surface s, int x, int y, int w, int h, Rgb colour);
+    void FrameBox(Surface s, int x, int y, int w, int h, Rgb colour);
+    void DrawCaption(Surface s, Hwnd fontOf, const std::string& text, int x, int y, int w, int h,
+                     unsigned flags, Rgb colour);
+    void DrawFocusBox(Surface s, int x, int y, int w, int h);
+    ScreenBox GetWindowBox(Hwnd h) { return host_.windowBox(h); }
+    void GetBorderSize(Hwnd h, int& bx, int& by);
+    std::string GetWindowCaption(Hwnd h) { return host_.windowText(h); }
+
+    // Command buttons.
+    void RenderButtonFaces(Hwnd h);
+    void PaintButton(Hwnd h, Surface target);
+
+  private:
+    void BuildSkinImages();
+    void ReleaseSkinImages();
+    void onActivate(Hwnd h, std::intptr_t other);
+    void setUpButton(Hwnd h);
+    void releaseButton(Hwnd h);
+    void resizeButtonFaces(Hwnd h);
+    std::intptr_t buttonMessage(Hwnd h, std::intptr_t saved, unsigned message,
+                                std::uintptr_t wParam, std::intptr_t lParam);
+    void pressButton(Hwnd h);
+    std::intptr_t keepOwnerDrawn(Hwnd h, std::intptr_t saved, std::uintptr_t wParam,
+                                 std::intptr_t lParam);
+    std::intptr_t prop(Hwnd h, const char* name) { return host_.getProp(h, name); }
+    void setProp(Hwnd h, const char* name, std::intptr_t value) { host_.setProp(h, name, value); }
+
+    SkinHost& host_;
+    bool ready_ = false;
+    bool hasTrackMouse_ = false;
+    int count_ = 0;
+    OwnedSurface images_[skin::kSkinImageCount];
+};
+
+}  // namespace sonorin

@@ -1,0 +1,238 @@
+// Command buttons: four finished faces per button, and fades between them on a 15-ms timer.
+#include "skin/MSkinner.h"
+#include "skin/skin_messages.h"
+
+namespace sonorin {
+
+using namespace skin;
+
+namespace {
+
+constexpr const char* kFaceSurface[4] = {"HDC0", "HDC1", "HDC2", "HDC3"};
+constexpr const char* kFaceBitmap[4] = {"BMP0", "BMP1", "BMP2", "BMP3"};
+constexpr int kHoverLeaveOpacity = 140;
+constexpr int kReleaseOpacity = 60;
+constexpr int kRegionCorner = 3;
+constexpr Rgb kBlack = 0x000000;
+
+}  // namespace
+
+void MSkinner::setUpButton(Hwnd h) {
+    const ScreenBox box = GetWindowBox(h);
+    for (int n = 0; n < 4; ++n) {
+        const Surface face = host_.createSurface();
+        const Bitmap bitmap = face ? host_.createBitmap(box.width(), box.height()) : 0;
+        if (bitmap)
+            host_.selectBitmap(face, bitmap);
+        setProp(h, kFaceSurface[n], static_cast<std::intptr_t>(face));
+        setProp(h, kFaceBitmap[n], static_cast<std::intptr_t>(bitmap));
+    }
+    RenderButtonFaces(h);
+    const std::uint32_t style = host_.style(h);
+    if ((style & msg::kOwnPaintingStyleBits) == 0)
+        host_.send(h, msg::kBmSetStyle, msg::kBsOwnerDraw, 1);
+    setProp(h, "OLDSTYLE", static_cast<std::intptr_t>(style));
+    setProp(h, "MOUSEFLAG", 0);
+    setProp(h, "TIMERID", 0);
+    setProp(h, "OLDSTATE", host_.isEnabled(h) ? FaceNormal : FaceDisabled);
+    setProp(h, "ALPHALEVEL", 0);
+    host_.setRoundRegion(h, box.width() + 1, box.height() + 1, kRegionCorner);
+}
+
+void MSkinner::releaseButton(Hwnd h) {
+    for (int n = 0; n < 4; ++n) {
+        const Surface face = static_cast<Surface>(prop(h, kFaceSurface[n]));
+        const Bitmap bitmap = static_cast<Bitmap>(prop(h, kFaceBitmap[n]));
+        if (face)
+            host_.deleteSurface(face);
+        if (bitmap)
+            host_.deleteBitmap(bitmap);
+        host_.removeProp(h, kFaceSurface[n]);
+        host_.removeProp(h, kFaceBitmap[n]);
+    }
+    StopFade(h);
+    // The button takes back its own painting. Visibility and enabled state stay what the
+    // program made them meanwhile: they are not the button's look.
+    const std::uint32_t keep = msg::kWsVisible | msg::kWsDisabled;
+    const std::uint32_t old = static_cast<std::uint32_t>(prop(h, "OLDSTYLE"));
+    host_.setStyle(h, (old & ~keep) | (host_.style(h) & keep));
+    for (const char* name : {"OLDSTYLE", "MOUSEFLAG", "TIMERID", "OLDSTATE", "ALPHALEVEL"})
+        host_.removeProp(h, name);
+    host_.removeRegion(h);
+}
+
+void MSkinner::resizeButtonFaces(Hwnd h) {
+    const ScreenBox box = GetWindowBox(h);
+    for (int n = 0; n < 4; ++n) {
+        const Surface face = static_cast<Surface>(prop(h, kFaceSurface[n]));
+        const Bitmap old = static_cast<Bitmap>(prop(h, kFaceBitmap[n]));
+        const Bitmap bitmap = face ? host_.createBitmap(box.width(), box.height()) : 0;
+        // Without a bitmap of the new size (an empty button) the old one stays; nothing of
+        // it is shown, since a button with no area is not painted.
+        if (!bitmap)
+            continue;
+        host_.selectBitmap(face, bitmap);
+        if (old)
+            host_.deleteBitmap(old);
+        setProp(h, kFaceBitmap[n], static_cast<std::intptr_t>(bitmap));
+    }
+    RenderButtonFaces(h);
+    host_.setRoundRegion(h, box.width() + 1, box.height() + 1, kRegionCorner);
+}
+
+void MSkinner::RenderButtonFaces(Hwnd h) {
+    const ScreenBox box = GetWindowBox(h);
+    const int w = box.width(), ht = box.height();
+    const std::string caption = GetWindowCaption(h);
+    const bool focused = host_.focus() == h;
+    const Surface faces = image(SkinImage::ButtonFaces);
+    for (int n = 0; n < 4; ++n) {
+        const Surface face = static_cast<Surface>(prop(h, kFaceSurface[n]));
+        if (!face || !host_.pixels(face))
+            continue;
+        DrawNineGrid(face, 0, 0, w, ht, faces, 0, kFaceHeight * n, kFaceWidth, kFaceHeight,
+                     kFaceMargin, kFaceMargin, kFaceMargin, kFaceMargin);
+        DrawCaption(face, h, caption, 2, 2, w - 4, ht - 4, msg::kCaptionFormat,
+                    n == FaceDisabled ? DisabledTextColor : kBlack);
+        if (focused)
+            DrawFocusBox(face, 2, 2, w - 4, ht - 4);
+    }
+}
+
+void MSkinner::PaintButton(Hwnd h, Surface target) {
+    if (!host_.isEnabled(h))
+        setProp(h, "OLDSTATE", FaceDisabled);
+    if (prop(h, "OLDSTYLE") & msg::kOwnPaintingStyleBits)
+        return;
+    const std::intptr_t state = prop(h, "OLDSTATE");
+    if (state < 0 || state > 3)
+        return;
+    const Surface face = static_cast<Surface>(prop(h, kFaceSurface[state]));
+    const ScreenBox box = GetWindowBox(h);
+    if (!face || box.width() <= 0 || box.height() <= 0)
+        return;
+    const Surface into = target ? target : host_.windowSurface(h);
+    if (!into)
+        return;
+    host_.alphaBlend(into, face, box.width(), box.height(),
+                     static_cast<int>(prop(h, "ALPHALEVEL")));
+    if (!target)
+        host_.releaseWindowSurface(h, into);
+}
+
+void MSkinner::pressButton(Hwnd h) {
+    StopFade(h);
+    setProp(h, "OLDSTATE", FacePressed);
+    setProp(h, "ALPHALEVEL", 255);
+    PaintButton(h, 0);
+    setProp(h, "ALPHALEVEL", 0);
+}
+
+// A dialog makes a push button its default (or no longer) by setting its style, which would
+// turn a skinned button back into one that paints itself. The button stays owner-drawn; the
+// push style asked for is what detaching gives back.
+std::intptr_t MSkinner::keepOwnerDrawn(Hwnd h, std::intptr_t saved, std::uintptr_t wParam,
+                                       std::intptr_t lParam) {
+    const std::uintptr_t type = wParam & 0xF;
+    const std::intptr_t old = prop(h, "OLDSTYLE");
+    const bool painted = host_.getProp(h, "HDC0") != 0 && (old & msg::kOwnPaintingStyleBits) == 0;
+    if (!painted || type > 1)
+        return host_.callProcedure(saved, h, msg::kBmSetStyle, wParam, lParam);
+    setProp(h, "OLDSTYLE", (old & ~std::intptr_t{0xF}) | static_cast<std::intptr_t>(type));
+    return host_.callProcedure(saved, h, msg::kBmSetStyle,
+                               (wParam & ~std::uintptr_t{0xF}) | msg::kBsOwnerDraw, lParam);
+}
+
+std::intptr_t MSkinner::buttonMessage(Hwnd h, std::intptr_t saved, unsigned message,
+                                      std::uintptr_t wParam, std::intptr_t lParam) {
+    if (message == msg::kTimer) {
+        int opacity = static_cast<int>(prop(h, "ALPHALEVEL"));
+        PaintButton(h, 0);
+        opacity += msg::kFadeStep;
+        if (opacity >= 256) {
+            StopFade(h);
+            opacity = 0;
+        }
+        setProp(h, "ALPHALEVEL", opacity);
+        return host_.callProcedure(saved, h, message, wParam, lParam);
+    }
+    if (message == msg::kPaint) {
+        if (prop(h, "OLDSTYLE") & msg::kOwnPaintingStyleBits)
+            return host_.callProcedure(saved, h, message, wParam, lParam);
+        StopFade(h);
+        setProp(h, "ALPHALEVEL", 255);
+        const Surface s = host_.beginPaint(h);
+        PaintButton(h, s);
+        host_.endPaint(h, s);
+        return 0;
+    }
+    const std::intptr_t result = host_.callProcedure(saved, h, message, wParam, lParam);
+    // The message may have detached the button (a click that closes its form): nothing of
+    // the engine may come back onto it.
+    if (!prop(h, "PROCADDR"))
+        return result;
+    switch (message) {
+        case msg::kSize:
+            resizeButtonFaces(h);
+            break;
+        case msg::kEnable:
+            setProp(h, "OLDSTATE", wParam ? FaceNormal : FaceDisabled);
+            PaintButton(h, 0);
+            break;
+        case msg::kSetFocus:
+        case msg::kKillFocus:
+            RenderButtonFaces(h);
+            setProp(h, "ALPHALEVEL", 0);
+            StartFade(h);
+            break;
+        case msg::kMouseMove:
+            if (prop(h, "MOUSEFLAG") == 0) {
+                setProp(h, "MOUSEFLAG", 1);
+                TrackLeave(h);
+                setProp(h, "OLDSTATE", FaceHover);
+                setProp(h, "ALPHALEVEL", 0);
+                StartFade(h);
+            } else if (host_.windowUnderCursor() != h) {
+                StopFade(h);
+                setProp(h, "ALPHALEVEL", 255);
+                PaintButton(h, 0);
+            }
+            break;
+        case msg::kMouseLeave:
+            setProp(h, "MOUSEFLAG", 0);
+            setProp(h, "OLDSTATE", FaceHover);
+            setProp(h, "ALPHALEVEL", kHoverLeaveOpacity);
+            PaintButton(h, 0);
+            setProp(h, "OLDSTATE", FaceNormal);
+            setProp(h, "ALPHALEVEL", 0);
+            StartFade(h);
+            break;
+        case msg::kLButtonDown:
+        case msg::kLButtonDblClk:
+            pressButton(h);
+            break;
+        case msg::kLButtonUp:
+            setProp(h, "MOUSEFLAG", 0);
+            setProp(h, "OLDSTATE", FaceNormal);
+            setProp(h, "ALPHALEVEL", kReleaseOpacity);
+            StartFade(h);
+            break;
+        case msg::kKeyDown:
+            if (wParam == msg::kVkSpace)
+                pressButton(h);
+            break;
+        case msg::kKeyUp:
+            if (wParam == msg::kVkSpace) {
+                setProp(h, "MOUSEFLAG", 0);
+                setProp(h, "ALPHALEVEL", 0);
+                setProp(h, "OLDSTATE", FaceNormal);
+                StartFade(h);
+            }
+            break;
+        default:
+            break;
+    }
+    return result;
+}
+
+}  // namespace sonorin
