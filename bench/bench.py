@@ -297,28 +297,34 @@ def summarise(mode, timed, idle):
     return result
 
 
+def _goal(ok):
+    return "met" if ok else "NOT met"
+
+
 def report(results, args, load):
     lines = [f"scripts/bench {time.strftime('%Y-%m-%d %H:%M:%S UTC', time.gmtime())}: "
              f"{args.pairs} pairs, memory after {args.idle:g} s idle in {args.memory_pairs} "
              f"pairs; load average {load}"]
     for r in results:
         st, cpu = r["start_ms"], r["cpu_ms"]
-        lines.append(f"[{r['mode']}]")
-        lines.append(f"  start -> visible  sonorin {st['sonorin']:6.0f} ms   bare {st['bare']:6.0f}"
-                     f" ms   ratio {r['start_ratio']:.2f} (pairs {r['start_pair_ratio']:.2f})"
-                     f"   goal <= {GOAL_START}: {'met' if r['start_ratio'] <= GOAL_START else 'NOT met'}")
-        lines.append(f"  CPU by then       sonorin {cpu['sonorin']:6.0f} ms   bare {cpu['bare']:6.0f}"
-                     f" ms   ratio {r['cpu_ratio']:.2f}"
-                     f"   goal <= {GOAL_CPU}: {'met' if r['cpu_ratio'] <= GOAL_CPU else 'NOT met'}")
+        lines += [
+            f"{'[' + r['mode'] + ']':<20}{'sonorin':>9}  {'bare':>9}",
+            f"  start -> visible  {st['sonorin']:6.0f} ms  {st['bare']:6.0f} ms   "
+            f"ratio {r['start_ratio']:.2f} (of pairs {r['start_pair_ratio']:.2f})   "
+            f"goal <= {GOAL_START}: {_goal(r['start_ratio'] <= GOAL_START)}",
+            f"  CPU by then       {cpu['sonorin']:6.0f} ms  {cpu['bare']:6.0f} ms   "
+            f"ratio {r['cpu_ratio']:.2f}   goal <= {GOAL_CPU}: {_goal(r['cpu_ratio'] <= GOAL_CPU)}",
+        ]
         if "memory_mib" in r:
             m, w = r["memory_mib"], r["wakeups_per_s"]
             extra = m["sonorin"] - m["bare"]
-            lines.append(f"  private memory    sonorin {m['sonorin']:6.1f} MiB  bare {m['bare']:6.1f}"
-                         f" MiB  +{extra:.1f} MiB"
-                         f"   goal <= +{GOAL_MEMORY_MIB:g}: "
-                         f"{'met' if extra <= GOAL_MEMORY_MIB else 'NOT met'}")
-            lines.append(f"  idle switches     sonorin {w['sonorin']:6.1f} /s   bare {w['bare']:6.1f} /s"
-                         "   (context switches: timer ticks and their wineserver calls)")
+            lines += [
+                f"  private memory    {m['sonorin']:6.1f} MiB {m['bare']:6.1f} MiB  "
+                f"+{extra:.1f} MiB   goal <= +{GOAL_MEMORY_MIB:g}: "
+                f"{_goal(extra <= GOAL_MEMORY_MIB)}",
+                f"  idle switches     {w['sonorin']:6.1f} /s  {w['bare']:6.1f} /s   "
+                "(timer ticks and the wineserver calls of their handlers)",
+            ]
     return "\n".join(lines)
 
 
