@@ -1,9 +1,6 @@
 // Wires the real Windows platform to the program and runs the message loop.
 #include <windows.h>
 
-#include <objbase.h>
-#include <ole2.h>
-
 #include "app/program.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/filesystem_win32.h"
@@ -21,8 +18,8 @@
 #include "platform/win32/window_system_win32.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    // The browser control and the Script Host need OLE on this (the only) thread.
-    const HRESULT ole = OleInitialize(nullptr);
+    // OLE and COM are started by the radio pane and the shortcut maker themselves, when they
+    // are first needed: an offline start never loads them.
     int exitCode = 0;
     {
         sonorin::win32::Win32WindowSystem windows(instance);
@@ -43,11 +40,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
                                    player, server,  tray,  power, registry, process, &skin};
         sonorin::Program program(platform);
         windows.onIdle = [&program] { program.collectUnloaded(); };
+        windows.onSettingChange = [&clock] { clock.settingsChanged(); };
         program.start();
         if (!program.forms.loadedForms().empty())
             exitCode = windows.runMessageLoop();
     }
-    if (SUCCEEDED(ole))
-        OleUninitialize();
     return exitCode;
 }

@@ -24,7 +24,9 @@ DateTime Win32Clock::now() {
 }
 
 DateFormats Win32Clock::dateFormats() {
-    DateFormats f;
+    if (formats_)
+        return *formats_;
+    DateFormats& f = formats_.emplace();
     f.shortDate = localeText(LOCALE_SSHORTDATE, "yyyy/M/d");
     f.longTime = localeText(LOCALE_STIMEFORMAT, "H:mm:ss");
     f.am = localeText(LOCALE_S1159, "AM");

@@ -4,11 +4,13 @@
 
 // After windows.h, which it needs.
 #include <commdlg.h>
+#include <ole2.h>
 
 #include <algorithm>
 #include <vector>
 
 #include "platform/win32/dpi_win32.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/wide.h"
 
 namespace sonorin {
@@ -348,7 +350,16 @@ std::optional<std::string> Win32Prompts::saveFileDialog(const SaveDialogRequest&
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_EXTENSIONDIFFERENT;
     if (request.overwritePrompt)
         ofn.Flags |= OFN_OVERWRITEPROMPT;
-    if (!GetSaveFileNameW(&ofn))
+    // comdlg32 brings the printing system with it: it is loaded when a save is first asked for.
+    static const auto getSaveFileName =
+        win32::systemFunction<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+    // The dialog's shell view wants OLE on this thread, for the time of the dialog (balanced,
+    // so a radio pane that started it keeps it).
+    const HRESULT ole = OleInitialize(nullptr);
+    const bool chosen = getSaveFileName && getSaveFileName(&ofn);
+    if (SUCCEEDED(ole))
+        OleUninitialize();
+    if (!chosen)
         return std::nullopt;  // cancelled, or the dialog failed
     return win32::narrow(file.data());
 }

@@ -133,26 +133,22 @@ bool Win32Shell::run(const std::string& commandLine, WindowShow show) {
 
 bool Win32Shell::open(const std::string& verb, const std::string& file,
                       const std::string& parameters, const std::string& folder) {
+    ComScope com;  // shell extensions that open the document may use COM
     HINSTANCE r = ShellExecuteW(GetActiveWindow(), wide(verb).c_str(), wide(file).c_str(),
                                 parameters.empty() ? nullptr : wide(parameters).c_str(),
                                 folder.empty() ? nullptr : wide(folder).c_str(), SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(r) > 32;
 }
 
+// The shell's known folder, not the Script Host: finding the folder must not load a script
+// engine on every start, only making a missing shortcut does.
 std::string Win32Shell::desktopFolder() {
-    ComScope com;
-    Dispatch shell = Dispatch::create(L"WScript.Shell");
-    Dispatch folders = shell.object(L"SpecialFolders");
-    VARIANT name = bstrArg(L"Desktop");
-    std::string desktop = folders.text(L"Item", {name});
-    VariantClear(&name);
-    if (!desktop.empty())
-        return desktop;
-    // Without the Script Host the shell itself still knows the folder.
-    wchar_t path[MAX_PATH] = {};
-    if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, path)))
-        return narrow(path);
-    return {};
+    PWSTR path = nullptr;
+    std::string desktop;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Desktop, 0, nullptr, &path)) && path)
+        desktop = narrow(path);
+    CoTaskMemFree(path);
+    return desktop;
 }
 
 bool Win32Shell::createShortcut(const std::string& linkPath, const ShortcutSpec& shortcut) {

@@ -10,6 +10,7 @@
 #include "base/text.h"
 #include "platform/win32/browser_win32.h"
 #include "platform/win32/control_classes_win32.h"
+#include "platform/win32/deferred_browser_win32.h"
 #include "platform/win32/dpi_win32.h"
 #include "platform/win32/wide.h"
 #include "ui/form.h"
@@ -708,6 +709,10 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DPICHANGED:
             applyDpi(*fw, LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
             return 0;
+        case WM_SETTINGCHANGE:
+            if (fw->system.onSettingChange)
+                fw->system.onSettingChange();
+            break;
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
@@ -948,7 +953,7 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
                 continue;
             case ui::ControlKind::WebBrowser: {
                 auto* pane = static_cast<ui::WebBrowserPane*>(c);
-                auto host = createWebBrowserPane(hwnd, fw->pixelRect(*c));
+                auto host = std::make_unique<DeferredBrowserPane>(hwnd, fw->pixelRect(*c));
                 if (host) {
                     host->setVisible(c->shown());
                     pane->setEngine(host.get());

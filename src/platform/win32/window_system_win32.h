@@ -36,6 +36,9 @@ class Win32WindowSystem : public WindowSystem {
     // onIdle runs after each message the loop dispatched, outside every handler.
     int runMessageLoop();
     std::function<void()> onIdle;
+    // A system setting changed (WM_SETTINGCHANGE reached one of the program's windows), the
+    // user's date and time pictures among them.
+    std::function<void()> onSettingChange;
 
     // At the system DPI; each window converts with the DPI of its own monitor.
     int pixelsFromTwips(double twips) const;

@@ -1,0 +1,157 @@
+// The radio pane made on first need: nothing is made until a navigation, a navigation of a
+// window not yet shown waits for the message loop, and the state set meanwhile reaches the
+// pane once it exists.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win32/deferred_browser_win32.h"
+
+namespace sonorin {
+namespace {
+
+struct Made {
+    int count = 0;
+    RECT bounds{};
+    std::vector<std::string> calls;  // in order: "navigate URL", "visible 0", "silent 1"...
+};
+
+class RecordingPane : public Win32BrowserPane {
+  public:
+    explicit RecordingPane(Made& made) : made_(made) {}
+    void navigate(const std::string& address) override { log("navigate " + address); }
+    void stop() override { log("stop"); }
+    void setSilent(bool silent) override { log(silent ? "silent 1" : "silent 0"); }
+    int linkCount() override { return 3; }
+    std::string linkText(int) override { return "中文环球"; }
+    void clickLink(int index) override { log("click " + std::to_string(index)); }
+    std::string documentText() override { return "page"; }
+    void setBounds(RECT bounds) override { made_.bounds = bounds; }
+    void setVisible(bool visible) override { log(visible ? "visible 1" : "visible 0"); }
+    HWND hwnd() const override { return nullptr; }
+    bool hasControl() const override { return true; }
+    bool usesStandIn() const override { return false; }
+
+  private:
+    void log(const std::string& call) { made_.calls.push_back(call); }
+    Made& made_;
+};
+
+void pump() {
+    for (int i = 0; i < 20; ++i) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(10);
+    }
+}
+
+class DeferredBrowserTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        parent = CreateWindowExW(0, L"STATIC", L"pane parent", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(parent, nullptr);
+    }
+    void TearDown() override {
+        pane.reset();
+        DestroyWindow(parent);
+    }
+    void makePane() {
+        pane = std::make_unique<DeferredBrowserPane>(
+            parent, RECT{1, 2, 30, 40}, [this](HWND p, RECT bounds) {
+                EXPECT_EQ(p, parent);
+                ++made.count;
+                made.bounds = bounds;
+                return std::make_unique<RecordingPane>(made);
+            });
+    }
+
+    HWND parent = nullptr;
+    Made made;
+    std::unique_ptr<DeferredBrowserPane> pane;
+};
+
+TEST_F(DeferredBrowserTest, APaneThatNeverNavigatesIsNeverMadeAndHasNoPage) {
+    makePane();
+    pane->setBounds(RECT{5, 6, 70, 80});
+    pane->setVisible(false);
+    pane->setSilent(true);
+    pane->stop();
+    pump();
+    EXPECT_EQ(pane->linkCount(), 0);
+    EXPECT_EQ(pane->linkText(0), "");
+    pane->clickLink(0);
+    EXPECT_EQ(pane->documentText(), "");
+    EXPECT_FALSE(pane->hasControl());
+    EXPECT_EQ(pane->hwnd(), nullptr);
+    EXPECT_EQ(made.count, 0);
+}
+
+TEST_F(DeferredBrowserTest, ANavigationBeforeTheWindowShowsWaitsForTheMessageLoop) {
+    makePane();
+    pane->navigate("http://radio.sonorin.cn/first");
+    pane->navigate("http://radio.sonorin.cn/radio");
+    pane->setBounds(RECT{5, 6, 70, 80});
+    pane->setVisible(false);
+    pane->setSilent(false);
+    EXPECT_EQ(made.count, 0) << "made before the window could show";
+    EXPECT_EQ(pane->linkCount(), 0);
+
+    ShowWindow(parent, SW_SHOWNORMAL);
+    pump();
+    ASSERT_EQ(made.count, 1);
+    EXPECT_TRUE(pane->made());
+    EXPECT_EQ(made.bounds.left, 5);
+    EXPECT_EQ(made.bounds.bottom, 80);
+    // What was set meanwhile first, then only the last address.
+    EXPECT_EQ(made.calls, (std::vector<std::string>{"visible 0", "silent 0",
+                                                    "navigate http://radio.sonorin.cn/radio"}));
+
+    // From now on everything goes straight to the pane.
+    made.calls.clear();
+    pane->navigate("http://radio.sonorin.cn/guangbo/");
+    pane->clickLink(2);
+    pane->stop();
+    EXPECT_EQ(pane->linkCount(), 3);
+    EXPECT_EQ(pane->documentText(), "page");
+    EXPECT_EQ(made.calls, (std::vector<std::string>{"navigate http://radio.sonorin.cn/guangbo/",
+                                                    "click 2", "stop"}));
+    EXPECT_EQ(made.count, 1);
+}
+
+TEST_F(DeferredBrowserTest, ANavigationOfAVisibleWindowMakesThePaneAtOnce) {
+    ShowWindow(parent, SW_SHOWNORMAL);
+    makePane();
+    pane->navigate("http://radio.sonorin.cn/radio");
+    EXPECT_EQ(made.count, 1);
+    ASSERT_FALSE(made.calls.empty());
+    EXPECT_EQ(made.calls.back(), "navigate http://radio.sonorin.cn/radio");
+}
+
+TEST_F(DeferredBrowserTest, AStopBeforeThePaneIsMadeDropsThePendingNavigation) {
+    makePane();
+    pane->navigate("http://radio.sonorin.cn/radio");
+    pane->stop();
+    pump();
+    EXPECT_EQ(made.count, 1);
+    for (const std::string& call : made.calls)
+        EXPECT_NE(call.rfind("navigate", 0), 0u) << call;
+}
+
+TEST_F(DeferredBrowserTest, APaneGoneBeforeItsTurnLeavesNoTimerBehind) {
+    makePane();
+    pane->navigate("http://radio.sonorin.cn/radio");
+    pane.reset();
+    pump();  // a timer left behind would call into the freed pane
+    EXPECT_EQ(made.count, 0);
+}
+
+}  // namespace
+}  // namespace sonorin
