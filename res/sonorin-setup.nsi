@@ -75,7 +75,8 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "LegalCopyright" "${PUBLISHER}"
 ; A running copy holds its executable open: the user closes it first. A silent run gives up.
 !macro REFUSE_WHILE_RUNNING
   retry:
-  FindWindow $0 "SonorinForm"
+  ; Our main window (hidden or not) by its class and caption.
+  FindWindow $0 "ThunderRT6FormDC" "星澜网络收音机(Sonorin)"
   ${If} $0 <> 0
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT}正在运行。请先退出它，再按“重试”。" \
         /SD IDCANCEL IDRETRY retry
