@@ -18,6 +18,14 @@ std::string portalHost() {
 #endif
 }
 
+std::string stationDirectoryHost() {
+#ifdef SONORIN_STATION_DIRECTORY
+    return SONORIN_STATION_DIRECTORY;
+#else
+    return "https://de1.api.radio-browser.info";
+#endif
+}
+
 std::string makerSite() {
     return "http://www.sonorin.cn/";
 }
