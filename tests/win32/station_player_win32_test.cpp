@@ -176,7 +176,11 @@ class StationPlayerWin32Test : public ::testing::Test {
         ASSERT_LT(start, stopWindow) << "the tone was never heard";
         const std::size_t startMs = (start - playWindow) * 10;
         EXPECT_LT(startMs, 1000u);
-        EXPECT_GT(toneShare(windows, start + 10, stopWindow), 0.95);
+        // The server loops three seconds of media, and the system decoders do not trim the
+        // encoder's delay, so each loop brings about 50 ms without the tone (3 %); a busy
+        // machine may skip a little more.
+        const double share = toneShare(windows, start + 10, stopWindow);
+        EXPECT_GT(share, 0.9);
         // The last window with the tone after the stop, on the capture's time line.
         std::size_t last = stopWindow;
         for (std::size_t w = stopWindow; w < windows.size(); ++w) {
@@ -186,8 +190,10 @@ class StationPlayerWin32Test : public ::testing::Test {
         const std::size_t stopMs = (last - stopWindow) * 10;
         EXPECT_LE(stopMs, 100u);
         EXPECT_EQ(toneShare(windows, last, windows.size()), 0.0);
-        std::printf("[ measured ] %s: sound %zu ms after play(), silent %zu ms after stop()\n",
-                    address.substr(address.rfind('/')).c_str(), startMs, stopMs);
+        std::printf(
+            "[ measured ] %s: sound %zu ms after play(), tone in %.1f %% of the take, "
+            "silent %zu ms after stop()\n",
+            address.substr(address.rfind('/')).c_str(), startMs, 100 * share, stopMs);
     }
 
     testing::StationServer server{mediaFolder()};

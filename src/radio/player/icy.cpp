@@ -50,9 +50,10 @@ constexpr std::size_t kMaxBodyHeaders = 16 * 1024;
 BodyHeaderScan scanBodyHeaders(std::span<const std::uint8_t> start, BodyHeaders& out) {
     const std::string_view text(reinterpret_cast<const char*>(start.data()),
                                 std::min(start.size(), kMaxBodyHeaders));
-    // Only a status line or an icy- field starts such a block; anything else is the body.
-    const std::string head = lower(text.substr(0, 5));
-    for (std::string_view prefix : {"icy ", "http/", "icy-"}) {
+    // Only a status line, an icy- field or the content type starts such a block; anything
+    // else is the body.
+    const std::string head = lower(text.substr(0, 13));
+    for (std::string_view prefix : {"icy ", "http/", "icy-", "content-type:"}) {
         if (head.size() < prefix.size()) {
             if (std::string_view(prefix).starts_with(head))
                 return BodyHeaderScan::NeedMore;

@@ -88,7 +88,12 @@ TEST(BodyHeaders, IcyHeaderLinesAtTheStartOfTheBody) {
     EXPECT_EQ(headers.metaint, 100u);
     EXPECT_EQ(headers.length, 30u);
 
+    ASSERT_EQ(scanBodyHeaders(bytes("Content-Type: audio/mpeg\r\n\r\n"), headers),
+              BodyHeaderScan::Found);
+    EXPECT_EQ(headers.contentType, "audio/mpeg");
+
     EXPECT_EQ(scanBodyHeaders(bytes("IC"), headers), BodyHeaderScan::NeedMore);
+    EXPECT_EQ(scanBodyHeaders(bytes("Content-T"), headers), BodyHeaderScan::NeedMore);
     EXPECT_EQ(scanBodyHeaders(bytes("ICY 200 OK\r\nicy-"), headers), BodyHeaderScan::NeedMore);
     EXPECT_EQ(scanBodyHeaders(mp3Frame(), headers), BodyHeaderScan::None);
     EXPECT_EQ(scanBodyHeaders(bytes("http://127.0.0.1/a.mp3\r\n"), headers), BodyHeaderScan::None);
