@@ -183,6 +183,10 @@ void StationServer::serve(SOCKET client) {
             while (!stopping_ && recv(client, buffer, sizeof buffer, 0) > 0) {
             }
         }
+    } else if (path == "/silent") {
+        // Takes the request and never answers.
+        while (!stopping_ && recv(client, buffer, sizeof buffer, 0) > 0) {
+        }
     } else if (path == "/page") {
         send(client, answer("200 OK", "text/html; charset=utf-8",
                             "<!DOCTYPE html><html><body>电台</body></html>"));

@@ -114,7 +114,8 @@ class WinInetConnection : public radio::Connection {
     std::shared_ptr<ReceivedBytes> received_;
 };
 
-WinInetTransport::WinInetTransport(DWORD receiveTimeoutMs) : receiveTimeoutMs_(receiveTimeoutMs) {
+WinInetTransport::WinInetTransport(DWORD stallMs)
+    : answerTimeoutMs_(stallMs), receiveTimeoutMs_(2 * stallMs) {
     session_ = InternetOpenW(L"Sonorin/5.2", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (session_) {
         DWORD connect = 8000;
@@ -147,8 +148,44 @@ std::unique_ptr<radio::Connection> WinInetTransport::open(const std::string& url
     const DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD |
                         INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
                         INTERNET_FLAG_PRAGMA_NOCACHE;
-    const wchar_t* headers = L"Icy-MetaData: 1\r\n";
-    HINTERNET request = InternetOpenUrlW(session, wide(url).c_str(), headers, DWORD(-1), flags, 0);
+    // The connect and the wait for the answer's headers happen on a thread of their own, for
+    // the same reason as the reads: a server that accepts and never answers must not keep the
+    // session waiting longer than its stall limit, nor a stop waiting at all.
+    struct PendingOpen {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        bool abandoned = false;
+        HINTERNET request = nullptr;
+    };
+    auto pending = std::make_shared<PendingOpen>();
+    std::thread([session, flags, address = wide(url), pending] {
+        HINTERNET request =
+            InternetOpenUrlW(session, address.c_str(), L"Icy-MetaData: 1\r\n", DWORD(-1), flags, 0);
+        std::lock_guard lock(pending->mutex);
+        if (pending->abandoned) {
+            if (request)
+                InternetCloseHandle(request);
+            return;
+        }
+        pending->request = request;
+        pending->finished = true;
+        pending->done.notify_all();
+    }).detach();
+    HINTERNET request = nullptr;
+    {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(answerTimeoutMs_);
+        std::unique_lock lock(pending->mutex);
+        while (!pending->finished) {
+            if (!this->session() || std::chrono::steady_clock::now() >= deadline) {
+                pending->abandoned = true;
+                return nullptr;
+            }
+            pending->done.wait_for(lock, std::chrono::milliseconds(100));
+        }
+        request = pending->request;
+    }
     if (!request)
         return nullptr;
     {

@@ -18,9 +18,10 @@ namespace sonorin::win32 {
 
 class WinInetTransport : public radio::Transport {
   public:
-    // `receiveTimeoutMs`: WinINet's own limit for a silent server, a safety net behind the
-    // session's stall rule (which reads its own clock); not every stack honours it.
-    explicit WinInetTransport(DWORD receiveTimeoutMs);
+    // `stallMs`: how long open() waits for a server's answer. WinINet's own receive timeout
+    // is set to twice that, a safety net behind the session's stall rule (which reads its own
+    // clock); not every stack honours it.
+    explicit WinInetTransport(DWORD stallMs);
     ~WinInetTransport() override;
     std::unique_ptr<radio::Connection> open(const std::string& url) override;
     void abort();
@@ -33,6 +34,7 @@ class WinInetTransport : public radio::Transport {
     std::mutex mutex_;
     HINTERNET session_ = nullptr;
     bool aborted_ = false;
+    DWORD answerTimeoutMs_;
     DWORD receiveTimeoutMs_;
 };
 

@@ -73,7 +73,7 @@ struct Win32StationPlayer::Worker : radio::SessionEvents {
         : target(target),
           generation(generation),
           options(options),
-          transport(DWORD(2 * options.limits.stallMs)),
+          transport(DWORD(options.limits.stallMs)),
           ring(stop) {}
 
     void run(const Station& station) {
