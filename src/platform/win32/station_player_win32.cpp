@@ -28,7 +28,7 @@ class TickClock : public radio::SessionClock {
 class Win32AudioSink : public radio::AudioSink {
   public:
     explicit Win32AudioSink(WaveOutRing& ring) : ring_(ring) {}
-    bool frame(const radio::FrameView& frame) override {
+    radio::SinkResult frame(const radio::FrameView& frame) override {
         pcm_.clear();
         radio::PcmFormat format;
         bool decoded = false;
@@ -40,14 +40,15 @@ class Win32AudioSink : public radio::AudioSink {
             decoded = aac_->decode(frame, pcm_, format);
         }
         if (!decoded)
-            return false;
-        return pcm_.empty() || pcm(format, pcm_.data(), pcm_.size());
+            return radio::SinkResult::Undecodable;
+        return pcm_.empty() ? radio::SinkResult::Played : pcm(format, pcm_.data(), pcm_.size());
     }
-    bool pcm(const radio::PcmFormat& format, const std::uint8_t* bytes, std::size_t size) override {
+    radio::SinkResult pcm(const radio::PcmFormat& format, const std::uint8_t* bytes,
+                          std::size_t size) override {
         if (!ring_.open(format))
-            return false;
+            return radio::SinkResult::NoOutput;
         ring_.write(bytes, size);  // false only on a stop, which the session sees itself
-        return true;
+        return radio::SinkResult::Played;
     }
     void finish() override { ring_.drain(); }
     void discard() override { ring_.close(); }

@@ -207,8 +207,11 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
         while (auto frame = reader.next()) {
             if (stopping())
                 return Outcome{Outcome::Stopped, {}};
-            if (sink_.frame(*frame)) {
+            const SinkResult result = sink_.frame(*frame);
+            if (result == SinkResult::Played) {
                 heard();
+            } else if (result == SinkResult::NoOutput) {
+                return Outcome{Outcome::Failed, status::kNoOutput};
             } else if (++undecodable >= limits_.undecodableFrames && !decodedAny) {
                 return Outcome{Outcome::Failed, status::kUndecodable};
             }
@@ -233,9 +236,9 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
         const std::size_t block = std::size_t(wav.channels * wav.bitsPerSample / 8);
         const std::size_t whole = pending.size() / block * block;
         if (whole > 0) {
-            if (!sink_.pcm({wav.channels, wav.sampleRate, wav.bitsPerSample}, pending.data(),
-                           whole)) {
-                return Outcome{Outcome::Failed, status::kUndecodable};
+            if (sink_.pcm({wav.channels, wav.sampleRate, wav.bitsPerSample}, pending.data(),
+                          whole) != SinkResult::Played) {
+                return Outcome{Outcome::Failed, status::kNoOutput};
             }
             pending.erase(pending.begin(), pending.begin() + std::ptrdiff_t(whole));
             heard();

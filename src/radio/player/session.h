@@ -57,14 +57,17 @@ struct PcmFormat {
     bool operator==(const PcmFormat&) const = default;
 };
 
+enum class SinkResult { Played, Undecodable, NoOutput };
+
 // Decoding and sound output. Calls may block while the output is full; they return early once
 // the session is asked to stop.
 class AudioSink {
   public:
     virtual ~AudioSink() = default;
-    // One whole MP3 or ADTS frame; false when it could not be decoded.
-    virtual bool frame(const FrameView& frame) = 0;
-    virtual bool pcm(const PcmFormat& format, const std::uint8_t* bytes, std::size_t size) = 0;
+    // One whole MP3 or ADTS frame.
+    virtual SinkResult frame(const FrameView& frame) = 0;
+    virtual SinkResult pcm(const PcmFormat& format, const std::uint8_t* bytes,
+                           std::size_t size) = 0;
     // Plays out what is queued and returns when it has been heard.
     virtual void finish() = 0;
     // Drops what is queued: used before a reconnect or another candidate starts.
@@ -99,6 +102,7 @@ inline constexpr const char* kFinished = "播放完毕";
 inline constexpr const char* kUnreachable = "无法连接电台";
 inline constexpr const char* kNotAudio = "电台发来的不是可以播放的声音";
 inline constexpr const char* kUndecodable = "无法解码电台的声音";
+inline constexpr const char* kNoOutput = "无法打开声音输出设备";
 inline constexpr const char* kHls = "不支持 HLS 分段直播电台";
 inline constexpr const char* kEmptyPlaylist = "播放列表里没有可用的地址";
 inline constexpr const char* kInterrupted = "电台连接已中断";

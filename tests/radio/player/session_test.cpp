@@ -104,14 +104,14 @@ class FakeTransport : public Transport {
 
 class FakeSink : public AudioSink {
   public:
-    bool frame(const FrameView& frame) override {
+    SinkResult frame(const FrameView& frame) override {
         frames.push_back(frame.info.codec);
-        return decodes;
+        return result;
     }
-    bool pcm(const PcmFormat& format, const std::uint8_t*, std::size_t size) override {
+    SinkResult pcm(const PcmFormat& format, const std::uint8_t*, std::size_t size) override {
         pcmFormat = format;
         pcmBytes += size;
-        return true;
+        return result;
     }
     void finish() override { ++finished; }
     void discard() override { ++discarded; }
@@ -120,7 +120,7 @@ class FakeSink : public AudioSink {
     std::size_t pcmBytes = 0;
     int finished = 0;
     int discarded = 0;
-    bool decodes = true;
+    SinkResult result = SinkResult::Played;
 };
 
 class RecordingEvents : public SessionEvents {
@@ -242,9 +242,17 @@ TEST_F(StreamSessionTest, FailuresGiveAShortStatus) {
     // Frames the decoder cannot take.
     transport.scripts.clear();
     serve("http://s/x", {audioAnswer(), {data(second), data(second)}});
-    sink.decodes = false;
+    sink.result = SinkResult::Undecodable;
     play("http://s/x");
     EXPECT_EQ(lastText(), status::kUndecodable);
+    // No sound device: said at once.
+    transport.scripts.clear();
+    serve("http://s/x", {audioAnswer(), {data(second)}});
+    sink.frames.clear();
+    sink.result = SinkResult::NoOutput;
+    play("http://s/x");
+    EXPECT_EQ(lastText(), status::kNoOutput);
+    EXPECT_EQ(sink.frames.size(), 1u);
 }
 
 TEST_F(StreamSessionTest, PlaylistsLeadToTheFirstEntryThatPlays) {
