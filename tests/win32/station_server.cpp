@@ -24,7 +24,7 @@ std::string answer(const std::string& status, const std::string& type, const std
 }  // namespace
 
 StationServer::StationServer(const std::string& media) {
-    for (const char* name : {"tone.mp3", "tone.aac", "tone.wav"})
+    for (const char* name : {"tone.mp3", "tone.aac", "tone.wav", "tone22k.mp3"})
         files_[name] = readFile(media + "\\" + name);
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
@@ -153,6 +153,9 @@ void StationServer::serve(SOCKET client) {
     const bool icy = request.find("Icy-MetaData: 1") != std::string::npos;
     if (path == "/tone.mp3") {
         send(client, answer("200 OK", "audio/mpeg", files_["tone.mp3"]));
+    } else if (path == "/changing.mp3") {
+        // MPEG-1 at 44.1 kHz stereo, then MPEG-2 at 22.05 kHz mono.
+        send(client, answer("200 OK", "audio/mpeg", files_["tone.mp3"] + files_["tone22k.mp3"]));
     } else if (path == "/tone.wav") {
         send(client, answer("200 OK", "audio/wav", files_["tone.wav"]));
     } else if (path == "/live.mp3") {

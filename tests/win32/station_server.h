@@ -16,7 +16,7 @@ namespace sonorin::testing {
 
 class StationServer {
   public:
-    // `media`: folder of tone.mp3, tone.aac and tone.wav.
+    // `media`: folder of tone.mp3, tone22k.mp3, tone.aac and tone.wav.
     explicit StationServer(const std::string& media);
     ~StationServer();
     bool running() const { return listener_ != INVALID_SOCKET; }
