@@ -166,7 +166,9 @@ class StationPlayerWin32Test : public ::testing::Test {
         EXPECT_EQ(player->statusText(), "正在播放");
         pumpFor(DWORD(seconds * 1000));
         const std::size_t stopAt = capture.position();
+        const ULONGLONG stopCalled = GetTickCount64();
         player->stop();
+        EXPECT_LT(GetTickCount64() - stopCalled, 50u) << "stop() must not wait for the worker";
         EXPECT_EQ(player->state(), PlayerState::Stopped);
         pumpFor(600);
         const auto windows = toneWindows(capture.finish());
