@@ -94,14 +94,25 @@ void FrameReader::push(std::span<const std::uint8_t> bytes) {
     buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
 }
 
-// An ID3v2 tag before the first frame: "ID3", version, flags, then a 28-bit size in four
-// seven-bit bytes (plus a 10-byte footer when flagged). Returns true while skipping.
+// An ID3v2 tag at the very start of the stream: "ID3", version, flags, then a 28-bit size in
+// four seven-bit bytes (plus a 10-byte footer when flagged). Returns true while skipping or
+// while the first bytes do not yet tell.
 bool FrameReader::skipId3Tag() {
     if (tagBytesLeft_ == 0) {
-        if (seenFrame_ || buffer_.size() - position_ < 10 ||
-            std::memcmp(buffer_.data() + position_, "ID3", 3) != 0) {
+        const std::size_t available = buffer_.size() - position_;
+        if (!atStart_ || available == 0)
+            return false;
+        if (std::memcmp(buffer_.data() + position_, "ID3", std::min<std::size_t>(3, available)) !=
+                0 ||
+            (available < 10 && ended_)) {
+            atStart_ = false;
             return false;
         }
+        if (available < 10) {
+            waitingForTag_ = true;
+            return true;
+        }
+        atStart_ = false;
         const std::uint8_t* h = buffer_.data() + position_;
         if ((h[6] | h[7] | h[8] | h[9]) & 0x80)
             return false;
@@ -119,7 +130,8 @@ bool FrameReader::skipId3Tag() {
 std::optional<FrameView> FrameReader::next() {
     const std::size_t header = minimumHeader();
     while (true) {
-        if (skipId3Tag() && tagBytesLeft_ > 0)
+        waitingForTag_ = false;
+        if (skipId3Tag() && (tagBytesLeft_ > 0 || waitingForTag_))
             return std::nullopt;
         const std::size_t available = buffer_.size() - position_;
         if (available < header)
@@ -154,7 +166,6 @@ std::optional<FrameView> FrameReader::next() {
                 if (end > available)
                     return std::nullopt;
                 lock_ = info;
-                seenFrame_ = true;
                 position_ += end;
                 return FrameView{*info, {at, end}};
             }

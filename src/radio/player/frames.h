@@ -45,7 +45,7 @@ struct FrameView {
 };
 
 // Cuts a byte stream into whole frames. Bytes come in pieces of any size; garbage between
-// frames is skipped, an ID3v2 tag at the start of the stream too.
+// frames is skipped, an ID3v2 tag at the very start of the stream too.
 class FrameReader {
   public:
     explicit FrameReader(Codec codec) : codec_(codec) {}
@@ -67,9 +67,10 @@ class FrameReader {
     std::vector<std::uint8_t> buffer_;
     std::size_t position_ = 0;
     std::optional<FrameInfo> lock_;
-    bool seenFrame_ = false;
+    bool atStart_ = true;
     bool ended_ = false;
     std::size_t tagBytesLeft_ = 0;
+    bool waitingForTag_ = false;
     std::size_t skipped_ = 0;
 };
 

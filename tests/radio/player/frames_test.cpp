@@ -117,11 +117,15 @@ TEST(FrameReader, AStreamCutMidFrameKeepsThePartialFrame) {
 
 TEST(FrameReader, SkipsAnId3TagAndFollowsASampleRateChange) {
     Bytes stream = bytes("ID3");
-    stream += Bytes{4, 0, 0, 0, 0, 1, 0};  // 128-byte tag body
-    stream += Bytes(64, 0xFF);             // looks like sync bytes, but it is the tag
-    stream += Bytes(64, 0xFB);
+    stream += Bytes{4, 0, 0, 0, 0, 0x10, 0};  // a 2048-byte tag body
+    // Inside the tag, what looks like two frames (a picture can hold anything).
+    Bytes tag = repeat(mp3Frame(false, 0x77), 2);
+    tag.resize(2048, 0);
+    stream += tag;
     stream += repeat(mp3Frame(), 3);
     stream += repeat(mp3Frame48k(), 3);
+    // The tag's header split over pushes is still a tag.
+    EXPECT_EQ(framesOf(Codec::Mp3, stream, 1, true).size(), 6u);
     FrameReader reader(Codec::Mp3);
     reader.push(stream);
     reader.finish();
