@@ -24,6 +24,14 @@ void setPortalPort(int port) {
     portalPort = port;
 }
 
+std::string stationDirectoryHost() {
+#ifdef SONORIN_STATION_DIRECTORY
+    return SONORIN_STATION_DIRECTORY;
+#else
+    return "https://de1.api.radio-browser.info";
+#endif
+}
+
 std::string makerSite() {
     return "http://www.sonorin.cn/";
 }

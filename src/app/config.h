@@ -1,6 +1,6 @@
-// Addresses the program is built with. Test builds may replace the connectivity test's (see
-// the CMake option SONORIN_CONNECTIVITY_URL); the shipped program reads no command line and
-// no environment.
+// Addresses the program is built with. Test builds may replace the connectivity test's and the
+// station directory's (see the CMake options SONORIN_CONNECTIVITY_URL and
+// SONORIN_STATION_DIRECTORY); the shipped program reads no command line and no environment.
 #pragma once
 
 #include <string>
@@ -19,6 +19,9 @@ inline constexpr int kPortalPortAttempts = 20;
 std::string portalHost();
 // Set once by start-up when the portal listens.
 void setPortalPort(int port);
+// The community station directory (radio-browser API), without a trailing slash: stations
+// without an address are looked up there by name.
+std::string stationDirectoryHost();
 
 // The maker's home page and mail address.
 std::string makerSite();

@@ -1,0 +1,22 @@
+// Playlists that stations publish instead of a stream: .m3u, .m3u8 and .pls.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sonorin::radio {
+
+// The playlist's entries in order, each resolved against `baseUrl` (where the list came from);
+// entries that are not http or https addresses are left out. Handles byte-order marks
+// (UTF-8 and UTF-16), any line ending, comments, and .pls "FileN=" in the order of N.
+std::vector<std::string> parsePlaylist(std::string_view bytes, std::string_view baseUrl);
+
+// An HLS playlist (segments or variants), which the player does not play.
+bool isHlsPlaylist(std::string_view bytes);
+
+// `reference` as an absolute address relative to `base` (scheme-relative, host-relative and
+// path-relative forms; "." and ".." segments folded).
+std::string resolveUrl(std::string_view base, std::string_view reference);
+
+}  // namespace sonorin::radio

@@ -1,0 +1,155 @@
+// One station played from start to end on the player's worker thread: finding its address in
+// the directory, connecting, following playlists, recognising the stream, cutting it into
+// frames for the decoder, and the rules for stalls and reconnects. Everything outside (the
+// network, the clock, the decoder and sound output, the user interface) comes in through the
+// interfaces below, so the rules run the same against fakes.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/station_player.h"
+#include "radio/player/format.h"
+#include "radio/player/frames.h"
+
+namespace sonorin::radio {
+
+struct HttpAnswer {
+    int status = 200;
+    std::string contentType;
+    std::string finalUrl;  // after redirects; empty when unknown
+    long long contentLength = -1;
+    std::size_t icyMetaint = 0;
+};
+
+enum class ReadResult { Data, Wait, End, Error };
+
+class Connection {
+  public:
+    virtual ~Connection() = default;
+    virtual const HttpAnswer& answer() const = 0;
+    // Data: `got` bytes arrived. Wait: nothing arrived for a while (the clock tells how long).
+    // End: the server closed the stream. Error: the connection broke.
+    virtual ReadResult read(std::uint8_t* into, std::size_t capacity, std::size_t& got) = 0;
+};
+
+class Transport {
+  public:
+    virtual ~Transport() = default;
+    // An HTTP(S) GET that asks for ICY metadata; nullptr when the server cannot be reached.
+    virtual std::unique_ptr<Connection> open(const std::string& url) = 0;
+};
+
+class SessionClock {
+  public:
+    virtual ~SessionClock() = default;
+    virtual std::int64_t nowMs() = 0;
+};
+
+struct PcmFormat {
+    int channels = 0;
+    int sampleRate = 0;
+    int bitsPerSample = 0;
+    bool operator==(const PcmFormat&) const = default;
+};
+
+enum class SinkResult { Played, Undecodable, NoOutput };
+
+// Decoding and sound output. Calls may block while the output is full; they return early once
+// the session is asked to stop.
+class AudioSink {
+  public:
+    virtual ~AudioSink() = default;
+    // One whole MP3 or ADTS frame.
+    virtual SinkResult frame(const FrameView& frame) = 0;
+    virtual SinkResult pcm(const PcmFormat& format, const std::uint8_t* bytes,
+                           std::size_t size) = 0;
+    // Plays out what is queued and returns when it has been heard.
+    virtual void finish() = 0;
+    // Drops what is queued: used before a reconnect or another candidate starts.
+    virtual void discard() = 0;
+};
+
+class SessionEvents {
+  public:
+    virtual ~SessionEvents() = default;
+    virtual void changed(PlayerState state, const std::string& status) = 0;
+    virtual void title(const std::string& title) = 0;
+    // A station without an address played from this one.
+    virtual void addressFound(const std::string& url) = 0;
+};
+
+struct SessionLimits {
+    std::int64_t stallMs = 10000;   // no data this long: the stream has stalled
+    std::int64_t steadyMs = 60000;  // after a reconnect, this much steady play earns another
+    std::int64_t probeMs = 5000;    // longest wait for enough of the stream to recognise it
+    std::size_t playlistBytes = 256 * 1024;
+    int playlistDepth = 3;
+    int undecodableFrames = 50;  // in a row, before any was decoded
+};
+
+// The user-visible status texts.
+namespace status {
+inline constexpr const char* kConnecting = "正在连接…";
+inline constexpr const char* kSearching = "正在电台目录中查找…";
+inline constexpr const char* kPlaying = "正在播放";
+inline constexpr const char* kReconnecting = "连接中断，正在重新连接…";
+inline constexpr const char* kFinished = "播放完毕";
+inline constexpr const char* kUnreachable = "无法连接电台";
+inline constexpr const char* kNotAudio = "电台发来的不是可以播放的声音";
+inline constexpr const char* kUndecodable = "无法解码电台的声音";
+inline constexpr const char* kNoOutput = "无法打开声音输出设备";
+inline constexpr const char* kHls = "不支持 HLS 分段直播电台";
+inline constexpr const char* kEmptyPlaylist = "播放列表里没有可用的地址";
+inline constexpr const char* kInterrupted = "电台连接已中断";
+inline constexpr const char* kDirectoryUnreachable = "无法连接电台目录";
+inline constexpr const char* kNotInDirectory = "电台目录里找不到这个电台";
+// "电台返回错误（404）"
+std::string httpError(int status);
+}  // namespace status
+
+class StreamSession {
+  public:
+    StreamSession(Transport& transport, SessionClock& clock, AudioSink& sink, SessionEvents& events,
+                  const std::atomic<bool>& stopRequested, SessionLimits limits = {})
+        : transport_(transport),
+          clock_(clock),
+          sink_(sink),
+          events_(events),
+          stop_(stopRequested),
+          limits_(limits) {}
+
+    // Plays the station until it ends, fails or the stop is requested. Reports through the
+    // events; a stop requested from outside is not reported (the caller knows).
+    void run(const Station& station, const std::string& directoryHost);
+
+  private:
+    struct Outcome {
+        enum Kind { Played, Failed, Stopped } kind;
+        std::string status;
+    };
+    struct Opened;
+
+    Outcome playAddress(const std::string& url, int depth, bool announce);
+    Outcome streamAudio(const std::string& url, Opened opened);
+    Outcome followPlaylist(const std::string& url, Opened opened, int depth);
+    Opened openStream(const std::string& url);
+    bool readAll(Connection& connection, std::vector<std::uint8_t>& into, std::size_t limit);
+    bool stopping() const { return stop_.load(); }
+
+    Transport& transport_;
+    SessionClock& clock_;
+    AudioSink& sink_;
+    SessionEvents& events_;
+    const std::atomic<bool>& stop_;
+    SessionLimits limits_;
+    // A station from the directory: the candidate being tried, reported once it plays.
+    std::string candidate_;
+    bool audioStarted_ = false;
+};
+
+}  // namespace sonorin::radio

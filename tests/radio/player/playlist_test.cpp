@@ -1,0 +1,53 @@
+#include "radio/player/playlist.h"
+
+#include <gtest/gtest.h>
+
+namespace sonorin::radio {
+namespace {
+
+using List = std::vector<std::string>;
+
+TEST(Playlist, M3uEntriesResolvedAgainstWhereTheListCameFrom) {
+    const std::string m3u =
+        "\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:-1,中文台\r\nlive.mp3\r\n\r\n"
+        "  ../aac/live.aac  \r/abs?x=1\n//other.example:8000/s\nhttps://h2/s\n"
+        "ftp://nope/s\nhttps://h2/s\n";
+    EXPECT_EQ(parsePlaylist(m3u, "http://h:8000/lists/radio.m3u?id=3"),
+              (List{"http://h:8000/lists/live.mp3", "http://h:8000/aac/live.aac",
+                    "http://h:8000/abs?x=1", "http://other.example:8000/s", "https://h2/s"}));
+    EXPECT_FALSE(isHlsPlaylist(m3u));
+    EXPECT_TRUE(parsePlaylist("#EXTM3U\n# nothing\n", "http://h/").empty());
+}
+
+TEST(Playlist, PlsInTheOrderOfItsNumbersWhateverTheEncoding) {
+    const std::string pls =
+        "[playlist]\nNumberOfEntries=3\nFile2=http://h/two\nTitle2=x\nfile1 = one\n"
+        "File10=http://h/ten\nLength1=-1\nVersion=2\n";
+    EXPECT_EQ(parsePlaylist(pls, "http://h/dir/list.pls"),
+              (List{"http://h/dir/one", "http://h/two", "http://h/ten"}));
+
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("[playlist]\r\nFile1=http://h/s\r\n")) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    EXPECT_EQ(parsePlaylist(utf16, ""), List{"http://h/s"});
+}
+
+TEST(Playlist, HlsListsAreRecognised) {
+    EXPECT_TRUE(isHlsPlaylist("#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\nseg1.ts\n"));
+    EXPECT_TRUE(isHlsPlaylist("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nlow/index.m3u8\n"));
+}
+
+TEST(Playlist, ResolvingAddresses) {
+    EXPECT_EQ(resolveUrl("http://h/a/b/c", "../../../x"), "http://h/x");
+    EXPECT_EQ(resolveUrl("http://h/a/b/", "./x/."), "http://h/a/b/x/");
+    EXPECT_EQ(resolveUrl("https://h", "s.mp3"), "https://h/s.mp3");
+    EXPECT_EQ(resolveUrl("https://h?q", "s.mp3"), "https://h/s.mp3");
+    EXPECT_EQ(resolveUrl("https://h/a", "HTTP://x/y"), "HTTP://x/y");
+    EXPECT_EQ(resolveUrl("https://h/a/b", "?x=1"), "https://h/a/b?x=1");
+    EXPECT_EQ(resolveUrl("", "s.mp3"), "s.mp3");
+}
+
+}  // namespace
+}  // namespace sonorin::radio

@@ -1,0 +1,347 @@
+#include "radio/player/session.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <optional>
+
+#include "radio/player/stream_bytes.h"
+
+namespace sonorin::radio {
+namespace {
+
+using namespace testing;
+
+class FakeClock : public SessionClock {
+  public:
+    std::int64_t nowMs() override { return now; }
+    std::int64_t now = 0;
+};
+
+// One step of a scripted answer: bytes, or a second of nothing, or the end, or a break.
+struct Step {
+    ReadResult result;
+    Bytes data;
+};
+Step data(Bytes b) {
+    return {ReadResult::Data, std::move(b)};
+}
+const Step kWait{ReadResult::Wait, {}};
+const Step kEnd{ReadResult::End, {}};
+const Step kError{ReadResult::Error, {}};
+
+struct Script {
+    HttpAnswer answer;
+    std::vector<Step> steps;  // after the last one: nothing, for ever
+};
+
+class ScriptedConnection : public Connection {
+  public:
+    ScriptedConnection(Script script, FakeClock& clock, std::function<void()> onRead)
+        : script_(std::move(script)), clock_(clock), onRead_(std::move(onRead)) {}
+    const HttpAnswer& answer() const override { return script_.answer; }
+    ReadResult read(std::uint8_t* into, std::size_t capacity, std::size_t& got) override {
+        got = 0;
+        if (onRead_)
+            onRead_();
+        if (next_ >= script_.steps.size()) {
+            clock_.now += 1000;
+            return ReadResult::Wait;
+        }
+        Step& step = script_.steps[next_];
+        if (step.result == ReadResult::Wait) {
+            clock_.now += 1000;
+            ++next_;
+            return ReadResult::Wait;
+        }
+        clock_.now += 100;
+        if (step.result != ReadResult::Data) {
+            ++next_;
+            return step.result;
+        }
+        got = std::min(capacity, step.data.size() - offset_);
+        std::copy_n(step.data.begin() + std::ptrdiff_t(offset_), got, into);
+        offset_ += got;
+        if (offset_ == step.data.size()) {
+            offset_ = 0;
+            ++next_;
+        }
+        return ReadResult::Data;
+    }
+
+  private:
+    Script script_;
+    FakeClock& clock_;
+    std::function<void()> onRead_;
+    std::size_t next_ = 0;
+    std::size_t offset_ = 0;
+};
+
+// Each address answers with its scripts in turn, one per connection; unknown addresses and
+// used-up scripts cannot be reached.
+class FakeTransport : public Transport {
+  public:
+    explicit FakeTransport(FakeClock& clock) : clock_(clock) {}
+    std::unique_ptr<Connection> open(const std::string& url) override {
+        opened.push_back(url);
+        openedAt.push_back(clock_.now);
+        auto& queue = scripts[url];
+        if (queue.empty())
+            return nullptr;
+        Script script = std::move(queue.front());
+        queue.pop_front();
+        return std::make_unique<ScriptedConnection>(std::move(script), clock_, onRead);
+    }
+    std::map<std::string, std::deque<Script>> scripts;
+    std::vector<std::string> opened;
+    std::vector<std::int64_t> openedAt;
+    std::function<void()> onRead;
+
+  private:
+    FakeClock& clock_;
+};
+
+class FakeSink : public AudioSink {
+  public:
+    SinkResult frame(const FrameView& frame) override {
+        frames.push_back(frame.info.codec);
+        return result;
+    }
+    SinkResult pcm(const PcmFormat& format, const std::uint8_t*, std::size_t size) override {
+        pcmFormat = format;
+        pcmBytes += size;
+        return result;
+    }
+    void finish() override { ++finished; }
+    void discard() override { ++discarded; }
+    std::vector<Codec> frames;
+    std::optional<PcmFormat> pcmFormat;
+    std::size_t pcmBytes = 0;
+    int finished = 0;
+    int discarded = 0;
+    SinkResult result = SinkResult::Played;
+};
+
+class RecordingEvents : public SessionEvents {
+  public:
+    void changed(PlayerState state, const std::string& status) override {
+        states.push_back(state);
+        texts.push_back(status);
+    }
+    void title(const std::string& title) override { titles.push_back(title); }
+    void addressFound(const std::string& url) override { found.push_back(url); }
+    std::vector<PlayerState> states;
+    std::vector<std::string> texts;
+    std::vector<std::string> titles;
+    std::vector<std::string> found;
+};
+
+HttpAnswer audioAnswer(std::string type = "audio/mpeg", long long length = -1) {
+    return {200, std::move(type), "", length, 0};
+}
+
+class StreamSessionTest : public ::testing::Test {
+  protected:
+    void play(const std::string& address, const std::string& name = "电台") {
+        StreamSession session(transport, clock, sink, events, stop, limits);
+        session.run({name, address}, "http://dir");
+    }
+    void serve(const std::string& url, Script script) {
+        transport.scripts[url].push_back(std::move(script));
+    }
+    const std::string& lastText() const { return events.texts.back(); }
+
+    FakeClock clock;
+    FakeTransport transport{clock};
+    FakeSink sink;
+    RecordingEvents events;
+    std::atomic<bool> stop{false};
+    SessionLimits limits;
+    const Bytes second = repeat(mp3Frame(), 38);  // about a second of 128 kbit/s MP3
+};
+
+TEST_F(StreamSessionTest, AFileOfKnownLengthPlaysToTheEnd) {
+    const Bytes file = bytes("ID3\x03\x00\x00\x00\x00\x00\x02xy") + second;
+    serve("http://s/a.mp3", {audioAnswer("audio/mpeg", (long long)file.size()),
+                             {data(Bytes(file.begin(), file.begin() + 1000)),
+                              data(Bytes(file.begin() + 1000, file.end())), kEnd}});
+    play("http://s/a.mp3");
+    EXPECT_EQ(sink.frames.size(), 38u);
+    EXPECT_EQ(sink.finished, 1);
+    EXPECT_EQ(events.states,
+              (std::vector<PlayerState>{PlayerState::Connecting, PlayerState::Playing,
+                                        PlayerState::Stopped}));
+    EXPECT_EQ(lastText(), status::kFinished);
+    EXPECT_TRUE(events.found.empty());
+}
+
+TEST_F(StreamSessionTest, AStallOfTenSecondsReconnectsOnceThenGivesUp) {
+    for (int i = 0; i < 2; ++i)
+        serve("http://s/live", {audioAnswer(), {data(second)}});
+    play("http://s/live");
+    ASSERT_EQ(transport.opened.size(), 2u);
+    // Each connection delivered its second, then nothing: reconnect and give up after 10 s.
+    EXPECT_GE(transport.openedAt[1], 10000);
+    EXPECT_LT(transport.openedAt[1], 12000);
+    EXPECT_GE(clock.now, transport.openedAt[1] + 10000);
+    EXPECT_EQ(sink.frames.size(), 76u);
+    EXPECT_EQ(events.texts, (std::vector<std::string>{status::kConnecting, status::kPlaying,
+                                                      status::kReconnecting, status::kPlaying,
+                                                      status::kInterrupted}));
+    EXPECT_EQ(events.states.back(), PlayerState::Failed);
+}
+
+TEST_F(StreamSessionTest, SteadyPlayAfterAReconnectEarnsAnotherOne) {
+    // Nine seconds of nothing is no stall; a broken connection and an unexpected end are.
+    std::vector<Step> longPlay{data(second)};
+    for (int i = 0; i < 700; ++i)
+        longPlay.push_back(data(mp3Frame()));  // 100 ms each on the fake clock
+    longPlay.push_back(kError);
+    std::vector<Step> nineSecondsOfNothing{data(second)};
+    nineSecondsOfNothing.insert(nineSecondsOfNothing.end(), 9, kWait);
+    nineSecondsOfNothing.push_back(data(second));
+    nineSecondsOfNothing.push_back(kEnd);
+    serve("http://s/live", {audioAnswer(), nineSecondsOfNothing});
+    serve("http://s/live", {audioAnswer(), longPlay});
+    serve("http://s/live", {audioAnswer(), {data(second), kEnd}});
+    play("http://s/live");
+    EXPECT_EQ(transport.opened.size(), 3u);
+    EXPECT_EQ(lastText(), status::kInterrupted);
+    EXPECT_EQ(std::count(events.texts.begin(), events.texts.end(), status::kReconnecting), 2);
+}
+
+TEST_F(StreamSessionTest, FailuresGiveAShortStatus) {
+    struct Case {
+        std::optional<Script> script;
+        std::string status;
+    };
+    const std::vector<Case> cases{
+        {std::nullopt, status::kUnreachable},
+        {Script{{404, "text/html", "", -1, 0}, {data(bytes("<html>"))}}, "电台返回错误（404）"},
+        {Script{audioAnswer("text/html"), {data(bytes("<!DOCTYPE html><p>hello")), kEnd}},
+         status::kNotAudio},
+        {Script{audioAnswer("application/vnd.apple.mpegurl"),
+                {data(bytes("#EXTM3U\n#EXT-X-TARGETDURATION:6\nseg1.ts\n")), kEnd}},
+         status::kHls},
+        {Script{audioAnswer(), {}}, status::kInterrupted},  // connects, sends nothing
+        {Script{audioAnswer(), {data(Bytes(1000, 0x20)), kEnd}}, status::kNotAudio},
+        {Script{audioAnswer("audio/x-mpegurl"), {data(bytes("#EXTM3U\n")), kEnd}},
+         status::kEmptyPlaylist},
+    };
+    for (const Case& c : cases) {
+        transport.scripts.clear();
+        if (c.script)
+            serve("http://s/x", *c.script);
+        events = {};
+        play("http://s/x");
+        ASSERT_FALSE(events.texts.empty());
+        EXPECT_EQ(lastText(), c.status);
+        EXPECT_EQ(events.states.back(), PlayerState::Failed);
+    }
+    // Frames the decoder cannot take.
+    transport.scripts.clear();
+    serve("http://s/x", {audioAnswer(), {data(second), data(second)}});
+    sink.result = SinkResult::Undecodable;
+    play("http://s/x");
+    EXPECT_EQ(lastText(), status::kUndecodable);
+    // No sound device: said at once.
+    transport.scripts.clear();
+    serve("http://s/x", {audioAnswer(), {data(second)}});
+    sink.frames.clear();
+    sink.result = SinkResult::NoOutput;
+    play("http://s/x");
+    EXPECT_EQ(lastText(), status::kNoOutput);
+    EXPECT_EQ(sink.frames.size(), 1u);
+}
+
+TEST_F(StreamSessionTest, PlaylistsLeadToTheFirstEntryThatPlays) {
+    serve("http://s/list.pls",
+          {{200, "audio/x-scpls", "http://s/radio/list.pls", -1, 0},
+           {data(bytes("[playlist]\r\nFile1=http://dead/\r\nFile2=aac\r\nFile3=http://s/3\r\n")),
+            kEnd}});
+    serve("http://s/radio/aac", {audioAnswer("audio/aacp"), {data(repeat(adtsFrame(), 40)), kEnd}});
+    play("http://s/list.pls");
+    EXPECT_EQ(transport.opened,
+              (std::vector<std::string>{"http://s/list.pls", "http://dead/", "http://s/radio/aac",
+                                        "http://s/radio/aac"}));
+    EXPECT_EQ(sink.frames.size(), 40u);
+    EXPECT_EQ(sink.frames.front(), Codec::Aac);
+    // The stream ended without a length: one reconnect, which finds nothing there.
+    EXPECT_EQ(lastText(), status::kInterrupted);
+}
+
+TEST_F(StreamSessionTest, IcyHeadersInTheBodyAndTitles) {
+    // The header lines arrive as the body; metadata every 1000 bytes.
+    Bytes body = bytes("ICY 200 OK\r\nicy-metaint: 1000\r\n\r\n");
+    const Bytes audio = repeat(mp3Frame(), 20);
+    for (std::size_t at = 0, block = 0; at < audio.size(); at += 1000, ++block) {
+        body.insert(body.end(), audio.begin() + std::ptrdiff_t(at),
+                    audio.begin() + std::ptrdiff_t(std::min(at + 1000, audio.size())));
+        if (at + 1000 <= audio.size()) {
+            const std::string text = block < 3 ? "StreamTitle='早间新闻';" : "StreamTitle='音乐';";
+            body.push_back(2);
+            Bytes meta = bytes(text);
+            meta.resize(32, 0);
+            body += meta;
+        }
+    }
+    std::vector<Step> pieces;
+    for (std::size_t at = 0; at < body.size(); at += 500) {
+        pieces.push_back(
+            data(Bytes(body.begin() + std::ptrdiff_t(at),
+                       body.begin() + std::ptrdiff_t(std::min(at + 500, body.size())))));
+    }
+    serve("http://s/icy", {{200, "", "", -1, 0}, pieces});
+    transport.onRead = [&] {
+        if (sink.frames.size() >= 19)
+            stop = true;
+    };
+    play("http://s/icy");
+    EXPECT_GE(sink.frames.size(), 19u);
+    EXPECT_EQ(events.titles, (std::vector<std::string>{"早间新闻", "音乐"}));
+    // A stop from outside is not reported.
+    EXPECT_EQ(events.states.back(), PlayerState::Playing);
+}
+
+TEST_F(StreamSessionTest, AStationWithoutAnAddressIsFoundInTheDirectory) {
+    serve("http://dir/json/stations/byname/%E6%B5%8B%E8%AF%95",
+          {audioAnswer("application/json"),
+           {data(bytes(R"([{"url":"http://low/","votes":1},{"url":"http://html/","votes":9},)")),
+            data(bytes(R"({"url":"http://dead/","votes":20}])")), kEnd}});
+    serve("http://html/", {audioAnswer("text/html"), {data(bytes("<html>")), kEnd}});
+    serve("http://low/", {audioAnswer(), {data(second), kEnd}});
+    play("", "测试");
+    EXPECT_EQ(transport.opened, (std::vector<std::string>{
+                                    "http://dir/json/stations/byname/%E6%B5%8B%E8%AF%95",
+                                    "http://dead/", "http://html/", "http://low/", "http://low/"}));
+    EXPECT_EQ(events.found, std::vector<std::string>{"http://low/"});
+    EXPECT_EQ(events.texts.front(), status::kSearching);
+
+    for (const char* answer : {"[]", "not json"}) {
+        transport.scripts.clear();
+        serve("http://dir/json/stations/byname/x", {audioAnswer(), {data(bytes(answer)), kEnd}});
+        events = {};
+        play("", "x");
+        EXPECT_EQ(lastText(), std::string(answer) == "[]" ? status::kNotInDirectory
+                                                          : status::kDirectoryUnreachable);
+        EXPECT_TRUE(events.found.empty());
+    }
+}
+
+TEST_F(StreamSessionTest, PlainWavIsPlayedAsItsSamples) {
+    Bytes wav = bytes("RIFF\xFF\xFF\xFF\xFFWAVEfmt ");
+    wav += Bytes{16, 0, 0, 0, 1, 0, 2, 0, 0x44, 0xAC, 0, 0, 0x10, 0xB1, 2, 0, 4, 0, 16, 0};
+    wav += bytes("data");
+    wav += Bytes{0xFF, 0xFF, 0xFF, 0xFF};
+    wav += Bytes(4001, 7);  // a frame and a byte short of 1001 frames
+    serve("http://s/w", {audioAnswer("audio/wav", (long long)wav.size()), {data(wav), kEnd}});
+    play("http://s/w");
+    ASSERT_TRUE(sink.pcmFormat);
+    EXPECT_EQ(*sink.pcmFormat, (PcmFormat{2, 44100, 16}));
+    EXPECT_EQ(sink.pcmBytes, 4000u);
+    EXPECT_EQ(lastText(), status::kFinished);
+}
+
+}  // namespace
+}  // namespace sonorin::radio
