@@ -345,9 +345,9 @@ class Rig:
     def driver(self, *args, check=True, timeout=30):
         """Runs sonorin-driver.exe; returns its output as a list of JSON objects."""
         code, out, err = self.environment.wine([DRIVER, *args], timeout=timeout)
-        if code not in (0, 1):
-            # Not the driver's own failure (it exits with 1) but Wine failing to start it,
-            # as it can while a server of the prefix is going away: once more.
+        if code != 0 and not (code == 1 and err.strip()):
+            # Not the driver's own failure (it exits with 1 and says why) but Wine failing to
+            # start it, as it can while a server of the prefix is going away: once more.
             time.sleep(0.5)
             code, out, err = self.environment.wine([DRIVER, *args], timeout=timeout)
         if code != 0:
