@@ -220,9 +220,11 @@ std::vector<StationEntry> defaultStationList() {
         {"中国之声", "更多电台"}, {"经济之声", "更多电台"},
     };
     std::vector<StationEntry> stations;
-    for (const auto& [name, group] : kStations) {
-        const bool known = std::any_of(stations.begin(), stations.end(),
-                                       [&](const StationEntry& s) { return s.name == name; });
+    for (const auto& entry : kStations) {
+        const auto& [name, group] = entry;
+        const bool known =
+            std::any_of(stations.begin(), stations.end(),
+                        [&entry](const StationEntry& s) { return s.name == entry.first; });
         if (!known)
             stations.push_back({name, {}, group, {}});
     }
