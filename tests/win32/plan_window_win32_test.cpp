@@ -159,7 +159,8 @@ TEST_F(PlanWindowWin32Test, TheNativeControlsShowThePlansAndTakeTheUsersInput) {
     command(w, duration, CBN_SELCHANGE);
     SendMessageW(station, CB_SETCURSEL, 13, 0);
     command(w, station, CBN_SELCHANGE);
-    SendMessageW(FindWindowExW(windows.windowOf(w), nullptr, L"BUTTON", L"添加"), BM_CLICK, 0, 0);
+    SendMessageW(FindWindowExW(windows.windowOf(w), nullptr, L"ThunderRT6CommandButton", L"添加"),
+                 BM_CLICK, 0, 0);
     EXPECT_TRUE(prompts.boxes.empty()) << prompts.boxes[0].text;
     ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
     EXPECT_EQ(cell(list, 2, 0), L"23:50:00");
@@ -209,7 +210,8 @@ TEST_F(PlanWindowWin32Test, TheEditorsPickersShowTheRowAndWriteTheUsersTimeBack)
     change.st = st;
     SendMessageW(windows.windowOf(e), WM_NOTIFY, change.nmhdr.idFrom,
                  reinterpret_cast<LPARAM>(&change));
-    SendMessageW(FindWindowExW(windows.windowOf(e), nullptr, L"BUTTON", L"确定"), BM_CLICK, 0, 0);
+    SendMessageW(FindWindowExW(windows.windowOf(e), nullptr, L"ThunderRT6CommandButton", L"确定"),
+                 BM_CLICK, 0, 0);
     EXPECT_FALSE(program.isLoaded<frmEdit>());
     EXPECT_EQ(cell(list, 1, 0), L"6:05:09");
     EXPECT_EQ(cell(list, 1, 1), L"7:30:00");
