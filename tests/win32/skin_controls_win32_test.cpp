@@ -35,19 +35,20 @@ class SkinControlsWin32Test : public ::testing::Test {
   protected:
     void SetUp() override {
         const HINSTANCE instance = GetModuleHandleW(nullptr);
+        SetCursorPos(0, 0);  // off the form: no pointer of an earlier test hovers a control
         INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_LISTVIEW_CLASSES};
         InitCommonControlsEx(&icc);
         registerControlClasses(instance);
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
-        if (!GetClassInfoExW(instance, L"ThunderRT6FormDC", &wc)) {
+        if (!GetClassInfoExW(instance, L"Form", &wc)) {
             wc.lpfnWndProc = DefWindowProcW;
             wc.hInstance = instance;
             wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-            wc.lpszClassName = L"ThunderRT6FormDC";
+            wc.lpszClassName = L"Form";
             RegisterClassExW(&wc);
         }
-        form = CreateWindowExW(0, L"ThunderRT6FormDC", L"skin", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+        form = CreateWindowExW(0, L"Form", L"skin", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                30, 30, 460, 360, nullptr, nullptr, instance, nullptr);
         ASSERT_TRUE(form);
     }
