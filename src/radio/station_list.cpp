@@ -1,6 +1,7 @@
 #include "radio/station_list.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "base/text.h"
@@ -221,8 +222,10 @@ std::vector<StationEntry> defaultStationList() {
     };
     std::vector<StationEntry> stations;
     for (const auto& [name, group] : kStations) {
+        // A structured binding cannot be captured by every compiler this builds with.
+        const std::string_view wanted = name;
         const bool known = std::any_of(stations.begin(), stations.end(),
-                                       [&](const StationEntry& s) { return s.name == name; });
+                                       [&](const StationEntry& s) { return s.name == wanted; });
         if (!known)
             stations.push_back({name, {}, group, {}});
     }
