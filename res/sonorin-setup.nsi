@@ -73,11 +73,12 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "LegalCopyright" "${PUBLISHER}"
 
 ; A running copy holds its executable open: the user closes it first. A silent run gives up.
+; Every copy holds the session's named marker while it runs (SYNCHRONIZE access to look).
 !macro REFUSE_WHILE_RUNNING
   retry:
-  ; Our main window (hidden or not) by its class and caption.
-  FindWindow $0 "ThunderRT6FormDC" "星澜网络收音机(Sonorin)"
+  System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "Local\Sonorin.RunningInstance") i .r0'
   ${If} $0 <> 0
+    System::Call 'kernel32::CloseHandle(i r0)'
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT}正在运行。请先退出它，再按“重试”。" \
         /SD IDCANCEL IDRETRY retry
     Abort

@@ -51,6 +51,7 @@ frmAbout::frmAbout(Program& program) : ui::Form(program.forms, "frmAbout"), prog
 }
 
 void frmAbout::Form_Load() {
+    program_.SkinForm(*this);
     setCaption(std::string("关于 ") + kAppTitle);
     lblTitle.setCaption(std::string("名称： ") + kAppTitle);
     const ProgramVersion v = program_.platform.process.version();

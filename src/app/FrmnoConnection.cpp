@@ -81,6 +81,7 @@ FrmnoConnection::FrmnoConnection(Program& program)
 }
 
 void FrmnoConnection::Form_Load() {
+    program_.SkinForm(*this);
     RecorderState& s = program_.recorderState;
     AudioRecorder& main = program_.form<AudioRecorder>();
     setWidth(main.width());

@@ -63,6 +63,7 @@ class SkinHost {
     virtual std::vector<Hwnd> descendants(Hwnd h) = 0;  // children, grandchildren, ...
     virtual Hwnd parentOrOwner(Hwnd h) = 0;
     virtual std::uint32_t style(Hwnd h) = 0;
+    virtual std::uint32_t exStyle(Hwnd h) = 0;
     virtual void setStyle(Hwnd h, std::uint32_t style) = 0;
     virtual bool isEnabled(Hwnd h) = 0;
     virtual Hwnd focus() = 0;
@@ -79,6 +80,10 @@ class SkinHost {
     virtual ScreenBox windowBox(Hwnd h) = 0;
     virtual ScreenBox clientBox(Hwnd h) = 0;  // left and top 0
     virtual int systemMetric(int index) = 0;
+    // The background colour a fresh surface of the window's client area draws text on.
+    virtual Rgb clientBackground(Hwnd h) = 0;
+    // Rectangle (header coordinates) and text of one item of a list header; false if none.
+    virtual bool headerItem(Hwnd h, int index, ScreenBox& rect, std::string& text) = 0;
 
     // --- drawing
     virtual Surface createSurface() = 0;  // a memory surface compatible with the display
@@ -96,6 +101,10 @@ class SkinHost {
     virtual void endPaint(Hwnd h, Surface s) = 0;
     virtual Surface windowSurface(Hwnd h) = 0;  // the whole window, frame included
     virtual void releaseWindowSurface(Hwnd h, Surface s) = 0;
+    // A plain copy of w x h from (sx, sy) of `source` to (dx, dy) of `target`, between any two
+    // surfaces (memory, paint or whole-window); what lies outside either is skipped.
+    virtual void copySurface(Surface target, int dx, int dy, int w, int h, Surface source, int sx,
+                             int sy) = 0;
     // Blends w x h of `source` onto `target` at (0, 0) with one constant opacity 0..255.
     virtual void alphaBlend(Surface target, Surface source, int w, int h, int opacity) = 0;
 };

@@ -1,6 +1,7 @@
 #include "radio/station_list.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "base/text.h"
@@ -220,11 +221,11 @@ std::vector<StationEntry> defaultStationList() {
         {"中国之声", "更多电台"}, {"经济之声", "更多电台"},
     };
     std::vector<StationEntry> stations;
-    for (const auto& entry : kStations) {
-        const auto& [name, group] = entry;
-        const bool known =
-            std::any_of(stations.begin(), stations.end(),
-                        [&entry](const StationEntry& s) { return s.name == entry.first; });
+    for (const auto& [name, group] : kStations) {
+        // A structured binding cannot be captured by every compiler this builds with.
+        const std::string_view wanted = name;
+        const bool known = std::any_of(stations.begin(), stations.end(),
+                                       [&](const StationEntry& s) { return s.name == wanted; });
         if (!known)
             stations.push_back({name, {}, group, {}});
     }

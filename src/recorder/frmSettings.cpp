@@ -120,6 +120,7 @@ RecorderState& frmSettings::state() {
 // it must not enable Record in the middle of a take, nor move the times of a programmed
 // recording that is already armed or running.
 void frmSettings::Form_Load() {
+    program_.SkinForm(*this);
     RecorderState& s = state();
     loading_ = true;
     switch (s.Rate) {

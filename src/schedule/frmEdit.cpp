@@ -63,6 +63,7 @@ frmEdit::frmEdit(Program& program) : ui::Form(program.forms, "frmEdit"), program
 }
 
 void frmEdit::Form_Load() {
+    program_.SkinForm(*this);
     frmDingshishouting& plans = program_.form<frmDingshishouting>();
     move(plans.left() + plans.width(), plans.top(), width(), height());
     for (const char* s : kEditorStations)

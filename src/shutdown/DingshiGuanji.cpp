@@ -116,6 +116,7 @@ void DingshiGuanji::open(Program& program) {
 }
 
 void DingshiGuanji::Form_Load() {
+    program_.SkinForm(*this);
     for (ui::ComboBox* box : {&CBoxHour, &CBoxMin, &CBoxSec})
         box->setEnabled(false);
     Frame1.setCaption("当前系统时间：" + program_.dateText(program_.now()));

@@ -131,9 +131,7 @@ std::intptr_t MSkinner::SkinWindowProc(Hwnd h, unsigned message, std::uintptr_t 
             return result;
         }
         case msg::kLButtonUp: {
-            const std::intptr_t result = kindOf(h) == SkinKind::CommandButton
-                                             ? buttonMessage(h, saved, message, wParam, lParam)
-                                             : pass();
+            const std::intptr_t result = kindMessage(h, saved, message, wParam, lParam);
             if (!prop(h, "PROCADDR"))
                 return result;  // gone with its form
             Hwnd group = host_.parentOrOwner(h);
@@ -145,6 +143,15 @@ std::intptr_t MSkinner::SkinWindowProc(Hwnd h, unsigned message, std::uintptr_t 
             if (kindOf(h) == SkinKind::CommandButton)
                 return keepOwnerDrawn(h, saved, wParam, lParam);
             return pass();
+        case msg::kNcPaint:
+            switch (kindOf(h)) {
+                case SkinKind::ProgressBar:
+                    return barMessage(h, saved, message, wParam, lParam);
+                case SkinKind::DataList:
+                    return pass();
+                default:
+                    return flatBorder(h, saved, wParam, lParam);
+            }
         case msg::kSize:
         case msg::kSetFocus:
         case msg::kKillFocus:
@@ -157,12 +164,39 @@ std::intptr_t MSkinner::SkinWindowProc(Hwnd h, unsigned message, std::uintptr_t 
         case msg::kLButtonDown:
         case msg::kLButtonDblClk:
         case msg::kMouseLeave:
-            if (kindOf(h) == SkinKind::CommandButton)
-                return buttonMessage(h, saved, message, wParam, lParam);
-            return pass();
+        case msg::kWindowPosChanging:
+            return kindMessage(h, saved, message, wParam, lParam);
         default:
             return pass();
     }
+}
+
+std::intptr_t MSkinner::kindMessage(Hwnd h, std::intptr_t saved, unsigned message,
+                                    std::uintptr_t wParam, std::intptr_t lParam) {
+    switch (kindOf(h)) {
+        case SkinKind::CommandButton:
+            if (message != msg::kWindowPosChanging)
+                return buttonMessage(h, saved, message, wParam, lParam);
+            break;
+        case SkinKind::CheckBox:
+        case SkinKind::OptionButton:
+            return checkMessage(h, saved, message, wParam, lParam);
+        case SkinKind::ComboBox:
+        case SkinKind::DriveList:
+            return comboMessage(h, saved, message, wParam, lParam);
+        case SkinKind::DropList:
+        case SkinKind::DataList:
+            return listMessage(h, saved, message, wParam, lParam);
+        case SkinKind::ProgressBar:
+            return barMessage(h, saved, message, wParam, lParam);
+        case SkinKind::Header:
+            return headerMessage(h, saved, message, wParam, lParam);
+        case SkinKind::Grid:
+            return gridMessage(h, saved, message, wParam, lParam);
+        default:
+            break;
+    }
+    return host_.callProcedure(saved, h, message, wParam, lParam);
 }
 
 void MSkinner::onActivate(Hwnd h, std::intptr_t other) {
@@ -193,9 +227,41 @@ void MSkinner::TrackLeave(Hwnd h) {
 }
 
 void MSkinner::RefreshCheckGroup(Hwnd h) {
-    // Check boxes and option buttons repaint their boxes here once they are skinned; the
-    // other kinds have nothing that depends on a neighbour's release.
-    (void)h;
+    if (!prop(h, "PROCADDR"))
+        return;
+    const SkinKind kind = kindOf(h);
+    if (kind == SkinKind::CheckBox)
+        PaintCheckBox(h, FaceNormal, true);
+    else if (kind == SkinKind::OptionButton)
+        PaintOptionButton(h, FaceNormal, true);
+}
+
+void MSkinner::drawOn(Surface target, int x, int y, int w, int h,
+                      const std::function<void(Surface, int, int)>& draw) {
+    if (!target || w <= 0 || h <= 0)
+        return;
+    if (host_.pixels(target)) {
+        draw(target, x, y);
+        return;
+    }
+    // A window or paint surface has no pixels of ours: the area goes through a scratch copy,
+    // so that keyed and framed drawing leaves what lies around it as it was.
+    OwnedSurface scratch = CreateSurface(w, h);
+    if (!scratch.surface)
+        return;
+    host_.copySurface(scratch.surface, 0, 0, w, h, target, x, y);
+    draw(scratch.surface, 0, 0);
+    host_.copySurface(target, x, y, w, h, scratch.surface, 0, 0);
+    ReleaseSurface(scratch);
+}
+
+void MSkinner::drawOnWindow(Hwnd h, int x, int y, int w, int hgt,
+                            const std::function<void(Surface, int, int)>& draw) {
+    const Surface window = host_.windowSurface(h);
+    if (!window)
+        return;
+    drawOn(window, x, y, w, hgt, draw);
+    host_.releaseWindowSurface(h, window);
 }
 
 // --- images and primitives -------------------------------------------------------------------

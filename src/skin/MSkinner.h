@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/skin_host.h"
@@ -66,6 +67,18 @@ class MSkinner : public SkinDispatcher {
     void RenderButtonFaces(Hwnd h);
     void PaintButton(Hwnd h, Surface target);
 
+    // Check boxes and option buttons: the box at the control's left edge, in FaceState
+    // `state`; nothing happens when that state is already shown unless `force` is set.
+    void PaintCheckBox(Hwnd h, int state, bool force = false);
+    void PaintOptionButton(Hwnd h, int state, bool force = false);
+
+    // The drop button of a combo box or drive list, onto `target` (0: the whole window).
+    void PaintComboButton(Hwnd h, Surface target, int state, bool force = false);
+
+    // One list-header item in state 0 normal, 1 hot, 2 pressed, onto `target` (0: the
+    // whole header).
+    void PaintHeaderItem(Hwnd h, Surface target, int index, int state);
+
   private:
     void BuildSkinImages();
     void ReleaseSkinImages();
@@ -78,6 +91,33 @@ class MSkinner : public SkinDispatcher {
     void pressButton(Hwnd h);
     std::intptr_t keepOwnerDrawn(Hwnd h, std::intptr_t saved, std::uintptr_t wParam,
                                  std::intptr_t lParam);
+    std::intptr_t kindMessage(Hwnd h, std::intptr_t saved, unsigned message, std::uintptr_t wParam,
+                              std::intptr_t lParam);
+    std::intptr_t checkMessage(Hwnd h, std::intptr_t saved, unsigned message, std::uintptr_t wParam,
+                               std::intptr_t lParam);
+    std::intptr_t comboMessage(Hwnd h, std::intptr_t saved, unsigned message, std::uintptr_t wParam,
+                               std::intptr_t lParam);
+    std::intptr_t listMessage(Hwnd h, std::intptr_t saved, unsigned message, std::uintptr_t wParam,
+                              std::intptr_t lParam);
+    std::intptr_t barMessage(Hwnd h, std::intptr_t saved, unsigned message, std::uintptr_t wParam,
+                             std::intptr_t lParam);
+    std::intptr_t headerMessage(Hwnd h, std::intptr_t saved, unsigned message,
+                                std::uintptr_t wParam, std::intptr_t lParam);
+    std::intptr_t gridMessage(Hwnd h, std::intptr_t saved, unsigned message, std::uintptr_t wParam,
+                              std::intptr_t lParam);
+    std::intptr_t flatBorder(Hwnd h, std::intptr_t saved, std::uintptr_t wParam,
+                             std::intptr_t lParam);
+    // The blue frame and the white line inside it, on the whole window.
+    void frameOfBox(Hwnd h);
+    void paintBar(Hwnd h, bool wholeWindow);
+    int headerItemAt(Hwnd h, std::intptr_t lParam);
+    // Runs `draw(surface, x, y)` for the w x h area at (x, y) of any surface: straight on a
+    // memory surface, else on a scratch copy of that area that is copied back afterwards.
+    void drawOn(Surface target, int x, int y, int w, int h,
+                const std::function<void(Surface, int, int)>& draw);
+    // The same on the whole-window surface of h, which is released afterwards.
+    void drawOnWindow(Hwnd h, int x, int y, int w, int hgt,
+                      const std::function<void(Surface, int, int)>& draw);
     std::intptr_t prop(Hwnd h, const char* name) { return host_.getProp(h, name); }
     void setProp(Hwnd h, const char* name, std::intptr_t value) { host_.setProp(h, name, value); }
 

@@ -23,6 +23,10 @@ constexpr unsigned kLButtonUp = 0x0202;
 constexpr unsigned kLButtonDblClk = 0x0203;
 constexpr unsigned kMouseLeave = 0x02A3;
 constexpr unsigned kBmSetStyle = 0x00F4;
+constexpr unsigned kBmGetCheck = 0x00F0;
+constexpr unsigned kCbGetDroppedState = 0x0157;
+constexpr unsigned kPbmGetPos = 0x0408;
+constexpr unsigned kHdmGetItemCount = 0x1200;
 
 constexpr unsigned kVkSpace = 32;
 constexpr unsigned kBsOwnerDraw = 11;
@@ -34,6 +38,19 @@ constexpr unsigned kWsVScroll = 0x00200000;
 constexpr unsigned kWsHScroll = 0x00100000;
 constexpr int kSmCxVScroll = 2;
 constexpr int kSmCyHScroll = 3;
+constexpr int kSmCxMenuCheck = 71;
+constexpr int kSmCyMenuCheck = 72;
+constexpr unsigned kWsBorder = 0x00800000;
+constexpr unsigned kWsExClientEdge = 0x00000200;
+constexpr unsigned kMkLButton = 0x0001;
+// Combo box style bits: 0x1 simple or drop-down list (no editable field with a button of its
+// own), 0x2 any box with a drop button.
+constexpr unsigned kCbsNoEditField = 0x1;
+constexpr unsigned kCbsHasButton = 0x2;
+constexpr unsigned kPbsSmooth = 0x1;
+constexpr unsigned kPbsVertical = 0x4;
+// The position of a full progress bar.
+constexpr double kBarFull = 30000.0;
 
 // Centred both ways, one line, ellipsis at the end.
 constexpr unsigned kCaptionFormat = 0x8025;

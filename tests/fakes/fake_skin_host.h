@@ -36,7 +36,7 @@ class FakeSkinHost : public SkinHost {
     struct Window {
         std::string cls, text;
         Hwnd parent = 0;
-        std::uint32_t style = 0;
+        std::uint32_t style = 0, exStyle = 0;
         bool enabled = true;
         ScreenBox box;
         std::map<std::string, std::intptr_t> props;
@@ -111,6 +111,12 @@ class FakeSkinHost : public SkinHost {
             onPassed(passed.back());
         if (message == 0x00F4)  // BM_SETSTYLE: the button's type bits
             window(h).style = (window(h).style & ~0xFu) | (wParam & 0xF);
+        if (message == 0x1200)  // HDM_GETITEMCOUNT
+            return headers.count(h) ? static_cast<std::intptr_t>(headers[h].size()) : 0;
+        if (auto it = answers.find({h, message}); it != answers.end())
+            return it->second;
+        if (message == 0x00F0 || message == 0x0157 || message == 0x0408)
+            return 0;  // unchecked, closed, empty unless a test says otherwise
         return 0x5A;
     }
     std::intptr_t defaultProcedure(Hwnd h, unsigned message, std::uintptr_t wParam,
@@ -140,6 +146,7 @@ class FakeSkinHost : public SkinHost {
     }
     Hwnd parentOrOwner(Hwnd h) override { return window(h).parent; }
     std::uint32_t style(Hwnd h) override { return window(h).style; }
+    std::uint32_t exStyle(Hwnd h) override { return window(h).exStyle; }
     void setStyle(Hwnd h, std::uint32_t style) override { window(h).style = style; }
     bool isEnabled(Hwnd h) override { return window(h).enabled; }
     Hwnd focus() override { return focused; }
@@ -171,7 +178,20 @@ class FakeSkinHost : public SkinHost {
                    ? clientBoxes[h]
                    : ScreenBox{0, 0, window(h).box.width(), window(h).box.height()};
     }
-    int systemMetric(int index) override { return index == 2 || index == 3 ? 17 : 0; }
+    int systemMetric(int index) override {
+        auto it = metrics.find(index);
+        return it == metrics.end() ? 0 : it->second;
+    }
+    Rgb clientBackground(Hwnd h) override {
+        return backgrounds.count(h) ? backgrounds[h] : 0xFFFFFF;
+    }
+    bool headerItem(Hwnd h, int index, ScreenBox& rect, std::string& text) override {
+        if (!headers.count(h) || index < 0 || index >= static_cast<int>(headers[h].size()))
+            return false;
+        rect = headers[h][index].first;
+        text = headers[h][index].second;
+        return true;
+    }
 
     Surface createSurface() override {
         const Surface s = nextObject_++;
@@ -219,6 +239,20 @@ class FakeSkinHost : public SkinHost {
         return s;
     }
     void releaseWindowSurface(Hwnd, Surface s) override { windowSurfaces_.erase(s); }
+    void copySurface(Surface target, int dx, int dy, int w, int h, Surface source, int sx,
+                     int sy) override {
+        skin::copyPixels(anyPixels(target), dx, dy, w, h, anyPixels(source), sx, sy);
+    }
+    // A memory surface's bitmap, or the screen of the window a paint or window surface is of.
+    PixelView anyPixels(Surface s) {
+        auto it = windowSurfaces_.find(s);
+        return it != windowSurfaces_.end() ? screen(it->second).view() : pixels(s);
+    }
+    // Header items: rectangle and text; the item count follows.
+    void setHeaderItems(Hwnd h, std::vector<std::pair<ScreenBox, std::string>> items) {
+        headers[h] = std::move(items);
+    }
+    int openWindowSurfaces() const { return static_cast<int>(windowSurfaces_.size()); }
     void alphaBlend(Surface target, Surface source, int w, int h, int opacity) override {
         blends.push_back(opacity);
         auto it = windowSurfaces_.find(target);
@@ -230,6 +264,11 @@ class FakeSkinHost : public SkinHost {
     std::function<void(const Message&)> onPassed;  // plays what a window's own procedure does
     std::map<Hwnd, Window> windows;
     std::map<Hwnd, ScreenBox> clientBoxes;
+    // What a window's own procedure answers to a message (BM_GETCHECK, PBM_GETPOS, ...).
+    std::map<std::pair<Hwnd, unsigned>, std::intptr_t> answers;
+    std::map<Hwnd, std::vector<std::pair<ScreenBox, std::string>>> headers;
+    std::map<Hwnd, Rgb> backgrounds;
+    std::map<int, int> metrics{{2, 17}, {3, 17}, {71, 13}, {72, 13}};
     std::set<Hwnd> foreign;  // windows of another process: cannot be subclassed
     std::vector<Message> passed, defaulted, sent;
     std::map<Hwnd, unsigned> timers;

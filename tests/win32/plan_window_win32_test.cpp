@@ -134,12 +134,12 @@ TEST_F(PlanWindowWin32Test, TheNativeControlsShowThePlansAndTakeTheUsersInput) {
     // The caption "收听电台：" runs on under the station box beside it, never over it.
     HWND caption = FindWindowExW(windows.windowOf(w), nullptr, L"STATIC", L"收听电台：");
     ASSERT_NE(caption, nullptr);
-    for (HWND below = GetWindow(child(w, L"COMBOBOX", 4), GW_HWNDNEXT); below != caption;
+    for (HWND below = GetWindow(child(w, L"ThunderRT6ComboBox", 4), GW_HWNDNEXT); below != caption;
          below = GetWindow(below, GW_HWNDNEXT))
         ASSERT_NE(below, nullptr) << "the label lies over the combo box";
-    HWND hour = child(w, L"COMBOBOX", 0);
-    HWND duration = child(w, L"COMBOBOX", 3);
-    HWND station = child(w, L"COMBOBOX", 4);
+    HWND hour = child(w, L"ThunderRT6ComboBox", 0);
+    HWND duration = child(w, L"ThunderRT6ComboBox", 3);
+    HWND station = child(w, L"ThunderRT6ComboBox", 4);
     ASSERT_TRUE(hour && duration && station);
     EXPECT_EQ(SendMessageW(hour, CB_GETCOUNT, 0, 0), 24);
     EXPECT_EQ(SendMessageW(station, CB_GETCOUNT, 0, 0), 36);
@@ -147,8 +147,8 @@ TEST_F(PlanWindowWin32Test, TheNativeControlsShowThePlansAndTakeTheUsersInput) {
     EXPECT_EQ(text(station), L"环球资讯");
 
     // The user types 23 / 50 / 00, picks "30分钟" and "英国BBC", and presses "添加".
-    HWND minute = child(w, L"COMBOBOX", 1);
-    HWND second = child(w, L"COMBOBOX", 2);
+    HWND minute = child(w, L"ThunderRT6ComboBox", 1);
+    HWND second = child(w, L"ThunderRT6ComboBox", 2);
     const std::pair<HWND, const wchar_t*> typing[] = {
         {hour, L"23"}, {minute, L"50"}, {second, L"00"}};
     for (auto [box, typed] : typing) {
@@ -159,7 +159,8 @@ TEST_F(PlanWindowWin32Test, TheNativeControlsShowThePlansAndTakeTheUsersInput) {
     command(w, duration, CBN_SELCHANGE);
     SendMessageW(station, CB_SETCURSEL, 13, 0);
     command(w, station, CBN_SELCHANGE);
-    SendMessageW(FindWindowExW(windows.windowOf(w), nullptr, nullptr, L"添加"), BM_CLICK, 0, 0);
+    SendMessageW(FindWindowExW(windows.windowOf(w), nullptr, L"ThunderRT6CommandButton", L"添加"),
+                 BM_CLICK, 0, 0);
     EXPECT_TRUE(prompts.boxes.empty()) << prompts.boxes[0].text;
     ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 3);
     EXPECT_EQ(cell(list, 2, 0), L"23:50:00");
@@ -197,7 +198,7 @@ TEST_F(PlanWindowWin32Test, TheEditorsPickersShowTheRowAndWriteTheUsersTimeBack)
     SYSTEMTIME st{};
     SendMessageW(end, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st));
     EXPECT_EQ(st.wHour * 100 + st.wMinute, 730) << "half an hour after 7:00:00";
-    EXPECT_EQ(text(child(e, L"COMBOBOX")), L"美国之音");
+    EXPECT_EQ(text(child(e, L"ThunderRT6ComboBox")), L"美国之音");
 
     SendMessageW(start, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st));
     st.wHour = 6;
@@ -209,7 +210,8 @@ TEST_F(PlanWindowWin32Test, TheEditorsPickersShowTheRowAndWriteTheUsersTimeBack)
     change.st = st;
     SendMessageW(windows.windowOf(e), WM_NOTIFY, change.nmhdr.idFrom,
                  reinterpret_cast<LPARAM>(&change));
-    SendMessageW(FindWindowExW(windows.windowOf(e), nullptr, nullptr, L"确定"), BM_CLICK, 0, 0);
+    SendMessageW(FindWindowExW(windows.windowOf(e), nullptr, L"ThunderRT6CommandButton", L"确定"),
+                 BM_CLICK, 0, 0);
     EXPECT_FALSE(program.isLoaded<frmEdit>());
     EXPECT_EQ(cell(list, 1, 0), L"6:05:09");
     EXPECT_EQ(cell(list, 1, 1), L"7:30:00");

@@ -397,8 +397,8 @@ class InputControlsTest : public ::testing::Test {
 };
 
 TEST_F(InputControlsTest, ComboBoxesHoldTheModelAndReportTheUsersChoiceAndTyping) {
-    HWND hour = child(L"COMBOBOX", 0);
-    HWND kind = child(L"COMBOBOX", 1);
+    HWND hour = child(L"ThunderRT6ComboBox", 0);
+    HWND kind = child(L"ThunderRT6ComboBox", 1);
     ASSERT_TRUE(hour && kind);
     EXPECT_EQ(SendMessageW(hour, CB_GETCOUNT, 0, 0), 3);
     EXPECT_EQ(GetWindowLongW(kind, GWL_STYLE) & 3, CBS_DROPDOWNLIST);

@@ -18,6 +18,7 @@ const Superclass kSuperclasses[] = {
     {ui::ControlKind::OptionButton, L"ThunderRT6OptionButton", L"Button"},
     {ui::ControlKind::Frame, L"ThunderRT6Frame", L"Button"},
     {ui::ControlKind::ProgressBar, L"ProgressBar20WndClass", PROGRESS_CLASSW},
+    {ui::ControlKind::ComboBox, L"ThunderRT6ComboBox", L"COMBOBOX"},
 };
 
 bool registered = false;

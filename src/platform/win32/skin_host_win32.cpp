@@ -125,6 +125,10 @@ std::uint32_t Win32SkinHost::style(Hwnd h) {
     return static_cast<std::uint32_t>(GetWindowLongPtrW(hwndOf(h), GWL_STYLE));
 }
 
+std::uint32_t Win32SkinHost::exStyle(Hwnd h) {
+    return static_cast<std::uint32_t>(GetWindowLongPtrW(hwndOf(h), GWL_EXSTYLE));
+}
+
 void Win32SkinHost::setStyle(Hwnd h, std::uint32_t style) {
     SetWindowLongPtrW(hwndOf(h), GWL_STYLE, static_cast<LONG_PTR>(style));
 }
@@ -208,6 +212,33 @@ ScreenBox Win32SkinHost::clientBox(Hwnd h) {
 
 int Win32SkinHost::systemMetric(int index) {
     return GetSystemMetrics(index);
+}
+
+Rgb Win32SkinHost::clientBackground(Hwnd h) {
+    HDC dc = GetDC(hwndOf(h));
+    if (!dc)
+        return 0xFFFFFF;
+    const COLORREF c = GetBkColor(dc);
+    ReleaseDC(hwndOf(h), dc);
+    return (static_cast<Rgb>(GetRValue(c)) << 16) | (static_cast<Rgb>(GetGValue(c)) << 8) |
+           GetBValue(c);
+}
+
+bool Win32SkinHost::headerItem(Hwnd h, int index, ScreenBox& rect, std::string& text) {
+    RECT r{};
+    if (index < 0 || !SendMessageW(hwndOf(h), HDM_GETITEMRECT, static_cast<WPARAM>(index),
+                                   reinterpret_cast<LPARAM>(&r)))
+        return false;
+    rect = {r.left, r.top, r.right, r.bottom};
+    wchar_t buffer[256] = {};
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = buffer;
+    item.cchTextMax = 255;
+    SendMessageW(hwndOf(h), HDM_GETITEMW, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(&item));
+    text = narrow(item.pszText ? item.pszText : buffer);
+    return true;
 }
 
 Surface Win32SkinHost::createSurface() {
@@ -299,6 +330,12 @@ Surface Win32SkinHost::windowSurface(Hwnd h) {
 
 void Win32SkinHost::releaseWindowSurface(Hwnd h, Surface s) {
     ReleaseDC(hwndOf(h), dcOf(s));
+}
+
+void Win32SkinHost::copySurface(Surface target, int dx, int dy, int w, int h, Surface source,
+                                int sx, int sy) {
+    if (target && source && w > 0 && h > 0)
+        BitBlt(dcOf(target), dx, dy, w, h, dcOf(source), sx, sy, SRCCOPY);
 }
 
 void Win32SkinHost::alphaBlend(Surface target, Surface source, int w, int h, int opacity) {

@@ -35,6 +35,7 @@ class Win32SkinHost : public SkinHost {
     std::vector<Hwnd> descendants(Hwnd h) override;
     Hwnd parentOrOwner(Hwnd h) override;
     std::uint32_t style(Hwnd h) override;
+    std::uint32_t exStyle(Hwnd h) override;
     void setStyle(Hwnd h, std::uint32_t style) override;
     bool isEnabled(Hwnd h) override;
     Hwnd focus() override;
@@ -49,6 +50,8 @@ class Win32SkinHost : public SkinHost {
     ScreenBox windowBox(Hwnd h) override;
     ScreenBox clientBox(Hwnd h) override;
     int systemMetric(int index) override;
+    Rgb clientBackground(Hwnd h) override;
+    bool headerItem(Hwnd h, int index, ScreenBox& rect, std::string& text) override;
 
     Surface createSurface() override;
     Bitmap createBitmap(int width, int height) override;
@@ -63,6 +66,8 @@ class Win32SkinHost : public SkinHost {
     void endPaint(Hwnd h, Surface s) override;
     Surface windowSurface(Hwnd h) override;
     void releaseWindowSurface(Hwnd h, Surface s) override;
+    void copySurface(Surface target, int dx, int dy, int w, int h, Surface source, int sx,
+                     int sy) override;
     void alphaBlend(Surface target, Surface source, int w, int h, int opacity) override;
 
   private:
