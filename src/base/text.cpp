@@ -54,6 +54,8 @@ char32_t decodeUtf8(std::string_view s, std::size_t& pos) {
     return cp;
 }
 
+}  // namespace
+
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -71,8 +73,6 @@ void appendUtf8(std::string& out, char32_t cp) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-}  // namespace
 
 std::u16string utf8ToUtf16(std::string_view utf8) {
     std::u16string out;

@@ -10,6 +10,8 @@ namespace sonorin {
 // UTF-8 <-> UTF-16. Malformed input is replaced by U+FFFD rather than rejected.
 std::u16string utf8ToUtf16(std::string_view utf8);
 std::string utf16ToUtf8(std::u16string_view utf16);
+// Appends one code point (at most U+10FFFF, not a surrogate) in UTF-8.
+void appendUtf8(std::string& out, char32_t cp);
 
 // UTF-8 <-> code page 936. Characters GBK cannot hold become '?'; malformed GBK bytes
 // become U+FFFD. The only place in the program that knows about GBK.
