@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <string_view>
+
 #include "platform/win32/wide.h"
 
 namespace sonorin::win32 {
@@ -62,15 +64,46 @@ std::string Win32SkinHost::windowText(Hwnd h) {
 }
 
 std::intptr_t Win32SkinHost::getProp(Hwnd h, const char* name) {
-    return reinterpret_cast<std::intptr_t>(GetPropW(hwndOf(h), wide(name).c_str()));
+    const auto window = props_.find(hwndOf(h));
+    if (window == props_.end())
+        return 0;
+    for (const auto& [key, value] : window->second)
+        if (key == name)
+            return value;
+    return 0;
 }
 
 void Win32SkinHost::setProp(Hwnd h, const char* name, std::intptr_t value) {
-    SetPropW(hwndOf(h), wide(name).c_str(), reinterpret_cast<HANDLE>(value));
+    if (!SetPropW(hwndOf(h), wide(name).c_str(), reinterpret_cast<HANDLE>(value)))
+        return;  // no such window (any more): nothing was stored
+    auto& stored = props_[hwndOf(h)];
+    for (auto& [key, old] : stored) {
+        if (key == name) {
+            old = value;
+            return;
+        }
+    }
+    stored.emplace_back(name, value);
 }
 
 void Win32SkinHost::removeProp(Hwnd h, const char* name) {
     RemovePropW(hwndOf(h), wide(name).c_str());
+    const auto window = props_.find(hwndOf(h));
+    if (window == props_.end())
+        return;
+    // Without its mark the window is detached, and a detached window keeps nothing of ours:
+    // forgetting it all keeps a later window with a reused handle from looking attached.
+    auto& stored = window->second;
+    if (std::string_view(name) == "PROCADDR") {
+        props_.erase(window);
+        return;
+    }
+    for (auto it = stored.begin(); it != stored.end(); ++it) {
+        if (it->first == name) {
+            stored.erase(it);
+            break;
+        }
+    }
 }
 
 std::intptr_t Win32SkinHost::subclass(Hwnd h) {

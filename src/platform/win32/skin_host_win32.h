@@ -6,6 +6,10 @@
 
 #include <map>
 #include <set>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "platform/skin_host.h"
 
@@ -76,6 +80,10 @@ class Win32SkinHost : public SkinHost {
     SkinDispatcher* engine_ = nullptr;
     std::map<HWND, PAINTSTRUCT> paints_;
     std::set<HBITMAP> ownBitmaps_;  // top-down 32-bit sections whose pixels we may write
+    // What the engine has stored on each window, kept beside the real window properties. The
+    // engine reads them on nearly every message, and under Wine each GetPropW is a round trip
+    // to the wineserver; only the engine writes these names, so this copy is always current.
+    std::unordered_map<HWND, std::vector<std::pair<std::string, std::intptr_t>>> props_;
 };
 
 }  // namespace sonorin::win32

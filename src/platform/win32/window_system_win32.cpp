@@ -424,7 +424,10 @@ class ChildPeer : public ui::Peer {
         std::wstring text = wide(control_.toolTip());
         TOOLINFOW ti{};
         ti.cbSize = TTTOOLINFOW_V1_SIZE;
-        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        // No TTF_SUBCLASS: the message loops relay the pointer messages (relayToToolTip).
+        // Subclassing put a property look-up, a wineserver round trip under Wine, in front
+        // of every message each of these controls receives.
+        ti.uFlags = TTF_IDISHWND;
         ti.hwnd = fw_.hwnd;
         ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
         ti.lpszText = text.data();
@@ -1105,10 +1108,23 @@ bool Win32WindowSystem::translateForDialog(MSG& msg) {
     HWND top = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (!top)
         return false;
-    for (auto& [form, h] : windows_)
-        if (h == top)
+    for (auto& [form, h] : windows_) {
+        if (h == top) {
+            relayToToolTip(msg, top);
             return IsDialogMessageW(h, &msg) != FALSE;
+        }
+    }
     return false;
+}
+
+// The tool tips learn of the pointer from here, as the tool tip control documents for tools
+// it does not subclass.
+void Win32WindowSystem::relayToToolTip(MSG& msg, HWND top) {
+    if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST)
+        return;
+    FormWindow* fw = formWindowOf(top);
+    if (fw && fw->toolTip)
+        SendMessageW(fw->toolTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
 }
 
 int Win32WindowSystem::runMessageLoop() {

@@ -48,6 +48,7 @@ class Win32WindowSystem : public WindowSystem {
 
   private:
     bool translateForDialog(MSG& msg);
+    void relayToToolTip(MSG& msg, HWND top);
 
     HINSTANCE instance_;
     int dpi_ = kDefaultDpi;
