@@ -102,7 +102,7 @@ class BrowserPaneTest : public ::testing::Test {
 };
 
 TEST_F(BrowserPaneTest, HostsTheControlInAChildWindowThatFollowsItsBounds) {
-    auto pane = createWebBrowserPane(parent_, RECT{10, 20, 410, 320});
+    auto pane = createWebBrowserControlPane(parent_, RECT{10, 20, 410, 320});
     ASSERT_NE(pane, nullptr);
     ASSERT_NE(pane->hwnd(), nullptr);
     EXPECT_EQ(GetParent(pane->hwnd()), parent_);
@@ -143,7 +143,7 @@ TEST_F(BrowserPaneTest, HostsTheControlInAChildWindowThatFollowsItsBounds) {
 }
 
 TEST_F(BrowserPaneTest, WithoutADocumentThereAreNoLinksAndNoText) {
-    auto pane = createWebBrowserPane(parent_, RECT{0, 0, 400, 300});
+    auto pane = createWebBrowserControlPane(parent_, RECT{0, 0, 400, 300});
     ASSERT_TRUE(pane->hasControl());
     expectNoPage(*pane);  // before the first navigation
 
@@ -166,7 +166,7 @@ TEST_F(BrowserPaneTest, WithoutADocumentThereAreNoLinksAndNoText) {
 }
 
 TEST_F(BrowserPaneTest, RaisesTheDownloadEventsAroundANavigation) {
-    auto pane = createWebBrowserPane(parent_, RECT{0, 0, 400, 300});
+    auto pane = createWebBrowserControlPane(parent_, RECT{0, 0, 400, 300});
     ASSERT_TRUE(pane->hasControl());
     std::vector<std::string> events;
     pane->onDownloadBegin = [&] {
@@ -202,7 +202,7 @@ TEST_F(BrowserPaneTest, RaisesTheDownloadEventsAroundANavigation) {
 TEST_F(BrowserPaneTest, NoEventReachesAPaneThatIsGone) {
     int completions = 0;
     {
-        auto pane = createWebBrowserPane(parent_, RECT{0, 0, 400, 300});
+        auto pane = createWebBrowserControlPane(parent_, RECT{0, 0, 400, 300});
         ASSERT_TRUE(pane->hasControl());
         pane->onDownloadComplete = [&] { ++completions; };
         pane->navigate(kRadioPage);  // the download is still under way when the pane goes
@@ -212,7 +212,7 @@ TEST_F(BrowserPaneTest, NoEventReachesAPaneThatIsGone) {
 }
 
 TEST_F(BrowserPaneTest, SurvivesItsParentWindow) {
-    auto pane = createWebBrowserPane(parent_, RECT{0, 0, 400, 300});
+    auto pane = createWebBrowserControlPane(parent_, RECT{0, 0, 400, 300});
     ASSERT_TRUE(pane->hasControl());
     int events = 0;
     pane->onDownloadBegin = [&] { ++events; };
@@ -236,15 +236,15 @@ TEST_F(BrowserPaneTest, SurvivesItsParentWindow) {
 
 TEST_F(BrowserPaneTest, ComeAndGoManyTimes) {
     for (int round = 0; round < 5; ++round) {
-        auto pane = createWebBrowserPane(parent_, RECT{0, 0, 300, 200});
+        auto pane = createWebBrowserControlPane(parent_, RECT{0, 0, 300, 200});
         ASSERT_TRUE(pane->hasControl()) << "round " << round;
         pane->navigate(kRadioPage);
         pumpMessages(20);
         expectNoPage(*pane);
     }
     // Two panes side by side in one window, destroyed in the order they were made.
-    auto left = createWebBrowserPane(parent_, RECT{0, 0, 300, 200});
-    auto right = createWebBrowserPane(parent_, RECT{300, 0, 600, 200});
+    auto left = createWebBrowserControlPane(parent_, RECT{0, 0, 300, 200});
+    auto right = createWebBrowserControlPane(parent_, RECT{300, 0, 600, 200});
     ASSERT_TRUE(left->hasControl());
     ASSERT_TRUE(right->hasControl());
     EXPECT_NE(left->hwnd(), right->hwnd());
@@ -258,8 +258,18 @@ TEST_F(BrowserPaneTest, ComeAndGoManyTimes) {
     EXPECT_EQ(GetWindow(parent_, GW_CHILD), nullptr);
 }
 
+TEST_F(BrowserPaneTest, WithoutAnHtmlEngineThePaneIsTheStandInFromTheStart) {
+    if (!htmlEngineMissing()) {
+        GTEST_SKIP() << "this Wine has an HTML engine (or this is Windows)";
+    }
+    auto pane = createWebBrowserPane(parent_, RECT{0, 0, 400, 300});
+    ASSERT_NE(pane->hwnd(), nullptr);
+    EXPECT_TRUE(pane->usesStandIn()) << "no waiting for a document that cannot come";
+    EXPECT_FALSE(pane->hasControl());
+}
+
 TEST(BrowserPaneDegraded, WithoutAParentThereIsNoWindowAndNoPage) {
-    auto pane = createWebBrowserPane(nullptr, RECT{0, 0, 100, 100});
+    auto pane = createWebBrowserControlPane(nullptr, RECT{0, 0, 100, 100});
     ASSERT_NE(pane, nullptr);
     EXPECT_EQ(pane->hwnd(), nullptr);
     EXPECT_FALSE(pane->hasControl());
@@ -296,7 +306,7 @@ OleOutcome paneOnFreshThread(ThreadSetup setup) {
         }
         const HWND parent = createTopWindow();
         {
-            auto pane = createWebBrowserPane(parent, RECT{0, 0, 200, 100});
+            auto pane = createWebBrowserControlPane(parent, RECT{0, 0, 200, 100});
             outcome.hadWindow = pane->hwnd() != nullptr;
             outcome.hadControl = pane->hasControl();
             pane->navigate(kRadioPage);

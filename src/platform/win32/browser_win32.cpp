@@ -13,6 +13,8 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <string_view>
+#include <vector>
 
 #include "base/text.h"
 #include "platform/win32/fallback_pane_win32.h"
@@ -30,6 +32,73 @@ constexpr wchar_t kPaneClassName[] = L"SonorinBrowserPane";
 constexpr UINT_PTR kProbeTimer = 1;
 constexpr UINT kProbeTickMs = 50;
 constexpr ULONGLONG kProbeLimitMs = 800;
+
+// Under Wine the control's HTML engine is the separate Wine-Gecko package. Without it the
+// control is made and navigates but never has a document (the probe finds that out after
+// kProbeLimitMs), having loaded mshtml, ieframe, urlmon and OLE for nothing: several MiB and
+// most of the pane's start. Where Wine has Gecko neither installed nor at hand to install,
+// the pane is the stand-in from the start. On Windows the engine is always there.
+// Whether a file or folder matching `pattern` exists whose name starts with `prefix`.
+bool anyNamed(const std::wstring& pattern, const std::wstring& prefix) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    bool any = false;
+    do {
+        any = std::wstring_view(found.cFileName).substr(0, prefix.size()) == prefix;
+    } while (!any && FindNextFileW(search, &found));
+    FindClose(search);
+    return any;
+}
+
+bool noEngineUnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr) {
+        return false;
+    }
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\MSHTML", 0, KEY_READ, &key) ==
+        ERROR_SUCCESS) {
+        RegCloseKey(key);
+        return false;  // a Gecko path of the user's own
+    }
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        // Installed: a version folder under system32\gecko (every prefix has "plugin" there).
+        const std::wstring windows(folder, length);
+        for (const wchar_t* sub : {L"\\system32\\gecko\\", L"\\syswow64\\gecko\\"}) {
+            for (wchar_t digit = L'0'; digit <= L'9'; ++digit) {
+                if (anyNamed(windows + sub + digit + L"*", std::wstring(1, digit))) {
+                    return false;
+                }
+            }
+        }
+    }
+    // At hand: the packages Wine installs from on first use (its data folders, its cache).
+    for (const wchar_t* place : {L"Z:\\usr\\share\\wine\\gecko\\*",
+                                 L"Z:\\usr\\local\\share\\wine\\gecko\\*",
+                                 L"Z:\\opt\\wine\\gecko\\*"}) {
+        if (anyNamed(place, L"wine")) {
+            return false;
+        }
+    }
+    const DWORD homeLength = GetEnvironmentVariableW(L"HOME", folder, MAX_PATH);
+    if (homeLength > 0 && homeLength < MAX_PATH) {
+        std::wstring cache = L"Z:" + std::wstring(folder, homeLength) + L"/.cache/wine/*";
+        for (wchar_t& c : cache) {
+            if (c == L'/') {
+                c = L'\\';
+            }
+        }
+        if (anyNamed(cache, L"wine-gecko")) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Owns one COM reference. Out-parameters go through put(), which drops the old reference first.
 template <class T>
@@ -312,7 +381,7 @@ class EventSink final : public IDispatch {
 
 class BrowserPane final : public Win32BrowserPane {
   public:
-    BrowserPane(HWND parent, RECT bounds);
+    BrowserPane(HWND parent, RECT bounds, bool tryControl);
     ~BrowserPane() override;
     BrowserPane(const BrowserPane&) = delete;
     BrowserPane& operator=(const BrowserPane&) = delete;
@@ -366,11 +435,11 @@ class BrowserPane final : public Win32BrowserPane {
     std::unique_ptr<win32::FallbackPane> fallback_;
 };
 
-BrowserPane::BrowserPane(HWND parent, RECT bounds) {
+BrowserPane::BrowserPane(HWND parent, RECT bounds, bool tryControl) {
     // S_FALSE (already initialised on this thread, e.g. by main) counts too: every successful
     // call is matched by OleUninitialize in the destructor. RPC_E_CHANGED_MODE (the thread is
     // in a multithreaded apartment) leaves the pane without a control.
-    oleInitialized_ = SUCCEEDED(OleInitialize(nullptr));
+    oleInitialized_ = tryControl && SUCCEEDED(OleInitialize(nullptr));
     if (!registerWindowClass()) {
         return;
     }
@@ -770,8 +839,17 @@ std::string BrowserPane::documentText() {
 
 }  // namespace
 
+bool htmlEngineMissing() {
+    static const bool missing = noEngineUnderWine();
+    return missing;
+}
+
 std::unique_ptr<Win32BrowserPane> createWebBrowserPane(HWND parent, RECT boundsInPixels) {
-    return std::make_unique<BrowserPane>(parent, boundsInPixels);
+    return std::make_unique<BrowserPane>(parent, boundsInPixels, !htmlEngineMissing());
+}
+
+std::unique_ptr<Win32BrowserPane> createWebBrowserControlPane(HWND parent, RECT boundsInPixels) {
+    return std::make_unique<BrowserPane>(parent, boundsInPixels, true);
 }
 
 }  // namespace sonorin

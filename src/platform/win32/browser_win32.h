@@ -33,6 +33,13 @@ class Win32BrowserPane : public Browser {
 // it does when the control is not available. Must be called on the user-interface thread,
 // which must not have entered a multithreaded COM apartment. OLE is initialised for the
 // pane's lifetime (balanced, so a caller that initialised OLE itself is not disturbed).
+// Where the control would have no HTML engine (Wine without its Gecko package, installed or
+// at hand to install), the pane is the stand-in from the start and the control's libraries
+// are never loaded.
 std::unique_ptr<Win32BrowserPane> createWebBrowserPane(HWND parent, RECT boundsInPixels);
+// The same, trying the control wherever it can be made.
+std::unique_ptr<Win32BrowserPane> createWebBrowserControlPane(HWND parent, RECT boundsInPixels);
+// Whether this is Wine without an HTML engine for the control.
+bool htmlEngineMissing();
 
 }  // namespace sonorin
