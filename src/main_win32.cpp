@@ -41,6 +41,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         sonorin::Program program(platform);
         windows.onIdle = [&program] { program.collectUnloaded(); };
         windows.onSettingChange = [&clock] { clock.settingsChanged(); };
+        windows.onChildrenMade = [&program](sonorin::ui::Form& form) {
+            program.childrenMade(form);
+        };
         program.start();
         if (!program.forms.loadedForms().empty())
             exitCode = windows.runMessageLoop();

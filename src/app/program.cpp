@@ -26,6 +26,11 @@ int Program::UnskinForm(ui::Form& form) {
     return skin ? skin->UnskinForm(platform.windows.nativeHandle(form)) : 0;
 }
 
+void Program::childrenMade(ui::Form& form) {
+    if (skin)
+        skin->AttachChildren(platform.windows.nativeHandle(form));
+}
+
 Program::~Program() {
     forms.onUnloaded = nullptr;
     platform.player.onAddressFound = nullptr;

@@ -71,6 +71,8 @@ class Program {
     // The skin engine's entry operations, on the form's native window; 0 without a skin.
     int SkinForm(ui::Form& form);
     int UnskinForm(ui::Form& form);
+    // The window's child windows were made after its load skinned it (at its first show).
+    void childrenMade(ui::Form& form);
 
     // The window the tray icon belongs to and the menu it pops up.
     ui::Form* TrayForm = nullptr;

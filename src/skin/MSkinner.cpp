@@ -67,6 +67,15 @@ int MSkinner::AttachSkin(Hwnd h) {
     return 1;
 }
 
+int MSkinner::AttachChildren(Hwnd form) {
+    if (!form || !prop(form, "PROCADDR"))
+        return 0;
+    int attached = 0;
+    for (Hwnd child : host_.descendants(form))
+        attached += AttachSkin(child);
+    return attached;
+}
+
 int MSkinner::DetachSkin(Hwnd h) {
     if (!h)
         return 0;

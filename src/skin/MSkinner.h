@@ -25,6 +25,9 @@ class MSkinner : public SkinDispatcher {
     int UnskinForm(Hwnd form);
 
     int AttachSkin(Hwnd h);
+    // Attaches the descendants of a skinned form that were made after it was skinned; the
+    // number newly attached (0 for a form that is not skinned).
+    int AttachChildren(Hwnd form);
     int DetachSkin(Hwnd h);
     std::intptr_t SkinWindowProc(Hwnd h, unsigned message, std::uintptr_t wParam,
                                  std::intptr_t lParam) override;

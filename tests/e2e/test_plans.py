@@ -4,6 +4,7 @@ RadioTime.ini, firing on the next start, and edited through the context menu."""
 import datetime
 
 from rig import CAPTION, FORM_CLASS
+from test_radio import now_playing, portal, stop_link
 
 PLAN_CAPTION = "定时收听设置_星澜网络收音机"
 
@@ -60,9 +61,13 @@ def test_a_plan_added_in_the_window_is_saved_and_fires_on_the_next_start(rig):
     assert rig.stop(program, main["hwnd"]) == 0
     assert ini.read_bytes() == saved
 
-    # The next start reads the file; hidden, the main window comes back when the plan fires.
+    # The next start reads the file; hidden, the main window comes back when the plan fires
+    # and the plan's station plays. The auto-listen's station is stopped first.
     program = rig.start()
     main = rig.main_window()
+    now_playing(rig, "中文环球")
+    assert portal(stop_link(portal("/radio")[1]))[0] == 204
+    rig.wait_until(lambda: "现在没有收听电台" in portal("/radio")[1], 5, what="the stop")
     rig.hide(main["hwnd"])
     assert main["hwnd"] not in [w["hwnd"] for w in rig.windows(CAPTION, FORM_CLASS)]
     wait = (begin - datetime.datetime.now()).total_seconds() + 10
@@ -72,9 +77,7 @@ def test_a_plan_added_in_the_window_is_saved_and_fires_on_the_next_start(rig):
     assert datetime.datetime.now() >= begin - datetime.timedelta(seconds=1)
     hidden = [w for w in rig.windows(PLAN_CAPTION, visible=False)]
     assert len(hidden) == 1 and not hidden[0]["visible"], "the plan window runs unseen"
-    texts = [c["text"] for c in rig.controls(hidden[0]["hwnd"])
-             if c["class"] == "Edit" and c["parent"] == hidden[0]["hwnd"]]
-    assert "中文环球" in texts, f"the station handed to the main window: {texts}"
+    now_playing(rig, "中文环球")
 
     # Right click on the first plan, "修改", another station, "确定".
     plan = open_plan_window(rig, main)["hwnd"]

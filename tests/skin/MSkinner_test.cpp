@@ -113,6 +113,18 @@ TEST_F(Skinned, SkinFormAttachesTheFormAndEveryDescendant) {
     EXPECT_TRUE(host.focusBoxes.empty());
 }
 
+
+TEST_F(Skinned, ChildrenMadeAfterTheFormWasSkinnedAreAttachedToo) {
+    EXPECT_EQ(engine.AttachChildren(form), 0) << "a form that is not skinned stays as it is";
+    EXPECT_EQ(host.getProp(button, "PROCADDR"), 0);
+    engine.SkinForm(form);
+    const Hwnd late = host.addWindow("ThunderRT6CommandButton", form, 60, 30, kVisible, "停止");
+    EXPECT_EQ(engine.AttachChildren(form), 1) << "only the new one";
+    EXPECT_NE(host.getProp(late, "PROCADDR"), 0);
+    EXPECT_NE(host.getProp(late, "HDC0"), 0);
+    EXPECT_EQ(engine.SkinnedCount(), 7);
+}
+
 TEST_F(Skinned, AttachmentIsIdempotent) {
     EXPECT_EQ(engine.SkinForm(0), 0);
     engine.SkinForm(form);

@@ -143,7 +143,35 @@ TEST_F(WindowSystemTest, OuterSizeAndPositionFollowTheModelBothWays) {
     EXPECT_NEAR(form.top(), system.twipsFromPixels(50), 0.5);
 }
 
+TEST_F(WindowSystemTest, ChildWindowsAreMadeAtTheFirstShowWithWhatWasSetMeanwhile) {
+    int made = 0;
+    system.onChildrenMade = [&](ui::Form& f) {
+        EXPECT_EQ(&f, &form);
+        ++made;
+    };
+    EXPECT_EQ(GetWindow(hwnd(), GW_CHILD), nullptr) << "a window never shown makes no children";
+    form.go.setCaption("开始");
+    form.off.setEnabled(true);
+    form.slider.setValue(4000);
+    form.bar.setPanelText(2, "停止");
+    form.show();
+    EXPECT_EQ(made, 1);
+    HWND go = childWithText(hwnd(), L"开始");
+    ASSERT_NE(go, nullptr);
+    EXPECT_TRUE(IsWindowEnabled(childWithText(hwnd(), L"停止")));
+    EXPECT_EQ(SendMessageW(childOfClass(hwnd(), TRACKBAR_CLASSW), TBM_GETPOS, 0, 0), 4000);
+    wchar_t panel[64] = {};
+    SendMessageW(childOfClass(hwnd(), STATUSCLASSNAMEW), SB_GETTEXTW, 1,
+                 reinterpret_cast<LPARAM>(panel));
+    EXPECT_STREQ(panel, L"停止");
+    form.hide();
+    form.show();
+    EXPECT_EQ(made, 1) << "made once";
+    system.onChildrenMade = nullptr;
+}
+
 TEST_F(WindowSystemTest, ButtonsFollowTheModelAndClicksComeBack) {
+    form.show();
     HWND go = childWithText(hwnd(), L"录音");
     HWND off = childWithText(hwnd(), L"停止");
     ASSERT_TRUE(go && off);
@@ -191,6 +219,7 @@ TEST_F(WindowSystemTest, OptionButtonsInAFrameAreOneGroupAndHideWithIt) {
 }
 
 TEST_F(WindowSystemTest, SliderAndStatusBarShowTheModel) {
+    form.show();
     HWND slider = childOfClass(hwnd(), TRACKBAR_CLASSW);
     HWND bar = childOfClass(hwnd(), STATUSCLASSNAMEW);
     ASSERT_TRUE(slider && bar);
@@ -529,6 +558,7 @@ skin::SkinKind skinKindOf(HWND h) {
 }
 
 TEST_F(WindowSystemTest, FormsAndControlsCarryTheClassNamesOfTheirSkinKinds) {
+    form.show();
     EXPECT_EQ(skinKindOf(hwnd()), skin::SkinKind::Form);
     EXPECT_EQ(skinKindOf(childWithText(hwnd(), L"录音")), skin::SkinKind::CommandButton);
     HWND mono = childWithText(hwnd(), L"单声道");

@@ -39,6 +39,8 @@ struct FormWindow {
     HWND toolTip = nullptr;
     HMENU menuBar = nullptr;
     bool shownOnce = false;
+    bool childrenMade = false;  // child windows are made when the window first shows
+    UINT nextControlId = 0;
     int dpi = kDefaultDpi;  // of the monitor the window is on; twips become pixels with it
     int resizes = 0;        // layout runs caused by WM_SIZE since the last show
     bool syncing = false;   // native changes being written back into the model
@@ -139,6 +141,7 @@ class FormPeer : public ui::Peer {
                         // Set back to normal while hidden (from the tray): show it restored.
                         cmd = SW_RESTORE;
                     }
+                    fw_.system.makeChildren(h);
                     const bool first = !fw_.shownOnce;
                     fw_.shownOnce = true;
                     fw_.resizes = 0;
@@ -874,9 +877,61 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                         CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, instance_, nullptr);
 
-    UINT nextId = kFirstControlId;
     UINT_PTR nextTimer = 1;
+    fw->nextControlId = kFirstControlId;
+    // Timers, menus and the radio pane belong to the window from its creation; the child
+    // windows of the other controls wait for its first show (makeChildren).
     for (ui::Control* c : form.controls()) {
+        switch (c->kind()) {
+            case ui::ControlKind::Timer: {
+                auto* t = static_cast<ui::Timer*>(c);
+                UINT_PTR id = nextTimer++;
+                fw->timers[id] = t;
+                t->attachPeer(std::make_unique<TimerPeer>(*fw, *t, id));
+                continue;
+            }
+            case ui::ControlKind::Menu:
+                c->attachPeer(std::make_unique<MenuPeer>(*fw));
+                continue;
+            case ui::ControlKind::WebBrowser: {
+                auto* pane = static_cast<ui::WebBrowserPane*>(c);
+                auto host = std::make_unique<DeferredBrowserPane>(hwnd, fw->pixelRect(*c));
+                if (host) {
+                    host->setVisible(c->shown());
+                    pane->setEngine(host.get());
+                    host->onDownloadBegin = [pane] {
+                        if (pane->onDownloadBegin)
+                            pane->onDownloadBegin();
+                    };
+                    host->onDownloadComplete = [pane] {
+                        if (pane->onDownloadComplete)
+                            pane->onDownloadComplete();
+                    };
+                    c->attachPeer(std::make_unique<BrowserPeer>(*fw, *c, *host));
+                    fw->browsers.push_back(std::move(host));
+                }
+                continue;
+            }
+            default:
+                break;
+        }
+    }
+    if (const int dpi = windowDpi(hwnd); dpi != fw->dpi)
+        applyDpi(*fw, dpi, scaledAroundCentre(hwnd, fw->dpi, dpi));
+}
+
+// A window loaded and never shown (the main window of an offline start, the windows other
+// windows load to read or keep running) never makes the child windows of its controls: under
+// Wine each costs dozens of wineserver calls, and the skin adds surfaces for every button.
+// The models hold every value meanwhile and the children take them all when made.
+void Win32WindowSystem::makeChildren(HWND window) {
+    FormWindow* fw = formWindowOf(window);
+    if (!fw || fw->childrenMade)
+        return;
+    fw->childrenMade = true;
+    HWND hwnd = fw->hwnd;
+    UINT& nextId = fw->nextControlId;
+    for (ui::Control* c : fw->form.controls()) {
         const wchar_t* cls = nullptr;
         DWORD ex = 0;
         std::string text = c->caption();
@@ -944,35 +999,8 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
                 cs |= WS_TABSTOP;
                 text.clear();
                 break;
-            case ui::ControlKind::Timer: {
-                auto* t = static_cast<ui::Timer*>(c);
-                UINT_PTR id = nextTimer++;
-                fw->timers[id] = t;
-                t->attachPeer(std::make_unique<TimerPeer>(*fw, *t, id));
-                continue;
-            }
-            case ui::ControlKind::Menu:
-                c->attachPeer(std::make_unique<MenuPeer>(*fw));
-                continue;
-            case ui::ControlKind::WebBrowser: {
-                auto* pane = static_cast<ui::WebBrowserPane*>(c);
-                auto host = std::make_unique<DeferredBrowserPane>(hwnd, fw->pixelRect(*c));
-                if (host) {
-                    host->setVisible(c->shown());
-                    pane->setEngine(host.get());
-                    host->onDownloadBegin = [pane] {
-                        if (pane->onDownloadBegin)
-                            pane->onDownloadBegin();
-                    };
-                    host->onDownloadComplete = [pane] {
-                        if (pane->onDownloadComplete)
-                            pane->onDownloadComplete();
-                    };
-                    c->attachPeer(std::make_unique<BrowserPeer>(*fw, *c, *host));
-                    fw->browsers.push_back(std::move(host));
-                }
-                continue;
-            }
+            default:
+                continue;  // not a child window: made with the window
         }
         cls = controlClassName(c->kind(), cls);
         UINT id = nextId++;
@@ -1001,8 +1029,8 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
             if (control->kind() == kind)
                 SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0,
                              SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (const int dpi = windowDpi(hwnd); dpi != fw->dpi)
-        applyDpi(*fw, dpi, scaledAroundCentre(hwnd, fw->dpi, dpi));
+    if (onChildrenMade)
+        onChildrenMade(fw->form);
 }
 
 void Win32WindowSystem::destroyWindow(ui::Form& form) {

@@ -1,5 +1,5 @@
 // The real windows behind the portable forms: one top-level window per form, one child
-// window per control, window timers, menus and tool tips.
+// window per control (made when the form first shows), window timers, menus and tool tips.
 #pragma once
 
 #include <windows.h>
@@ -39,6 +39,10 @@ class Win32WindowSystem : public WindowSystem {
     // A system setting changed (WM_SETTINGCHANGE reached one of the program's windows), the
     // user's date and time pictures among them.
     std::function<void()> onSettingChange;
+    // A window's child windows are made at its first show; this runs right after.
+    std::function<void(ui::Form&)> onChildrenMade;
+    // Makes them now (at most once per window).
+    void makeChildren(HWND window);
 
     // At the system DPI; each window converts with the DPI of its own monitor.
     int pixelsFromTwips(double twips) const;
