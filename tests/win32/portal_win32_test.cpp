@@ -4,6 +4,7 @@
 // test's clients run on their own threads while this one lets messages through.
 #include <windows.h>
 #include <winsock2.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -216,6 +217,30 @@ class StandInPaneTest : public WinsockTest {
     int port_ = 0;
     std::vector<std::string> requests_;
 };
+
+int threadsOfThisProcess() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    int n = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        n += entry.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
+    CloseHandle(snapshot);
+    return n;
+}
+
+// Its fetches run on a thread of their own, which ends when no page has been asked for a while
+// (a thread is about a MiB under Wine) and comes back for the next page.
+TEST_F(StandInPaneTest, TheFetchingThreadEndsWhenIdleAndComesBack) {
+    const int before = threadsOfThisProcess();
+    auto pane = createWebBrowserPane(parent_, RECT{0, 0, 600, 400});
+    pane->navigate(address("/page"));
+    ASSERT_TRUE(pumpUntil([&] { return pane->linkCount() == 3; }, 5000));
+    EXPECT_TRUE(pumpUntil([&] { return threadsOfThisProcess() <= before; }, 6000))
+        << threadsOfThisProcess() << " threads, " << before << " before the page";
+    pane->navigate(address("/other"));
+    EXPECT_TRUE(pumpUntil([&] { return pane->linkCount() == 1; }, 5000));
+}
 
 TEST_F(StandInPaneTest, ListsTheLinksOfAServedPageAndClicksThem) {
     auto pane = createWebBrowserPane(parent_, RECT{0, 0, 600, 400});

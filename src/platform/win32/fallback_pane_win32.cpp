@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -101,7 +102,22 @@ struct FallbackPane::Queue {
     std::condition_variable wake;
     std::deque<Job> jobs;
     bool quit = false;
+    bool working = false;  // a worker runs (set and cleared under the mutex)
     HWND window = nullptr;
+
+    // A page is fetched now and then; a thread costs about a MiB under Wine, so the worker
+    // ends after a while without jobs and the next job starts a new one.
+    static constexpr auto kIdleEnd = std::chrono::seconds(3);
+
+    // Called with the mutex held, after a job was added.
+    static void startOrWake(const std::shared_ptr<Queue>& queue) {
+        if (queue->working) {
+            queue->wake.notify_one();
+            return;
+        }
+        queue->working = true;
+        std::thread(&Queue::work, queue).detach();
+    }
 
     // The worker: takes the jobs in order, follows redirects, posts each result back.
     static void work(std::shared_ptr<Queue> queue) {
@@ -112,9 +128,12 @@ struct FallbackPane::Queue {
             HWND window;
             {
                 std::unique_lock<std::mutex> lock(queue->mutex);
-                queue->wake.wait(lock, [&] { return queue->quit || !queue->jobs.empty(); });
-                if (queue->quit)
+                const bool any = queue->wake.wait_for(
+                    lock, kIdleEnd, [&] { return queue->quit || !queue->jobs.empty(); });
+                if (!any || queue->quit) {
+                    queue->working = false;
                     break;
+                }
                 job = queue->jobs.front();
                 queue->jobs.pop_front();
                 window = queue->window;
@@ -185,7 +204,6 @@ FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner)
     SetWindowSubclass(list_, &FallbackPane::listProc, 1, reinterpret_cast<DWORD_PTR>(this));
     layout();
     queue_->window = window_;
-    std::thread(&Queue::work, queue_).detach();
 }
 
 FallbackPane::~FallbackPane() {
@@ -307,8 +325,8 @@ void FallbackPane::enqueue(Kind kind, const radio::HttpUrl& url) {
     {
         std::lock_guard<std::mutex> lock(queue_->mutex);
         queue_->jobs.push_back({generation_, kind, url});
+        Queue::startOrWake(queue_);
     }
-    queue_->wake.notify_one();
     ++outstanding_;
     fire(true);
 }
