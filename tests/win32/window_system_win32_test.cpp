@@ -170,6 +170,45 @@ TEST_F(WindowSystemTest, ChildWindowsAreMadeAtTheFirstShowWithWhatWasSetMeanwhil
     system.onChildrenMade = nullptr;
 }
 
+// The tool tips are not subclassed onto their controls: the loops relay the pointer to them.
+TEST_F(WindowSystemTest, AToolTipShowsWhenThePointerRestsOnItsControl) {
+    form.show();
+    HWND go = childWithText(hwnd(), L"录音");
+    ASSERT_NE(go, nullptr);
+    RECT r;
+    GetWindowRect(go, &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    HWND tip = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM found) {
+            wchar_t name[64] = {};
+            GetClassNameW(h, name, 64);
+            if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0 || GetWindow(h, GW_OWNER) == nullptr)
+                return TRUE;
+            *reinterpret_cast<HWND*>(found) = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&tip));
+    ASSERT_NE(tip, nullptr);
+    EXPECT_FALSE(IsWindowVisible(tip));
+    const LPARAM centre = MAKELPARAM((r.right - r.left) / 2, (r.bottom - r.top) / 2);
+    // The pointer comes to rest: one move, then the tip's own delay.
+    PostMessageW(go, WM_MOUSEMOVE, 0, centre);
+    const DWORD end = GetTickCount() + 3000;
+    while (!IsWindowVisible(tip) && GetTickCount() < end) {
+        system.doEvents();
+        Sleep(20);
+    }
+    ASSERT_TRUE(IsWindowVisible(tip)) << "no tool tip over the button";
+    wchar_t text[64] = {};
+    TTTOOLINFOW ti{};
+    ti.cbSize = TTTOOLINFOW_V1_SIZE;
+    ti.lpszText = text;
+    ASSERT_TRUE(SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&ti)));
+    EXPECT_STREQ(text, L"开始录音");
+}
+
 TEST_F(WindowSystemTest, ButtonsFollowTheModelAndClicksComeBack) {
     form.show();
     HWND go = childWithText(hwnd(), L"录音");
