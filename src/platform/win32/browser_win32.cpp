@@ -12,9 +12,8 @@
 #include <new>
 #include <optional>
 #include <string>
-#include <utility>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 #include "base/text.h"
 #include "platform/win32/fallback_pane_win32.h"
@@ -33,11 +32,6 @@ constexpr UINT_PTR kProbeTimer = 1;
 constexpr UINT kProbeTickMs = 50;
 constexpr ULONGLONG kProbeLimitMs = 800;
 
-// Under Wine the control's HTML engine is the separate Wine-Gecko package. Without it the
-// control is made and navigates but never has a document (the probe finds that out after
-// kProbeLimitMs), having loaded mshtml, ieframe, urlmon and OLE for nothing: several MiB and
-// most of the pane's start. Where Wine has Gecko neither installed nor at hand to install,
-// the pane is the stand-in from the start. On Windows the engine is always there.
 // Whether a file or folder matching `pattern` exists whose name starts with `prefix`.
 bool anyNamed(const std::wstring& pattern, const std::wstring& prefix) {
     WIN32_FIND_DATAW found;
@@ -53,6 +47,11 @@ bool anyNamed(const std::wstring& pattern, const std::wstring& prefix) {
     return any;
 }
 
+// Under Wine the control's HTML engine is the separate Wine-Gecko package. Without it the
+// control is made and navigates but never has a document (the probe finds that out after
+// kProbeLimitMs), having loaded mshtml, ieframe, urlmon and OLE for nothing: several MiB and
+// most of the pane's start. Where Wine has Gecko neither installed nor at hand to install,
+// the pane is the stand-in from the start. On Windows the engine is always there.
 bool noEngineUnderWine() {
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     if (ntdll == nullptr || GetProcAddress(ntdll, "wine_get_version") == nullptr) {
