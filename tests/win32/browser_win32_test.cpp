@@ -201,12 +201,16 @@ TEST_F(BrowserPaneTest, RaisesTheDownloadEventsAroundANavigation) {
 
 TEST_F(BrowserPaneTest, NoEventReachesAPaneThatIsGone) {
     int completions = 0;
+    bool gone = false;
     {
         auto pane = createWebBrowserControlPane(parent_, RECT{0, 0, 400, 300});
         ASSERT_TRUE(pane->hasControl());
-        pane->onDownloadComplete = [&] { ++completions; };
+        // A refused connection may complete before the pane goes (on a loaded machine); only
+        // what comes after counts.
+        pane->onDownloadComplete = [&] { completions += gone ? 1 : 0; };
         pane->navigate(kRadioPage);  // the download is still under way when the pane goes
     }
+    gone = true;
     pumpMessages(500);
     EXPECT_EQ(completions, 0);
 }
