@@ -2,6 +2,7 @@
 // pane under it, the status-bar panels, and the window kept in the middle of the screen.
 #include "app/AudioRecorder.h"
 #include "app/program.h"
+#include "app/recorder_monitor.h"
 #include "schedule/frmDingshishouting.h"
 
 namespace sonorin {
@@ -25,22 +26,8 @@ void AudioRecorder::Form_Resize() {
     WebBrowser1.setBounds(cmdRecord.left() - 30, cmdRecord.height() - 10, WebBrowser1.width(),
                           WebBrowser1.height());
 
-    for (ui::Button* b : {&cmdRecord, &cmdStop, &cmdPlay, &cmdReset, &cmdSettings, &cmdmore,
-                          &cmdgoback, &cmdShijian})
-        b->setWidth(w / 7);
-    cmdmore.setTop(cmdRecord.top());
-    cmdgoback.setLeft(cmdmore.left());
-    cmdgoback.setTop(cmdmore.top());
-    cmdmore.setHeight(cmdRecord.height());
-
-    cmdStop.setLeft(cmdRecord.width());
-    ui::Button* previous = &cmdStop;
-    for (ui::Button* b : {&cmdPlay, &cmdShijian, &cmdReset, &cmdSettings, &cmdmore}) {
-        b->setLeft(previous->left() + previous->width());
-        previous = b;
-    }
-    cmdgoback.setLeft(cmdmore.left());
-    cmdShijian.setTop(cmdRecord.top());
+    layOutButtonRow(
+        {cmdRecord, cmdStop, cmdPlay, cmdShijian, cmdReset, cmdSettings, cmdmore, cmdgoback}, w);
 }
 
 }  // namespace sonorin

@@ -39,42 +39,17 @@ void AudioRecorder::clearTake() {
 }
 
 void AudioRecorder::cmdRecord_Click() {
-    // A fresh device for every take: the new take replaces the old one.
-    program_.wave.OpenCaptureDevice();
-    program_.wave.ApplyCaptureFormat();
-    program_.wave.StartRecording();
-    program_.recorderState.StartTime = program_.now();
+    startHandTake(program_);
     cmdStop.setEnabled(true);
     cmdRecord.setEnabled(false);
 }
 
 void AudioRecorder::cmdStop_Click() {
-    RecorderState& s = program_.recorderState;
-    modWave& wave = program_.wave;
-    wave.StopRecording();
+    program_.wave.StopRecording();
     cmdRecord.setEnabled(true);
     cmdPlay.setEnabled(true);
     cmdStop.setEnabled(false);
-
-    if (wave.GetCapturePosition() == 0) {
-        Slider1.setMax(100);
-    } else if (s.RecordImmediate) {
-        if (!s.Playing)
-            Slider1.setMax(wave.GetCapturePosition());
-    } else if (s.ProgrammedRunning) {
-        Slider1.setMax(wave.GetCapturePosition());
-    }
-    // A programmed recording stopped by hand counts as done: the monitor neither restarts
-    // nor saves it.
-    if (s.ProgrammedRunning)
-        s.ProgrammedDone = true;
-
-    s.StopTime = program_.now();
-    s.ProgrammedRunning = false;
-    s.Playing = false;
-
-    settingsDialogBackToImmediate(program_);
-    program_.form<frmSettings>().lblTimes.setVisible(false);
+    finishStoppedTake(program_, Slider1);
 
     SaveDialogRequest request;
     request.title = "保存录音文件";
@@ -85,7 +60,7 @@ void AudioRecorder::cmdStop_Click() {
     const std::optional<std::string> chosen = program_.platform.prompts.saveFileDialog(request);
     // Cancel leaves the take in the device, unsaved.
     if (chosen && !chosen->empty())
-        wave.SaveRecording(*chosen);
+        program_.wave.SaveRecording(*chosen);
 }
 
 void AudioRecorder::cmdPlay_Click() {

@@ -124,21 +124,8 @@ void FrmnoConnection::Form_Resize() {
 
     const double w = width();
     setPanelWidths(0.15, 0.21);
-    for (ui::Button* b : {&cmdRecord, &cmdStop, &cmdPlay, &cmdReset, &cmdSettings, &cmdmore,
-                          &cmdgoback, &cmdShijian})
-        b->setWidth(w / 7);
-    cmdmore.setTop(cmdRecord.top());
-    cmdgoback.setLeft(cmdmore.left());
-    cmdgoback.setTop(cmdmore.top());
-    cmdmore.setHeight(cmdRecord.height());
-    cmdStop.setLeft(cmdRecord.width());
-    ui::Button* previous = &cmdStop;
-    for (ui::Button* b : {&cmdPlay, &cmdShijian, &cmdReset, &cmdSettings, &cmdmore}) {
-        b->setLeft(previous->left() + previous->width());
-        previous = b;
-    }
-    cmdgoback.setLeft(cmdmore.left());
-    cmdShijian.setTop(cmdRecord.top());
+    layOutButtonRow(
+        {cmdRecord, cmdStop, cmdPlay, cmdShijian, cmdReset, cmdSettings, cmdmore, cmdgoback}, w);
 }
 
 void FrmnoConnection::setPanelWidths(double panel1Factor, double panel2Factor) {
@@ -181,10 +168,7 @@ void FrmnoConnection::Timer2_Timer() {
 }
 
 void FrmnoConnection::cmdRecord_Click() {
-    program_.wave.OpenCaptureDevice();
-    program_.wave.ApplyCaptureFormat();
-    program_.wave.StartRecording();
-    program_.recorderState.StartTime = program_.now();
+    startHandTake(program_);
     cmdStop.setEnabled(true);
     cmdPlay.setEnabled(false);
     cmdSave.setEnabled(false);
@@ -192,29 +176,12 @@ void FrmnoConnection::cmdRecord_Click() {
 }
 
 void FrmnoConnection::cmdStop_Click() {
-    RecorderState& s = program_.recorderState;
-    modWave& wave = program_.wave;
-    wave.StopRecording();
+    program_.wave.StopRecording();
     cmdSave.setEnabled(true);
     cmdRecord.setEnabled(true);
     cmdPlay.setEnabled(true);
     cmdStop.setEnabled(false);
-
-    if (wave.GetCapturePosition() == 0) {
-        Slider1.setMax(100);
-    } else if (s.RecordImmediate) {
-        if (!s.Playing)
-            Slider1.setMax(wave.GetCapturePosition());
-    } else if (s.ProgrammedRunning) {
-        Slider1.setMax(wave.GetCapturePosition());
-    }
-    if (s.ProgrammedRunning)
-        s.ProgrammedDone = true;
-    s.StopTime = program_.now();
-    s.ProgrammedRunning = false;
-    s.Playing = false;
-    settingsDialogBackToImmediate(program_);
-    program_.form<frmSettings>().lblTimes.setVisible(false);
+    finishStoppedTake(program_, Slider1);
     // No save dialog here: the take stays in the device, marked unsaved by cmdSave.
 }
 
