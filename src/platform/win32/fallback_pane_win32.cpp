@@ -6,14 +6,12 @@
 
 #include <commctrl.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <deque>
+#include <cstring>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "platform/win32/wide.h"
 
@@ -22,63 +20,50 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"SonorinPagePane";
 constexpr UINT kFetched = WM_APP + 41;
+constexpr UINT kResolved = WM_APP + 43;
+// Each connection's events come with a message of their own: a closed socket's events may
+// still be queued when the next socket, often with the same handle, is made.
+constexpr UINT kFirstSocketEvent = WM_APP + 100;
+constexpr UINT kSocketEvents = 64;
+constexpr UINT_PTR kSilenceTimer = 1;
 constexpr int kStatusHeight = 44;
 constexpr int kMaxRedirects = 5;
 constexpr std::size_t kMaxBody = 8 << 20;
-constexpr DWORD kTimeoutMs = 15000;
+constexpr UINT kTimeoutMs = 15000;
 
-// One GET over a fresh connection: the whole answer as received, or nothing when the host
-// cannot be reached.
-std::optional<radio::ParsedResponse> fetchOnce(const radio::HttpUrl& url) {
+struct Address {
+    sockaddr_storage address{};
+    int length = 0;
+};
+
+std::vector<Address> addressesOf(const ADDRINFOW* list) {
+    std::vector<Address> out;
+    for (const ADDRINFOW* a = list; a; a = a->ai_next) {
+        if (a->ai_addrlen > sizeof(sockaddr_storage))
+            continue;
+        Address one;
+        std::memcpy(&one.address, a->ai_addr, a->ai_addrlen);
+        one.length = static_cast<int>(a->ai_addrlen);
+        out.push_back(one);
+    }
+    return out;
+}
+
+// `numericOnly`: an address written as digits is read without asking any name server, so
+// without blocking; a name needs the resolver, which may block for seconds.
+std::optional<std::vector<Address>> lookUp(const radio::HttpUrl& url, bool numericOnly) {
     ADDRINFOW hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
+    hints.ai_flags = numericOnly ? AI_NUMERICHOST : 0;
     ADDRINFOW* found = nullptr;
     if (GetAddrInfoW(wide(url.host).c_str(), std::to_wstring(url.port).c_str(), &hints, &found) !=
         0)
         return std::nullopt;
-    SOCKET s = INVALID_SOCKET;
-    for (ADDRINFOW* a = found; a && s == INVALID_SOCKET; a = a->ai_next) {
-        s = socket(a->ai_family, a->ai_socktype, a->ai_protocol);
-        if (s == INVALID_SOCKET)
-            continue;
-        setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&kTimeoutMs),
-                   sizeof kTimeoutMs);
-        setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&kTimeoutMs),
-                   sizeof kTimeoutMs);
-        if (connect(s, a->ai_addr, static_cast<int>(a->ai_addrlen)) != 0) {
-            closesocket(s);
-            s = INVALID_SOCKET;
-        }
-    }
+    std::vector<Address> out = addressesOf(found);
     FreeAddrInfoW(found);
-    if (s == INVALID_SOCKET)
-        return std::nullopt;
-    const std::string request = "GET " + url.target + " HTTP/1.0\r\nHost: " + url.hostHeader() +
-                                "\r\nUser-Agent: Sonorin\r\nAccept: text/html, */*\r\n"
-                                "Accept-Language: zh-CN\r\nConnection: close\r\n\r\n";
-    std::size_t sent = 0;
-    while (sent < request.size()) {
-        const int put = send(s, request.data() + sent, static_cast<int>(request.size() - sent), 0);
-        if (put <= 0) {
-            closesocket(s);
-            return std::nullopt;
-        }
-        sent += static_cast<std::size_t>(put);
-    }
-    std::string answer;
-    char buffer[8192];
-    for (;;) {
-        const int got = recv(s, buffer, sizeof buffer, 0);
-        if (got <= 0)
-            break;
-        answer.append(buffer, static_cast<std::size_t>(got));
-        if (answer.size() > kMaxBody)
-            break;
-    }
-    closesocket(s);
-    return radio::parseResponse(answer);
+    return out;
 }
 
 }  // namespace
@@ -92,83 +77,31 @@ struct FallbackPane::Result {
     std::string body;  // UTF-8
 };
 
-struct FallbackPane::Queue {
-    struct Job {
-        unsigned generation;
-        Kind kind;
-        radio::HttpUrl url;
-    };
-    std::mutex mutex;
-    std::condition_variable wake;
-    std::deque<Job> jobs;
-    bool quit = false;
-    bool working = false;  // a worker runs (set and cleared under the mutex)
-    HWND window = nullptr;
+// The fetch under way: one GET over a fresh connection per hop, following redirects.
+struct FallbackPane::Fetch {
+    std::unique_ptr<Result> result;
+    int hop = 0;
+    unsigned lookup = 0;  // the name look-up this fetch waits for, if any
+    std::vector<Address> addresses;
+    std::size_t nextAddress = 0;
+    SOCKET socket = INVALID_SOCKET;
+    bool connected = false;
+    std::string request;
+    std::size_t sent = 0;
+    std::string answer;
+};
 
-    // A page is fetched now and then; a thread costs about a MiB under Wine, so the worker
-    // ends after a while without jobs and the next job starts a new one.
-    static constexpr auto kIdleEnd = std::chrono::seconds(3);
-
-    // Called with the mutex held, after a job was added.
-    static void startOrWake(const std::shared_ptr<Queue>& queue) {
-        if (queue->working) {
-            queue->wake.notify_one();
-            return;
-        }
-        queue->working = true;
-        std::thread(&Queue::work, queue).detach();
-    }
-
-    // The worker: takes the jobs in order, follows redirects, posts each result back.
-    static void work(std::shared_ptr<Queue> queue) {
-        WSADATA data;
-        const bool winsock = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-        for (;;) {
-            Job job;
-            HWND window;
-            {
-                std::unique_lock<std::mutex> lock(queue->mutex);
-                const bool any = queue->wake.wait_for(
-                    lock, kIdleEnd, [&] { return queue->quit || !queue->jobs.empty(); });
-                if (!any || queue->quit) {
-                    queue->working = false;
-                    break;
-                }
-                job = queue->jobs.front();
-                queue->jobs.pop_front();
-                window = queue->window;
-            }
-            auto result = std::make_unique<Result>();
-            result->generation = job.generation;
-            result->kind = job.kind;
-            result->url = job.url;
-            for (int hop = 0; winsock && hop <= kMaxRedirects; ++hop) {
-                const auto response = fetchOnce(result->url);
-                if (!response)
-                    break;
-                result->reached = true;
-                result->status = response->status;
-                const auto location = radio::headerValue(response->headers, "Location");
-                if (response->status >= 300 && response->status < 400 && location) {
-                    if (const auto next = radio::resolveUrl(result->url, *location)) {
-                        result->url = *next;
-                        continue;
-                    }
-                }
-                result->body = radio::bodyAsUtf8(*response);
-                break;
-            }
-            // The pane may be gone by now; then the result goes with nobody to read it.
-            if (PostMessageW(window, kFetched, 0, reinterpret_cast<LPARAM>(result.get())))
-                result.release();
-        }
-        if (winsock)
-            WSACleanup();
-    }
+// What a look-up thread found for a name, posted back with kResolved.
+struct FallbackPane::Lookup {
+    unsigned serial = 0;
+    bool found = false;
+    std::vector<Address> addresses;
 };
 
 FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner)
-    : owner_(owner), queue_(std::make_shared<Queue>()) {
+    : owner_(owner) {
+    WSADATA data;
+    winsock_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -203,24 +136,22 @@ FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner)
     SendMessageW(list_, LB_SETCOLUMNWIDTH, MulDiv(150, dpi > 0 ? dpi : 96, 96), 0);
     SetWindowSubclass(list_, &FallbackPane::listProc, 1, reinterpret_cast<DWORD_PTR>(this));
     layout();
-    queue_->window = window_;
 }
 
 FallbackPane::~FallbackPane() {
-    {
-        std::lock_guard<std::mutex> lock(queue_->mutex);
-        queue_->quit = true;
-        queue_->jobs.clear();
-        queue_->window = nullptr;
-    }
-    queue_->wake.notify_all();
+    jobs_.clear();
+    closeConnection();
+    fetch_.reset();
     if (window_ && IsWindow(window_)) {
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
     }
-    // Results still on their way are lost with the window: a few small blocks at most.
+    // A look-up still on its way finds no window and drops its answer; results posted and
+    // not yet read are lost with the window: a few small blocks at most.
     if (font_)
         DeleteObject(font_);
+    if (winsock_)
+        WSACleanup();
 }
 
 LRESULT CALLBACK FallbackPane::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -236,8 +167,26 @@ LRESULT CALLBACK FallbackPane::windowProc(HWND window, UINT message, WPARAM wPar
             pane->finished(std::move(result));
         return 0;
     }
+    if (message == kResolved) {
+        std::unique_ptr<Lookup> lookup(reinterpret_cast<Lookup*>(lParam));
+        if (pane)
+            pane->resolved(*lookup);
+        return 0;
+    }
+    if (message >= kFirstSocketEvent && message < kFirstSocketEvent + kSocketEvents) {
+        if (pane)
+            pane->socketEvent(message, static_cast<SOCKET>(wParam), WSAGETSELECTEVENT(lParam),
+                              WSAGETSELECTERROR(lParam));
+        return 0;
+    }
     if (pane) {
         switch (message) {
+            case WM_TIMER:
+                if (wParam == kSilenceTimer) {
+                    pane->silence();
+                    return 0;
+                }
+                break;
             case WM_SIZE:
                 pane->layout();
                 return 0;
@@ -322,13 +271,209 @@ void FallbackPane::fire(bool begin) {
 }
 
 void FallbackPane::enqueue(Kind kind, const radio::HttpUrl& url) {
-    {
-        std::lock_guard<std::mutex> lock(queue_->mutex);
-        queue_->jobs.push_back({generation_, kind, url});
-        Queue::startOrWake(queue_);
-    }
+    jobs_.push_back({generation_, kind, url});
     ++outstanding_;
     fire(true);
+    startNext();
+}
+
+// --- fetching, on this thread ------------------------------------------------------------
+// The sockets tell the pane's window what happened (WSAAsyncSelect), so the thread that shows
+// the page also fetches it, and the program's own portal on the loopback address — served by
+// this very thread — answers in between. Only a host name needs a thread, for the resolver.
+
+void FallbackPane::startNext() {
+    if (fetch_ || jobs_.empty() || !window_)
+        return;
+    const Job job = jobs_.front();
+    jobs_.pop_front();
+    fetch_ = std::make_unique<Fetch>();
+    fetch_->result = std::make_unique<Result>();
+    fetch_->result->generation = job.generation;
+    fetch_->result->kind = job.kind;
+    fetch_->result->url = job.url;
+    beginHop();
+}
+
+void FallbackPane::beginHop() {
+    Fetch& f = *fetch_;
+    const radio::HttpUrl& url = f.result->url;
+    f.request = "GET " + url.target + " HTTP/1.0\r\nHost: " + url.hostHeader() +
+                "\r\nUser-Agent: Sonorin\r\nAccept: text/html, */*\r\n"
+                "Accept-Language: zh-CN\r\nConnection: close\r\n\r\n";
+    f.addresses.clear();
+    f.nextAddress = 0;
+    if (!winsock_) {
+        completeHop(std::nullopt);
+        return;
+    }
+    if (auto numeric = lookUp(url, true)) {
+        f.addresses = std::move(*numeric);
+        connectNext();
+        return;
+    }
+    f.lookup = ++lookups_;
+    std::thread([window = window_, url, serial = f.lookup] {
+        auto lookup = std::make_unique<Lookup>();
+        lookup->serial = serial;
+        if (auto found = lookUp(url, false)) {
+            lookup->found = true;
+            lookup->addresses = std::move(*found);
+        }
+        // The pane may be gone by now; then the answer goes with nobody to read it.
+        if (PostMessageW(window, kResolved, 0, reinterpret_cast<LPARAM>(lookup.get())))
+            lookup.release();
+    }).detach();
+}
+
+void FallbackPane::resolved(const Lookup& lookup) {
+    if (!fetch_ || fetch_->lookup != lookup.serial)
+        return;
+    fetch_->lookup = 0;
+    fetch_->addresses = lookup.addresses;
+    connectNext();
+}
+
+void FallbackPane::connectNext() {
+    Fetch& f = *fetch_;
+    closeConnection();
+    while (f.nextAddress < f.addresses.size()) {
+        const Address& a = f.addresses[f.nextAddress++];
+        const SOCKET s = socket(a.address.ss_family, SOCK_STREAM, IPPROTO_TCP);
+        if (s == INVALID_SOCKET)
+            continue;
+        // Non-blocking from here on; every step of the exchange arrives as a window message.
+        connection_ = (connection_ + 1) % kSocketEvents;
+        if (WSAAsyncSelect(s, window_, kFirstSocketEvent + connection_,
+                           FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) != 0 ||
+            (connect(s, reinterpret_cast<const sockaddr*>(&a.address), a.length) != 0 &&
+             WSAGetLastError() != WSAEWOULDBLOCK)) {
+            closesocket(s);
+            continue;
+        }
+        f.socket = s;
+        f.connected = false;
+        f.sent = 0;
+        f.answer.clear();
+        SetTimer(window_, kSilenceTimer, kTimeoutMs, nullptr);
+        return;
+    }
+    completeHop(std::nullopt);  // no address answered
+}
+
+void FallbackPane::socketEvent(UINT message, SOCKET s, int event, int error) {
+    if (!fetch_ || s != fetch_->socket || message != kFirstSocketEvent + connection_)
+        return;  // a socket closed already
+    Fetch& f = *fetch_;
+    SetTimer(window_, kSilenceTimer, kTimeoutMs, nullptr);  // it spoke: the silence starts again
+    switch (event) {
+        case FD_CONNECT:
+            if (error != 0) {
+                connectNext();
+                return;
+            }
+            f.connected = true;
+            sendSome();
+            return;
+        case FD_WRITE:
+            sendSome();
+            return;
+        case FD_READ:
+            if (!receive())
+                endConnection();
+            return;
+        case FD_CLOSE:
+            receive();
+            endConnection();
+            return;
+        default:
+            return;
+    }
+}
+
+void FallbackPane::sendSome() {
+    Fetch& f = *fetch_;
+    while (f.connected && f.sent < f.request.size()) {
+        const int put = send(f.socket, f.request.data() + f.sent,
+                             static_cast<int>(f.request.size() - f.sent), 0);
+        if (put > 0) {
+            f.sent += static_cast<std::size_t>(put);
+        } else {
+            if (WSAGetLastError() != WSAEWOULDBLOCK)
+                endConnection();  // FD_WRITE comes when there is room again
+            return;
+        }
+    }
+}
+
+// Reads what has arrived. False when the answer is over: closed, failed or too long.
+bool FallbackPane::receive() {
+    Fetch& f = *fetch_;
+    char buffer[8192];
+    for (;;) {
+        const int got = recv(f.socket, buffer, sizeof buffer, 0);
+        if (got > 0) {
+            f.answer.append(buffer, static_cast<std::size_t>(got));
+            if (f.answer.size() > kMaxBody)
+                return false;
+            continue;
+        }
+        return got < 0 && WSAGetLastError() == WSAEWOULDBLOCK;
+    }
+}
+
+// Nothing heard for the time-out: a connection that never came tries the next address; an
+// answer that stopped coming is taken as far as it came.
+void FallbackPane::silence() {
+    KillTimer(window_, kSilenceTimer);
+    if (!fetch_ || fetch_->socket == INVALID_SOCKET)
+        return;
+    if (!fetch_->connected)
+        connectNext();
+    else
+        endConnection();
+}
+
+void FallbackPane::closeConnection() {
+    if (!fetch_ || fetch_->socket == INVALID_SOCKET)
+        return;
+    closesocket(fetch_->socket);  // also ends its messages, but for those queued already
+    fetch_->socket = INVALID_SOCKET;
+    if (window_)
+        KillTimer(window_, kSilenceTimer);
+}
+
+void FallbackPane::endConnection() {
+    closeConnection();
+    completeHop(radio::parseResponse(fetch_->answer));
+}
+
+void FallbackPane::completeHop(const std::optional<radio::ParsedResponse>& response) {
+    Result& r = *fetch_->result;
+    if (response) {
+        r.reached = true;
+        r.status = response->status;
+        const auto location = radio::headerValue(response->headers, "Location");
+        const auto next = response->status >= 300 && response->status < 400 && location
+                              ? radio::resolveUrl(r.url, *location)
+                              : std::nullopt;
+        if (next) {
+            r.url = *next;  // after the last redirect allowed: where it pointed, with no page
+            if (fetch_->hop++ < kMaxRedirects) {
+                beginHop();
+                return;
+            }
+        } else {
+            r.body = radio::bodyAsUtf8(*response);
+        }
+    }
+    // The result is read from the message loop, as a browser's events come: whatever its
+    // handlers start (another page, a stop) starts after this fetch is over.
+    std::unique_ptr<Fetch> done = std::move(fetch_);
+    if (window_ &&
+        PostMessageW(window_, kFetched, 0, reinterpret_cast<LPARAM>(done->result.get())))
+        done->result.release();
+    startNext();
 }
 
 void FallbackPane::navigate(const std::string& address) {
@@ -347,11 +492,10 @@ void FallbackPane::navigate(const std::string& address) {
     enqueue(Kind::Page, *url);
 }
 
+// The fetch under way goes on (a click already sent must act on the server as it would in a
+// browser); its answer is not shown.
 void FallbackPane::stop() {
-    {
-        std::lock_guard<std::mutex> lock(queue_->mutex);
-        queue_->jobs.clear();
-    }
+    jobs_.clear();
     ++generation_;
     const int dropped = outstanding_;
     outstanding_ = 0;
