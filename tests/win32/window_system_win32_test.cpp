@@ -143,6 +143,27 @@ TEST_F(WindowSystemTest, OuterSizeAndPositionFollowTheModelBothWays) {
     EXPECT_NEAR(form.top(), system.twipsFromPixels(50), 0.5);
 }
 
+// The tool tip window a form owns, if it has made one.
+HWND toolTipOf(HWND owner) {
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{owner, nullptr};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM data) {
+            auto* s = reinterpret_cast<Search*>(data);
+            wchar_t name[64] = {};
+            GetClassNameW(h, name, 64);
+            if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0 || GetWindow(h, GW_OWNER) != s->owner)
+                return TRUE;
+            s->found = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 TEST_F(WindowSystemTest, ChildWindowsAreMadeAtTheFirstShowWithWhatWasSetMeanwhile) {
     int made = 0;
     system.onChildrenMade = [&](ui::Form& f) {
@@ -150,6 +171,7 @@ TEST_F(WindowSystemTest, ChildWindowsAreMadeAtTheFirstShowWithWhatWasSetMeanwhil
         ++made;
     };
     EXPECT_EQ(GetWindow(hwnd(), GW_CHILD), nullptr) << "a window never shown makes no children";
+    EXPECT_EQ(toolTipOf(hwnd()), nullptr) << "nor a tool tip window";
     form.go.setCaption("开始");
     form.off.setEnabled(true);
     form.slider.setValue(4000);
@@ -178,18 +200,7 @@ TEST_F(WindowSystemTest, AToolTipShowsWhenThePointerRestsOnItsControl) {
     RECT r;
     GetWindowRect(go, &r);
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    HWND tip = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND h, LPARAM found) {
-            wchar_t name[64] = {};
-            GetClassNameW(h, name, 64);
-            if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0 || GetWindow(h, GW_OWNER) == nullptr)
-                return TRUE;
-            *reinterpret_cast<HWND*>(found) = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&tip));
+    const HWND tip = toolTipOf(hwnd());
     ASSERT_NE(tip, nullptr);
     EXPECT_FALSE(IsWindowVisible(tip));
     const LPARAM centre = MAKELPARAM((r.right - r.left) / 2, (r.bottom - r.top) / 2);

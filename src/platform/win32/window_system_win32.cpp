@@ -55,6 +55,16 @@ struct FormWindow {
 
     int px(double twips) const { return pixelsAt(twips, dpi); }
 
+    // Made with the first tip: most windows (hidden ones always) never need one.
+    HWND toolTipWindow() {
+        if (!toolTip)
+            toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                      WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+        return toolTip;
+    }
+
     RECT pixelRect(const ui::Control& c) const {
         RECT r;
         r.left = px(c.formLeft());
@@ -422,9 +432,12 @@ class ChildPeer : public ui::Peer {
     }
 
     void applyToolTip() {
-        if (!fw_.toolTip)
-            return;
         std::wstring text = wide(control_.toolTip());
+        if (text.empty() && !fw_.toolTip)
+            return;
+        const HWND tip = fw_.toolTipWindow();
+        if (!tip)
+            return;
         TOOLINFOW ti{};
         ti.cbSize = TTTOOLINFOW_V1_SIZE;
         // No TTF_SUBCLASS: the message loops relay the pointer messages (relayToToolTip).
@@ -434,9 +447,9 @@ class ChildPeer : public ui::Peer {
         ti.hwnd = fw_.hwnd;
         ti.uId = reinterpret_cast<UINT_PTR>(hwnd_);
         ti.lpszText = text.data();
-        SendMessageW(fw_.toolTip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+        SendMessageW(tip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
         if (!text.empty())
-            SendMessageW(fw_.toolTip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+            SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     }
 
     void applyPanels() {
@@ -871,11 +884,6 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
     fw->syncing = false;
     if (hasMenuBar)
         fw->rebuildMenuBar();
-
-    fw->toolTip =
-        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, instance_, nullptr);
 
     UINT_PTR nextTimer = 1;
     fw->nextControlId = kFirstControlId;
