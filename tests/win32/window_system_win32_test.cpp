@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <string>
 
 #include "platform/win32/wide.h"
@@ -68,8 +70,15 @@ class Sample : public ui::Form {
         cancel = keepOpen ? 1 : 0;
     }
 
-    int clicks = 0, exits = 0, ticks = 0, lastUnloadMode = -1;
+    void Form_Resize() override {
+        ++layouts;
+        if (onLayout)
+            onLayout();
+    }
+
+    int clicks = 0, exits = 0, ticks = 0, lastUnloadMode = -1, layouts = 0;
     bool keepOpen = false;
+    std::function<void()> onLayout;
 };
 
 std::wstring textOf(HWND h) {
@@ -190,6 +199,27 @@ TEST_F(WindowSystemTest, ChildWindowsAreMadeAtTheFirstShowWithWhatWasSetMeanwhil
     form.show();
     EXPECT_EQ(made, 1) << "made once";
     system.onChildrenMade = nullptr;
+}
+
+// The first show lays the window out before it appears, once, and its child windows start
+// where that layout puts them; a later size change lays it out again.
+TEST_F(WindowSystemTest, TheFirstShowLaysTheWindowOutOnceBeforeItAppears) {
+    bool visibleDuringLayout = true;
+    form.onLayout = [&] {
+        visibleDuringLayout = IsWindowVisible(hwnd()) != FALSE;
+        form.off.setLeft(3000);
+    };
+    form.show();
+    EXPECT_EQ(form.layouts, 1);
+    EXPECT_FALSE(visibleDuringLayout);
+    RECT off{};
+    GetWindowRect(childWithText(hwnd(), L"停止"), &off);
+    MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&off), 2);
+    EXPECT_EQ(off.left, system.pixelsFromTwips(3000));
+    form.setWidth(form.width() + 600);
+    EXPECT_EQ(form.layouts, 2);
+    EXPECT_TRUE(visibleDuringLayout);
+    form.onLayout = nullptr;
 }
 
 // The tool tips are not subclassed onto their controls: the loops relay the pointer to them.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "base/text.h"
@@ -26,6 +27,12 @@ constexpr double kComboListHeight = 3000;  // twips, about a dozen items
 
 struct FormWindow;
 
+SIZE clientSize(HWND hwnd) {
+    RECT r{};
+    GetClientRect(hwnd, &r);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
 FormWindow* formWindowOf(HWND hwnd) {
     return reinterpret_cast<FormWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
@@ -42,7 +49,7 @@ struct FormWindow {
     bool childrenMade = false;  // child windows are made when the window first shows
     UINT nextControlId = 0;
     int dpi = kDefaultDpi;  // of the monitor the window is on; twips become pixels with it
-    int resizes = 0;        // layout runs caused by WM_SIZE since the last show
+    std::optional<SIZE> laidOut;  // client size the first show's layout ran for, during it
     bool syncing = false;   // native changes being written back into the model
     bool applying = false;  // model changes being written into native controls
     std::map<UINT, ui::Control*> commands;
@@ -151,15 +158,21 @@ class FormPeer : public ui::Peer {
                         // Set back to normal while hidden (from the tray): show it restored.
                         cmd = SW_RESTORE;
                     }
-                    fw_.system.makeChildren(h);
-                    const bool first = !fw_.shownOnce;
-                    fw_.shownOnce = true;
-                    fw_.resizes = 0;
-                    ShowWindow(h, cmd);
-                    // The first show runs the layout, as every later size change does; the
-                    // system may already have done so through WM_SIZE.
-                    if (first && fw_.resizes == 0 && cmd == SW_SHOWNORMAL)
+                    // The first show runs the layout, as every later size change does. It
+                    // runs before the window appears and before its child windows are made:
+                    // they are made where the layout puts them (the skin draws each button
+                    // once, at its size), and the window opens where the layout puts it. The
+                    // show's own WM_SIZE for that size is then not a second layout.
+                    if (!fw_.shownOnce && cmd == SW_SHOWNORMAL) {
                         f.Form_Resize();
+                        if (!f.loaded() || !f.visible())
+                            break;  // the layout closed or hid it
+                        fw_.laidOut = clientSize(h);
+                    }
+                    fw_.system.makeChildren(h);
+                    fw_.shownOnce = true;
+                    ShowWindow(h, cmd);
+                    fw_.laidOut.reset();
                 } else {
                     ShowWindow(h, SW_HIDE);
                 }
@@ -748,8 +761,9 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             syncBounds(*fw);
             fw->form.syncWindowState(nativeState(hwnd));
             if (fw->shownOnce && IsWindowVisible(hwnd)) {
-                ++fw->resizes;
-                fw->form.Form_Resize();
+                const SIZE now = clientSize(hwnd);
+                if (!fw->laidOut || fw->laidOut->cx != now.cx || fw->laidOut->cy != now.cy)
+                    fw->form.Form_Resize();
             }
             return 0;
         }
