@@ -94,8 +94,7 @@ struct FallbackPane::Fetch {
 // What a look-up thread found for a name, posted back with kResolved.
 struct FallbackPane::Lookup {
     unsigned serial = 0;
-    bool found = false;
-    std::vector<Address> addresses;
+    std::vector<Address> addresses;  // none when the name is unknown
 };
 
 FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner)
@@ -316,10 +315,8 @@ void FallbackPane::beginHop() {
     std::thread([window = window_, url, serial = f.lookup] {
         auto lookup = std::make_unique<Lookup>();
         lookup->serial = serial;
-        if (auto found = lookUp(url, false)) {
-            lookup->found = true;
+        if (auto found = lookUp(url, false))
             lookup->addresses = std::move(*found);
-        }
         // The pane may be gone by now; then the answer goes with nobody to read it.
         if (PostMessageW(window, kResolved, 0, reinterpret_cast<LPARAM>(lookup.get())))
             lookup.release();
