@@ -1,7 +1,7 @@
 """Start-up and footprint of sonorin.exe against a bare window (sonorin-bare.exe).
 
     python3 bench/bench.py [--pairs N] [--memory-pairs N] [--idle S] [--modes offline,online]
-                           [--sonorin PATH]
+                           [--sonorin PATH] [--bare PATH]
 
 Both programs run under Wine in the same prefix, one after the other, in alternating pairs
 after a warm-up start of each, with the wineserver kept running. For each start:
@@ -19,7 +19,10 @@ to a web server on 127.0.0.1, so the program starts with its radio pane. Prints 
 ratios and the goals, and keeps the report in build/bench/last.txt (and last.json).
 Runs in a private network namespace of its own (root), like the end-to-end tests. --sonorin
 measures another build of the program (an older one kept aside, say) against the same bare
-window.
+window. --bare puts another program in the bare window's place: with an older build of
+sonorin.exe there, the ratios compare the two builds directly, start by start, which sees
+differences of a few per cent that the swings between separate runs hide (the goal lines then
+mean nothing).
 """
 
 import argparse
@@ -335,8 +338,10 @@ def main(argv):
     parser.add_argument("--idle", type=float, default=10.0)
     parser.add_argument("--modes", default="offline,online")
     parser.add_argument("--sonorin", type=Path, default=PROGRAMS["sonorin"])
+    parser.add_argument("--bare", type=Path, default=PROGRAMS["bare"])
     args = parser.parse_args(argv[1:])
     args.sonorin = args.sonorin.resolve()
+    args.bare = args.bare.resolve()
 
     if not rig.isolated():
         if os.geteuid() != 0 or os.environ.get("SONORIN_BENCH_UNSHARED"):
@@ -357,7 +362,7 @@ def main(argv):
         subprocess.run(["wineserver", "-p"], env=environment.env, check=True)
         watcher = MapWatcher(environment.env["DISPLAY"])
         # Copied under the usual name: the program makes its shortcut to "sonorin.exe".
-        bench = Bench(environment, watcher, {"sonorin": args.sonorin, "bare": PROGRAMS["bare"]})
+        bench = Bench(environment, watcher, {"sonorin": args.sonorin, "bare": args.bare})
         session = rig.Rig(environment, "bench")  # fresh settings, no shortcut yet
         results = []
         for mode in args.modes.split(","):
