@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-
 #include <string>
 
 #include "platform/win32/wide.h"

@@ -97,8 +97,7 @@ struct FallbackPane::Lookup {
     std::vector<Address> addresses;  // none when the name is unknown
 };
 
-FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner)
-    : owner_(owner) {
+FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner) : owner_(owner) {
     WSADATA data;
     winsock_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -467,8 +466,7 @@ void FallbackPane::completeHop(const std::optional<radio::ParsedResponse>& respo
     // The result is read from the message loop, as a browser's events come: whatever its
     // handlers start (another page, a stop) starts after this fetch is over.
     std::unique_ptr<Fetch> done = std::move(fetch_);
-    if (window_ &&
-        PostMessageW(window_, kFetched, 0, reinterpret_cast<LPARAM>(done->result.get())))
+    if (window_ && PostMessageW(window_, kFetched, 0, reinterpret_cast<LPARAM>(done->result.get())))
         done->result.release();
     startNext();
 }

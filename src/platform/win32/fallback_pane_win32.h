@@ -4,10 +4,11 @@
 //
 // Fetches run one after the other, in the order asked for (so that several links clicked in a
 // row reach the server in that order), on the user-interface thread with non-blocking sockets;
-// only a host name is resolved on a thread of its own. Results are read from the message loop. Download-begin and download-complete fire around
-// every fetch. A click whose answer is "204 No Content" leaves the page and reloads it, so that
-// what it shows stays current; any other page answered replaces the current one. A click on an
-// entry of the list, or Enter on the selected one, clicks that link.
+// only a host name is resolved on a thread of its own. Results are read from the message loop.
+// Download-begin and download-complete fire around every fetch. A click whose answer is
+// "204 No Content" leaves the page and reloads it, so that what it shows stays current; any
+// other page answered replaces the current one. A click on an entry of the list, or Enter on
+// the selected one, clicks that link.
 #pragma once
 
 #include <windows.h>

@@ -48,10 +48,10 @@ struct FormWindow {
     bool shownOnce = false;
     bool childrenMade = false;  // child windows are made when the window first shows
     UINT nextControlId = 0;
-    int dpi = kDefaultDpi;  // of the monitor the window is on; twips become pixels with it
+    int dpi = kDefaultDpi;        // of the monitor the window is on; twips become pixels with it
     std::optional<SIZE> laidOut;  // client size the first show's layout ran for, during it
-    bool syncing = false;   // native changes being written back into the model
-    bool applying = false;  // model changes being written into native controls
+    bool syncing = false;         // native changes being written back into the model
+    bool applying = false;        // model changes being written into native controls
     std::map<UINT, ui::Control*> commands;
     std::map<ui::MenuItem*, UINT> menuIds;
     std::map<UINT_PTR, ui::Timer*> timers;
