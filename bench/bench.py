@@ -323,7 +323,7 @@ def report(results, args, load):
             extra = m["sonorin"] - m["bare"]
             lines += [
                 f"  private memory    {m['sonorin']:6.1f} MiB {m['bare']:6.1f} MiB  "
-                f"+{extra:.1f} MiB   goal <= +{GOAL_MEMORY_MIB:g}: "
+                f"{extra:+.1f} MiB   goal <= +{GOAL_MEMORY_MIB:g}: "
                 f"{_goal(extra <= GOAL_MEMORY_MIB)}",
                 f"  idle switches     {w['sonorin']:6.1f} /s  {w['bare']:6.1f} /s   "
                 "(timer ticks and the wineserver calls of their handlers)",
