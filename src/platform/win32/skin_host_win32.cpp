@@ -67,23 +67,14 @@ std::intptr_t Win32SkinHost::getProp(Hwnd h, const char* name) {
     const auto window = props_.find(hwndOf(h));
     if (window == props_.end())
         return 0;
-    for (const auto& [key, value] : window->second)
-        if (key == name)
-            return value;
-    return 0;
+    const auto prop = window->second.find(std::string_view(name));
+    return prop == window->second.end() ? 0 : prop->second;
 }
 
 void Win32SkinHost::setProp(Hwnd h, const char* name, std::intptr_t value) {
     if (!SetPropW(hwndOf(h), wide(name).c_str(), reinterpret_cast<HANDLE>(value)))
         return;  // no such window (any more): nothing was stored
-    auto& stored = props_[hwndOf(h)];
-    for (auto& [key, old] : stored) {
-        if (key == name) {
-            old = value;
-            return;
-        }
-    }
-    stored.emplace_back(name, value);
+    props_[hwndOf(h)].insert_or_assign(name, value);
 }
 
 void Win32SkinHost::removeProp(Hwnd h, const char* name) {
@@ -93,17 +84,12 @@ void Win32SkinHost::removeProp(Hwnd h, const char* name) {
         return;
     // Without its mark the window is detached, and a detached window keeps nothing of ours:
     // forgetting it all keeps a later window with a reused handle from looking attached.
-    auto& stored = window->second;
     if (std::string_view(name) == "PROCADDR") {
         props_.erase(window);
         return;
     }
-    for (auto it = stored.begin(); it != stored.end(); ++it) {
-        if (it->first == name) {
-            stored.erase(it);
-            break;
-        }
-    }
+    if (const auto prop = window->second.find(std::string_view(name)); prop != window->second.end())
+        window->second.erase(prop);
 }
 
 std::intptr_t Win32SkinHost::subclass(Hwnd h) {

@@ -4,12 +4,11 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
 #include <unordered_map>
-#include <utility>
-#include <vector>
 
 #include "platform/skin_host.h"
 
@@ -83,7 +82,7 @@ class Win32SkinHost : public SkinHost {
     // What the engine has stored on each window, kept beside the real window properties. The
     // engine reads them on nearly every message, and under Wine each GetPropW is a round trip
     // to the wineserver; only the engine writes these names, so this copy is always current.
-    std::unordered_map<HWND, std::vector<std::pair<std::string, std::intptr_t>>> props_;
+    std::unordered_map<HWND, std::map<std::string, std::intptr_t, std::less<>>> props_;
 };
 
 }  // namespace sonorin::win32

@@ -46,8 +46,7 @@ struct FormWindow {
     HWND toolTip = nullptr;
     HMENU menuBar = nullptr;
     bool shownOnce = false;
-    bool childrenMade = false;  // child windows are made when the window first shows
-    UINT nextControlId = 0;
+    bool childrenMade = false;    // child windows are made when the window first shows
     int dpi = kDefaultDpi;        // of the monitor the window is on; twips become pixels with it
     std::optional<SIZE> laidOut;  // client size the first show's layout ran for, during it
     bool syncing = false;         // native changes being written back into the model
@@ -900,7 +899,6 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
         fw->rebuildMenuBar();
 
     UINT_PTR nextTimer = 1;
-    fw->nextControlId = kFirstControlId;
     // Timers, menus and the radio pane belong to the window from its creation; the child
     // windows of the other controls wait for its first show (makeChildren).
     for (ui::Control* c : form.controls()) {
@@ -952,7 +950,7 @@ void Win32WindowSystem::makeChildren(HWND window) {
         return;
     fw->childrenMade = true;
     HWND hwnd = fw->hwnd;
-    UINT& nextId = fw->nextControlId;
+    UINT nextId = kFirstControlId;  // made once per window, so the ids start afresh
     for (ui::Control* c : fw->form.controls()) {
         const wchar_t* cls = nullptr;
         DWORD ex = 0;
