@@ -66,6 +66,8 @@ class SkinHost {
     virtual std::uint32_t exStyle(Hwnd h) = 0;
     virtual void setStyle(Hwnd h, std::uint32_t style) = 0;
     virtual bool isEnabled(Hwnd h) = 0;
+    // On screen: the window and every window it lies in are visible.
+    virtual bool isShown(Hwnd h) = 0;
     virtual Hwnd focus() = 0;
     virtual Hwnd windowUnderCursor() = 0;
     virtual std::uintptr_t setTimer(Hwnd h, std::uintptr_t id, unsigned milliseconds) = 0;

@@ -62,9 +62,19 @@ int MSkinner::AttachSkin(Hwnd h) {
             break;
     }
     ++count_;
+    repaintAtOnce(h);
+    return 1;
+}
+
+// A changed look shows at once where the window is on screen. One that is not (a form still
+// loading, or the controls made just before their form first appears) is painted whole, frame
+// included, when it appears; painting it now would be thrown away, and under Wine each such
+// paint costs a dozen wineserver calls at every window's first show.
+void MSkinner::repaintAtOnce(Hwnd h) {
+    if (!host_.isShown(h))
+        return;
     host_.send(h, msg::kNcPaint, 1, 0);
     host_.invalidate(h);
-    return 1;
 }
 
 int MSkinner::AttachChildren(Hwnd form) {
@@ -107,8 +117,7 @@ int MSkinner::DetachSkin(Hwnd h) {
     }
     host_.removeProp(h, "PROCADDR");
     host_.restoreProcedure(h, saved);
-    host_.send(h, msg::kNcPaint, 1, 0);
-    host_.invalidate(h);
+    repaintAtOnce(h);
     if (--count_ <= 0) {
         count_ = 0;
         ReleaseSkinImages();

@@ -86,6 +86,7 @@ class MSkinner : public SkinDispatcher {
     void BuildSkinImages();
     void ReleaseSkinImages();
     void onActivate(Hwnd h, std::intptr_t other);
+    void repaintAtOnce(Hwnd h);
     void setUpButton(Hwnd h);
     void releaseButton(Hwnd h);
     void resizeButtonFaces(Hwnd h);

@@ -38,6 +38,7 @@ class FakeSkinHost : public SkinHost {
         Hwnd parent = 0;
         std::uint32_t style = 0, exStyle = 0;
         bool enabled = true;
+        bool hidden = false;  // not on screen, whatever its style says
         ScreenBox box;
         std::map<std::string, std::intptr_t> props;
         std::intptr_t procedure = 0;
@@ -149,6 +150,12 @@ class FakeSkinHost : public SkinHost {
     std::uint32_t exStyle(Hwnd h) override { return window(h).exStyle; }
     void setStyle(Hwnd h, std::uint32_t style) override { window(h).style = style; }
     bool isEnabled(Hwnd h) override { return window(h).enabled; }
+    bool isShown(Hwnd h) override {
+        for (; h; h = window(h).parent)
+            if (window(h).hidden)
+                return false;
+        return true;
+    }
     Hwnd focus() override { return focused; }
     Hwnd windowUnderCursor() override { return underCursor; }
     std::uintptr_t setTimer(Hwnd h, std::uintptr_t id, unsigned ms) override {

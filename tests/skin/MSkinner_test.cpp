@@ -114,15 +114,29 @@ TEST_F(Skinned, SkinFormAttachesTheFormAndEveryDescendant) {
 }
 
 
+// As a form loads: skinned while hidden, its controls made and attached just before it first
+// appears. Nothing is painted before it is on screen (it is painted whole when it appears); the
+// set-up itself is complete.
 TEST_F(Skinned, ChildrenMadeAfterTheFormWasSkinnedAreAttachedToo) {
     EXPECT_EQ(engine.AttachChildren(form), 0) << "a form that is not skinned stays as it is";
     EXPECT_EQ(host.getProp(button, "PROCADDR"), 0);
+    host.window(form).hidden = true;
     engine.SkinForm(form);
     const Hwnd late = host.addWindow("ThunderRT6CommandButton", form, 60, 30, kVisible, "停止");
     EXPECT_EQ(engine.AttachChildren(form), 1) << "only the new one";
     EXPECT_NE(host.getProp(late, "PROCADDR"), 0);
     EXPECT_NE(host.getProp(late, "HDC0"), 0);
     EXPECT_EQ(engine.SkinnedCount(), 7);
+    for (const auto& m : host.sent)
+        EXPECT_NE(m.message, kNcPaint) << m.h;
+    EXPECT_TRUE(host.invalidated.empty());
+
+    host.window(form).hidden = false;
+    engine.UnskinForm(form);
+    EXPECT_NE(std::find(host.sent.begin(), host.sent.end(),
+                        FakeSkinHost::Message{late, kNcPaint, 1, 0}),
+              host.sent.end())
+        << "on screen, the old look shows at once";
 }
 
 TEST_F(Skinned, AttachmentIsIdempotent) {

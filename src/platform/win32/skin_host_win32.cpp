@@ -156,6 +156,10 @@ bool Win32SkinHost::isEnabled(Hwnd h) {
     return IsWindowEnabled(hwndOf(h)) != FALSE;
 }
 
+bool Win32SkinHost::isShown(Hwnd h) {
+    return IsWindowVisible(hwndOf(h)) != FALSE;
+}
+
 Hwnd Win32SkinHost::focus() {
     return reinterpret_cast<Hwnd>(GetFocus());
 }

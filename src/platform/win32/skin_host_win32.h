@@ -41,6 +41,7 @@ class Win32SkinHost : public SkinHost {
     std::uint32_t exStyle(Hwnd h) override;
     void setStyle(Hwnd h, std::uint32_t style) override;
     bool isEnabled(Hwnd h) override;
+    bool isShown(Hwnd h) override;
     Hwnd focus() override;
     Hwnd windowUnderCursor() override;
     std::uintptr_t setTimer(Hwnd h, std::uintptr_t id, unsigned milliseconds) override;
