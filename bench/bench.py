@@ -10,9 +10,10 @@ after a warm-up start of each, with the wineserver kept running. For each start:
   top-level window with the program's caption and the process's _NET_WM_PID;
 - CPU: the process's run time (all its threads, from /proc/PID/task/*/schedstat) at that moment;
 - in separate, fewer starts: private memory (Private_Clean + Private_Dirty of
-  /proc/PID/smaps_rollup) after S seconds idle, and the idle wake-ups over the last half of
-  that time, as context switches per second of all threads (under Wine each timer tick costs
-  one plus one per wineserver call its handler makes).
+  /proc/PID/smaps_rollup) and the written part of it (Private_Dirty) after S seconds idle, and
+  the idle wake-ups over the last half of that time, as context switches per second of all
+  threads (under Wine each timer tick costs one plus one per wineserver call its handler
+  makes).
 
 "offline": the connectivity test fails (no host answers); "online": the test's host names lead
 to a web server on 127.0.0.1, so the program starts with its radio pane. Prints medians and
@@ -22,7 +23,9 @@ measures another build of the program (an older one kept aside, say) against the
 window. --bare puts another program in the bare window's place: with an older build of
 sonorin.exe there, the ratios compare the two builds directly, start by start, which sees
 differences of a few per cent that the swings between separate runs hide (the goal lines then
-mean nothing).
+mean nothing). With build/windows/sonorin-kind.exe there (a plain window of the program's
+kind: its manifest and the same kinds of controls, nothing else), the ratios say what the
+program costs beyond any window like it.
 """
 
 import argparse
@@ -199,13 +202,18 @@ def context_switches(pid):
     return counts
 
 
-def private_mib(pid):
-    total = 0
+def memory_mib(pid):
+    """(private, written): the pages only this process maps, and of those the ones it has
+    written (heaps, stacks, copies). The difference is clean file pages: libraries and fonts
+    no other process maps, each page fault of which maps up to 16 neighbouring pages too."""
+    private = written = 0
     with open(f"/proc/{pid}/smaps_rollup") as f:
         for line in f:
             if line.startswith(("Private_Clean:", "Private_Dirty:")):
-                total += int(line.split()[1])
-    return total / 1024
+                private += int(line.split()[1])
+            if line.startswith("Private_Dirty:"):
+                written += int(line.split()[1])
+    return private / 1024, written / 1024
 
 
 # --- the runs ---------------------------------------------------------------------------
@@ -224,6 +232,9 @@ class Bench:
             target = self.folder / PROGRAMS[name].name
             shutil.copy2(path, target)
             self.exes[name] = target
+        # Written back now, the copies' pages are clean file pages in every start, not written
+        # ones until the kernel gets round to them.
+        os.sync()
 
     def _launch(self, name):
         return subprocess.Popen(["wine", str(self.exes[name])], cwd=self.folder,
@@ -252,7 +263,8 @@ class Bench:
             self._end(process)
 
     def idle_once(self, name, idle):
-        """(private MiB after `idle` s, wake-ups per second over its second half)."""
+        """(private MiB, written MiB after `idle` s, wake-ups per second over its second
+        half)."""
         process = self._launch(name)
         try:
             time.sleep(idle / 2)
@@ -263,7 +275,7 @@ class Bench:
             rate = sum(n - before.get(t, 0) for t, n in after.items()) / (idle / 2)
             if process.poll() is not None:
                 raise rig.RigError(f"{name} ended by itself during the idle time")
-            return private_mib(process.pid), rate
+            return (*memory_mib(process.pid), rate)
         finally:
             self._end(process)
 
@@ -295,8 +307,9 @@ def summarise(mode, timed, idle):
                     "cpu_ms": {"sonorin": sc, "bare": bc}},
     }
     if idle:
-        result["memory_mib"] = {n: median(m for m, _ in idle[n]) for n in idle}
-        result["wakeups_per_s"] = {n: median(w for _, w in idle[n]) for n in idle}
+        result["memory_mib"] = {n: median(m for m, _, _ in idle[n]) for n in idle}
+        result["written_mib"] = {n: median(d for _, d, _ in idle[n]) for n in idle}
+        result["wakeups_per_s"] = {n: median(w for _, _, w in idle[n]) for n in idle}
     return result
 
 
@@ -319,12 +332,15 @@ def report(results, args, load):
             f"ratio {r['cpu_ratio']:.2f}   goal <= {GOAL_CPU}: {_goal(r['cpu_ratio'] <= GOAL_CPU)}",
         ]
         if "memory_mib" in r:
-            m, w = r["memory_mib"], r["wakeups_per_s"]
+            m, d, w = r["memory_mib"], r["written_mib"], r["wakeups_per_s"]
             extra = m["sonorin"] - m["bare"]
             lines += [
                 f"  private memory    {m['sonorin']:6.1f} MiB {m['bare']:6.1f} MiB  "
                 f"{extra:+.1f} MiB   goal <= +{GOAL_MEMORY_MIB:g}: "
                 f"{_goal(extra <= GOAL_MEMORY_MIB)}",
+                f"    of it written   {d['sonorin']:6.1f} MiB {d['bare']:6.1f} MiB  "
+                f"{d['sonorin'] - d['bare']:+.1f} MiB   (heaps, stacks, copies; the rest is "
+                "clean file pages)",
                 f"  idle switches     {w['sonorin']:6.1f} /s  {w['bare']:6.1f} /s   "
                 "(timer ticks and the wineserver calls of their handlers)",
             ]

@@ -113,7 +113,6 @@ TEST_F(Skinned, SkinFormAttachesTheFormAndEveryDescendant) {
     EXPECT_TRUE(host.focusBoxes.empty());
 }
 
-
 // As a form loads: skinned while hidden, its controls made and attached just before it first
 // appears. Nothing is painted before it is on screen (it is painted whole when it appears); the
 // set-up itself is complete.
@@ -133,9 +132,9 @@ TEST_F(Skinned, ChildrenMadeAfterTheFormWasSkinnedAreAttachedToo) {
 
     host.window(form).hidden = false;
     engine.UnskinForm(form);
-    EXPECT_NE(std::find(host.sent.begin(), host.sent.end(),
-                        FakeSkinHost::Message{late, kNcPaint, 1, 0}),
-              host.sent.end())
+    EXPECT_NE(
+        std::find(host.sent.begin(), host.sent.end(), FakeSkinHost::Message{late, kNcPaint, 1, 0}),
+        host.sent.end())
         << "on screen, the old look shows at once";
 }
 
