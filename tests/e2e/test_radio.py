@@ -161,7 +161,7 @@ def tone_share(frames, hz=wavtools.LEFT_HZ):
 
 
 def steady_tone_share(frames, block=wavtools.RATE // 10):
-    """The tone's share in the middle 0.1 s block of the take: a dropout or two while the
+    """The median of the tone's share in the take's 0.1 s blocks: a dropout or two while the
     machine is busy breaks the tone's phase, which lowers its share of the whole take
     without the tone being any less there."""
     shares = sorted(tone_share(frames[i:i + block]) for i in range(0, len(frames), block))
