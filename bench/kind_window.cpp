@@ -3,21 +3,13 @@
 // DPI aware), a menu bar, ten push buttons and a label in the program's font, a slider, a
 // progress bar and a status bar with three panels. No skin, no start-up steps, no second window:
 // what any program that shows such a window pays before it does anything of its own.
-#include <windows.h>
+#include "reference_window.h"
 
 #include <commctrl.h>
 
 #include <initializer_list>
 
 namespace {
-
-LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
 
 HWND child(const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, int w, int h,
            HWND parent, HINSTANCE instance, HFONT font) {
@@ -33,25 +25,13 @@ HWND child(const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, i
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = L"SonorinBenchKind";
-    if (!RegisterClassExW(&wc))
-        return 1;
     HMENU bar = CreateMenu();
     for (const wchar_t* title : {L"文件(F)", L"设置(S)", L"帮助(H)"}) {
         HMENU popup = CreatePopupMenu();
         AppendMenuW(popup, MF_STRING, 100, L"退出");
         AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), title);
     }
-    HWND hwnd =
-        CreateWindowExW(0, wc.lpszClassName, L"星澜网络收音机(Sonorin)",
-                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
-                        CW_USEDEFAULT, 330, 400, nullptr, bar, instance, nullptr);
+    HWND hwnd = reference::createWindow(instance, L"SonorinBenchKind", 330, 400, bar);
     if (!hwnd)
         return 1;
     HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -69,12 +49,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     int panels[] = {100, 200, -1};
     SendMessageW(status, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(panels));
     SendMessageW(status, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L"停止"));
-    ShowWindow(hwnd, show);
-    UpdateWindow(hwnd);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
+    return reference::showAndRun(hwnd, show);
 }
