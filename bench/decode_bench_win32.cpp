@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/decoders_win32.h"
-#include "platform/win32/wide.h"
+#include "win32/decoders_win32.h"
+#include "win32/wide.h"
 #include "radio/player/frames.h"
 
 namespace {

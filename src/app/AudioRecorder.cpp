@@ -3,14 +3,14 @@
 #include <exception>
 #include <initializer_list>
 
-#include "about/frmAbout.h"
+#include "app/frmAbout.h"
 #include "app/FrmnoConnection.h"
 #include "app/config.h"
 #include "app/program.h"
-#include "recorder/frmSettings.h"
+#include "app/frmSettings.h"
 #include "recorder/settings.h"
-#include "schedule/frmDingshishouting.h"
-#include "shutdown/DingshiGuanji.h"
+#include "app/frmDingshishouting.h"
+#include "app/DingshiGuanji.h"
 
 namespace sonorin {
 namespace {

@@ -3,7 +3,7 @@
 #include "app/AudioRecorder.h"
 #include "app/program.h"
 #include "app/recorder_monitor.h"
-#include "schedule/frmDingshishouting.h"
+#include "app/frmDingshishouting.h"
 
 namespace sonorin {
 

@@ -7,10 +7,10 @@
 #include "app/recorder_monitor.h"
 #include "base/app_title.h"
 #include "base/text.h"
-#include "recorder/frmSettings.h"
+#include "app/frmSettings.h"
 #include "recorder/settings.h"
-#include "schedule/frmDingshishouting.h"
-#include "shutdown/DingshiGuanji.h"
+#include "app/frmDingshishouting.h"
+#include "app/DingshiGuanji.h"
 
 namespace sonorin {
 

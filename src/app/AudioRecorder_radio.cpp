@@ -7,7 +7,7 @@
 #include "app/AudioRecorder.h"
 #include "app/config.h"
 #include "app/program.h"
-#include "schedule/frmDingshishouting.h"
+#include "app/frmDingshishouting.h"
 
 namespace sonorin {
 namespace {

@@ -1,14 +1,14 @@
 #include "app/FrmnoConnection.h"
 
-#include "about/frmAbout.h"
+#include "app/frmAbout.h"
 #include "app/AudioRecorder.h"
 #include "app/config.h"
 #include "app/program.h"
 #include "app/recorder_monitor.h"
 #include "base/app_title.h"
-#include "recorder/frmSettings.h"
+#include "app/frmSettings.h"
 #include "recorder/settings.h"
-#include "shutdown/DingshiGuanji.h"
+#include "app/DingshiGuanji.h"
 
 namespace sonorin {
 

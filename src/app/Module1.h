@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/tray_icons.h"
-#include "platform/window_system.h"
+#include "services/tray_icons.h"
+#include "ui/window_system.h"
 #include "ui/control.h"
 #include "ui/form.h"
 

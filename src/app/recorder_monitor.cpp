@@ -4,7 +4,7 @@
 #include "app/program.h"
 #include "base/app_title.h"
 #include "base/text.h"
-#include "recorder/frmSettings.h"
+#include "app/frmSettings.h"
 
 namespace sonorin {
 

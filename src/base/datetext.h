@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "base/datetime.h"
-#include "platform/clock.h"
+#include "base/datetime.h"
 
 namespace sonorin {
 

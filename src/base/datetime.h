@@ -5,6 +5,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <string>
 
 namespace sonorin {
 
@@ -37,5 +38,13 @@ struct DateTime {
 
 bool isLeapYear(int year);
 int daysInMonth(int year, int month);
+
+// The date and time pictures of the user's locale ("yyyy/M/d", "H:mm:ss" on zh-CN systems).
+struct DateFormats {
+    std::string shortDate = "yyyy/M/d";  // Windows date picture, as LOCALE_SSHORTDATE
+    std::string longTime = "H:mm:ss";    // Windows time picture, as LOCALE_STIMEFORMAT
+    std::string am = "上午";             // designators for "tt" in 12-hour pictures
+    std::string pm = "下午";
+};
 
 }  // namespace sonorin

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/filesystem.h"
-#include "platform/station_player.h"
+#include "services/filesystem.h"
+#include "radio/station_player.h"
 #include "radio/http.h"
 #include "radio/station_list.h"
 

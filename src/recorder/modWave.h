@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/filesystem.h"
-#include "platform/mci.h"
-#include "platform/prompts.h"
+#include "services/filesystem.h"
+#include "services/mci.h"
+#include "services/prompts.h"
 #include "recorder/recorder_state.h"
 
 namespace sonorin {

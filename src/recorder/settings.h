@@ -2,7 +2,7 @@
 // application "Sonorin", section "StartUp", copied into and out of RecorderState.
 #pragma once
 
-#include "platform/settings_store.h"
+#include "services/settings_store.h"
 #include "recorder/recorder_state.h"
 
 namespace sonorin {

@@ -2,8 +2,8 @@
 
 #include "base/app_title.h"
 #include "base/text.h"
-#include "platform/filesystem.h"
-#include "platform/prompts.h"
+#include "services/filesystem.h"
+#include "services/prompts.h"
 
 namespace sonorin {
 

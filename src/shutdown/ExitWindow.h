@@ -2,7 +2,7 @@
 // They report nothing; a refused request simply leaves the computer running.
 #pragma once
 
-#include "platform/power.h"
+#include "services/power.h"
 
 namespace sonorin::ExitWindow {
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/skin_host.h"
+#include "skin/skin_host.h"
 #include "skin/skin_images.h"
 #include "skin/skin_kind.h"
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/skin_host.h"
+#include "skin/skin_host.h"
 
 namespace sonorin::skin {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/browser.h"
+#include "ui/browser.h"
 #include "ui/form.h"
 
 namespace sonorin::ui {

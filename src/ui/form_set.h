@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/window_system.h"
+#include "ui/window_system.h"
 #include "ui/form.h"
 
 namespace sonorin::ui {

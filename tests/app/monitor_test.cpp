@@ -6,7 +6,7 @@
 
 #include "app/AudioRecorder.h"
 #include "fakes/program_fixture.h"
-#include "recorder/frmSettings.h"
+#include "app/frmSettings.h"
 
 namespace sonorin {
 namespace {

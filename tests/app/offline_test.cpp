@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "about/frmAbout.h"
+#include "app/frmAbout.h"
 #include "app/AudioRecorder.h"
 #include "app/FrmnoConnection.h"
 #include "app/config.h"
 #include "fakes/program_fixture.h"
-#include "recorder/frmSettings.h"
+#include "app/frmSettings.h"
 
 namespace sonorin {
 namespace {

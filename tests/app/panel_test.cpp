@@ -7,7 +7,7 @@
 #include "app/AudioRecorder.h"
 #include "fakes/mci_commands.h"
 #include "fakes/program_fixture.h"
-#include "recorder/frmSettings.h"
+#include "app/frmSettings.h"
 
 namespace sonorin {
 namespace {

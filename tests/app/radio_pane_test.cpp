@@ -6,7 +6,7 @@
 #include "app/config.h"
 #include "fakes/program_fixture.h"
 #include "radio/station_list.h"
-#include "schedule/frmDingshishouting.h"
+#include "app/frmDingshishouting.h"
 
 namespace sonorin {
 namespace {

@@ -4,7 +4,7 @@
 #include "app/AudioRecorder.h"
 #include "app/Module1.h"
 #include "fakes/program_fixture.h"
-#include "schedule/frmDingshishouting.h"
+#include "app/frmDingshishouting.h"
 #include "ui/form_set.h"
 
 namespace sonorin {

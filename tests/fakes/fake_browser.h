@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/browser.h"
+#include "ui/browser.h"
 
 namespace sonorin {
 

@@ -1,7 +1,7 @@
 // A clock that stands still until the test moves it; zh-CN date pictures.
 #pragma once
 
-#include "platform/clock.h"
+#include "services/clock.h"
 
 namespace sonorin {
 

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "fakes/event_log.h"
-#include "platform/filesystem.h"
+#include "services/filesystem.h"
 
 namespace sonorin {
 

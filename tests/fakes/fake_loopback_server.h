@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/loopback_server.h"
+#include "services/loopback_server.h"
 
 namespace sonorin {
 

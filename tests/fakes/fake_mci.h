@@ -15,7 +15,7 @@
 
 #include "fakes/event_log.h"
 #include "fakes/fake_filesystem.h"
-#include "platform/mci.h"
+#include "services/mci.h"
 
 namespace sonorin {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/power.h"
+#include "services/power.h"
 
 namespace sonorin {
 

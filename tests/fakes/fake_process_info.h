@@ -1,7 +1,7 @@
 // The program's own facts, scripted.
 #pragma once
 
-#include "platform/process_info.h"
+#include "services/process_info.h"
 
 namespace sonorin {
 

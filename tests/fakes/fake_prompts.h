@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/prompts.h"
+#include "services/prompts.h"
 
 namespace sonorin {
 

@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/registry.h"
+#include "services/registry.h"
 
 namespace sonorin {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "fakes/event_log.h"
-#include "platform/settings_store.h"
+#include "services/settings_store.h"
 
 namespace sonorin {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fakes/event_log.h"
-#include "platform/shell.h"
+#include "services/shell.h"
 
 namespace sonorin {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/skin_host.h"
+#include "skin/skin_host.h"
 #include "skin/pixels.h"
 
 namespace sonorin {

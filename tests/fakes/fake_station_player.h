@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/station_player.h"
+#include "radio/station_player.h"
 
 namespace sonorin {
 

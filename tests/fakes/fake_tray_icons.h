@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/tray_icons.h"
+#include "services/tray_icons.h"
 #include "ui/form.h"
 
 namespace sonorin {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "fakes/fake_browser.h"
-#include "platform/window_system.h"
+#include "ui/window_system.h"
 #include "ui/form.h"
 
 namespace sonorin {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "schedule/plan_window_fixture.h"
+#include "app/plan_window_fixture.h"
 
 namespace sonorin {
 namespace {

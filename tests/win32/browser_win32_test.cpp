@@ -1,7 +1,7 @@
 // The WebBrowser pane under Wine, where the control can be created but never gets a document
 // (no Gecko): it must host the control, raise the download events, read as "no page" until a
 // page is there and come and go cleanly. Its stand-in is tested in portal_win32_test.cpp.
-#include "platform/win32/browser_win32.h"
+#include "win32/browser_win32.h"
 
 #include <windows.h>
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "platform/win32/clock_win32.h"
-#include "platform/win32/window_system_win32.h"
+#include "win32/clock_win32.h"
+#include "win32/window_system_win32.h"
 #include "ui/form.h"
 #include "ui/form_set.h"
 

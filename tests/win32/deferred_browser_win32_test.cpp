@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/deferred_browser_win32.h"
+#include "win32/deferred_browser_win32.h"
 
 namespace sonorin {
 namespace {

@@ -22,9 +22,9 @@
 #include <vector>
 
 #include "../fakes/fake_prompts.h"
-#include "platform/win32/filesystem_win32.h"
-#include "platform/win32/mci_win32.h"
-#include "platform/win32/wide.h"
+#include "win32/filesystem_win32.h"
+#include "win32/mci_win32.h"
+#include "win32/wide.h"
 #include "recorder/modWave.h"
 
 namespace sonorin {

@@ -1,4 +1,4 @@
-#include "platform/win32/filesystem_win32.h"
+#include "win32/filesystem_win32.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "platform/win32/wide.h"
+#include "win32/wide.h"
 
 namespace sonorin {
 namespace {

@@ -1,9 +1,9 @@
-#include "platform/win32/mci_win32.h"
+#include "win32/mci_win32.h"
 
 #include <gtest/gtest.h>
 
 #include "../fakes/fake_prompts.h"
-#include "platform/win32/filesystem_win32.h"
+#include "win32/filesystem_win32.h"
 #include "recorder/modWave.h"
 
 namespace sonorin {

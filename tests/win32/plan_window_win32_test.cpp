@@ -21,12 +21,12 @@
 #include "fakes/fake_shell.h"
 #include "fakes/fake_station_player.h"
 #include "fakes/fake_tray_icons.h"
-#include "platform/win32/clock_win32.h"
-#include "platform/win32/filesystem_win32.h"
-#include "platform/win32/wide.h"
-#include "platform/win32/window_system_win32.h"
-#include "schedule/frmDingshishouting.h"
-#include "schedule/frmEdit.h"
+#include "win32/clock_win32.h"
+#include "win32/filesystem_win32.h"
+#include "win32/wide.h"
+#include "win32/window_system_win32.h"
+#include "app/frmDingshishouting.h"
+#include "app/frmEdit.h"
 
 namespace sonorin {
 namespace {

@@ -15,8 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/win32/browser_win32.h"
-#include "platform/win32/loopback_server_win32.h"
+#include "win32/browser_win32.h"
+#include "win32/loopback_server_win32.h"
 
 namespace sonorin {
 namespace {

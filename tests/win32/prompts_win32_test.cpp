@@ -1,6 +1,6 @@
 // The real prompts under a window system: a second thread plays the user, finding the box
 // the test thread is waiting in, reading it and answering it with ordinary window messages.
-#include "platform/win32/prompts_win32.h"
+#include "win32/prompts_win32.h"
 
 #include <windows.h>
 
@@ -12,7 +12,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/win32/wide.h"
+#include "win32/wide.h"
 
 namespace sonorin {
 namespace {

@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "platform/win32/shell_win32.h"
-#include "platform/win32/wide.h"
+#include "win32/shell_win32.h"
+#include "win32/wide.h"
 
 namespace sonorin::win32 {
 namespace {

@@ -5,8 +5,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "platform/win32/control_classes_win32.h"
-#include "platform/win32/skin_host_win32.h"
+#include "win32/control_classes_win32.h"
+#include "win32/skin_host_win32.h"
 #include "skin/MSkinner.h"
 #include "skin/pixels.h"
 #include "skin/skin_images.h"

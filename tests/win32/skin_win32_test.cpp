@@ -1,6 +1,6 @@
 // The skin engine on real windows under Wine: the pixels a skinned button shows in each state,
 // a message box opened by a skinned window, and no drawing objects left behind by many forms.
-#include "platform/win32/skin_host_win32.h"
+#include "win32/skin_host_win32.h"
 
 #include <windows.h>
 

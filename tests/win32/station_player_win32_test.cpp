@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/station_player_win32.h"
-#include "platform/win32/wide.h"
+#include "win32/station_player_win32.h"
+#include "win32/wide.h"
 #include "station_server.h"
 
 namespace sonorin {

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "platform/win32/registry_win32.h"
-#include "platform/win32/tray_icons_win32.h"
-#include "platform/win32/window_system_win32.h"
+#include "win32/registry_win32.h"
+#include "win32/tray_icons_win32.h"
+#include "win32/window_system_win32.h"
 #include "ui/form.h"
 #include "ui/form_set.h"
 

@@ -8,8 +8,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/win32/wide.h"
-#include "platform/win32/window_system_win32.h"
+#include "win32/wide.h"
+#include "win32/window_system_win32.h"
 #include "skin/skin_kind.h"
 #include "ui/control.h"
 #include "ui/form.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/station_player.h"
+#include "radio/station_player.h"
 #include "radio/player/format.h"
 #include "radio/player/frames.h"
 

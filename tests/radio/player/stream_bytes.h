@@ -1,6 +1,7 @@
 // Builds the bytes of small MP3 and ADTS streams for the player's tests.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -30,8 +31,10 @@ inline Bytes mp3Frame48k() {
 }
 
 // AAC-LC in ADTS without CRC, 44.1 kHz stereo, `size` bytes in all.
+// The header's length field says `size`; the bytes are never fewer than the 7 of the header,
+// so a frame that claims less than its own header can be written too.
 inline Bytes adtsFrame(int size = 300, std::uint8_t fill = 0x33) {
-    Bytes frame(std::size_t(size), fill);
+    Bytes frame(std::size_t(std::max(size, 7)), fill);
     frame[0] = 0xFF;
     frame[1] = 0xF1;
     frame[2] = 0x50;  // profile LC, rate index 4 (44.1 kHz), channel bit 2 = 0

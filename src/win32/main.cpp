@@ -1,0 +1,55 @@
+// Wires the real Windows platform to the program and runs the message loop.
+#include <windows.h>
+
+#include "app/config.h"
+#include "app/program.h"
+#include "win32/clock_win32.h"
+#include "win32/filesystem_win32.h"
+#include "win32/loopback_server_win32.h"
+#include "win32/mci_win32.h"
+#include "win32/power_win32.h"
+#include "win32/process_info_win32.h"
+#include "win32/prompts_win32.h"
+#include "win32/registry_win32.h"
+#include "win32/settings_store_win32.h"
+#include "win32/shell_win32.h"
+#include "win32/skin_host_win32.h"
+#include "win32/station_player_win32.h"
+#include "win32/tray_icons_win32.h"
+#include "win32/window_system_win32.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    // OLE and COM are started by the radio pane and the shortcut maker themselves, when they
+    // are first needed: an offline start never loads them.
+    int exitCode = 0;
+    {
+        sonorin::win32::Win32WindowSystem windows(instance);
+        sonorin::win32::Win32Clock clock;
+        sonorin::Win32Prompts prompts;
+        sonorin::win32::Win32Shell shell;
+        sonorin::Win32Mci mci;
+        sonorin::Win32SettingsStore settings;
+        sonorin::Win32FileSystem files;
+        sonorin::win32::Win32StationPlayer::Options playerOptions;
+        playerOptions.directoryHost = sonorin::config::stationDirectoryHost();
+        sonorin::win32::Win32StationPlayer player(playerOptions);
+        sonorin::win32::Win32LoopbackServer server;
+        sonorin::win32::Win32TrayIcons tray(windows);
+        sonorin::win32::Win32PowerApi power;
+        sonorin::win32::Win32Registry registry;
+        sonorin::win32::Win32ProcessInfo process;
+        sonorin::win32::Win32SkinHost skin;
+        sonorin::Platform platform{clock,  prompts, shell, mci,   settings, files,   windows,
+                                   player, server,  tray,  power, registry, process, &skin};
+        sonorin::Program program(platform);
+        windows.onIdle = [&program] { program.collectUnloaded(); };
+        windows.onSettingChange = [&clock] { clock.settingsChanged(); };
+        windows.onChildrenMade = [&program](sonorin::ui::Form& form) {
+            program.childrenMade(form);
+        };
+        program.start();
+        if (!program.forms.loadedForms().empty())
+            exitCode = windows.runMessageLoop();
+    }
+    return exitCode;
+}

@@ -1,0 +1,63 @@
+// The real windows behind the portable forms: one top-level window per form, one child
+// window per control (made when the form first shows), window timers, menus and tool tips.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <map>
+
+#include "win32/dpi_win32.h"
+#include "ui/window_system.h"
+
+namespace sonorin::ui {
+class Form;
+class Control;
+}  // namespace sonorin::ui
+
+namespace sonorin::win32 {
+
+class Win32WindowSystem : public WindowSystem {
+  public:
+    explicit Win32WindowSystem(HINSTANCE instance);
+    ~Win32WindowSystem() override;
+
+    void createWindow(ui::Form& form) override;
+    void destroyWindow(ui::Form& form) override;
+    void runModal(ui::Form& form) override;
+    void doEvents() override;
+    void popupMenu(ui::Form& owner, ui::MenuItem& menu) override;
+    void activate(ui::Form& form) override;
+    double screenWidth() override;
+    double screenHeight() override;
+    std::uintptr_t nativeHandle(const ui::Form& form) override;
+
+    // Runs the program's message loop until the last window is gone; returns the exit code.
+    // onIdle runs after each message the loop dispatched, outside every handler.
+    int runMessageLoop();
+    std::function<void()> onIdle;
+    // A system setting changed (WM_SETTINGCHANGE reached one of the program's windows), the
+    // user's date and time pictures among them.
+    std::function<void()> onSettingChange;
+    // A window's child windows are made at its first show; this runs right after.
+    std::function<void(ui::Form&)> onChildrenMade;
+    // Makes them now (at most once per window).
+    void makeChildren(HWND window);
+
+    // At the system DPI; each window converts with the DPI of its own monitor.
+    int pixelsFromTwips(double twips) const;
+    double twipsFromPixels(int pixels) const;
+    HFONT fontFor(int dpi);
+    HWND windowOf(const ui::Form& form) const;
+
+  private:
+    bool translateForDialog(MSG& msg);
+    void relayToToolTip(MSG& msg, HWND top);
+
+    HINSTANCE instance_;
+    int dpi_ = kDefaultDpi;
+    DpiFonts fonts_;
+    std::map<const ui::Form*, HWND> windows_;
+};
+
+}  // namespace sonorin::win32
