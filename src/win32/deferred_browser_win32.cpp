@@ -38,9 +38,14 @@ void CALLBACK DeferredBrowserPane::whenIdle(HWND window, UINT, UINT_PTR id, DWOR
     KillTimer(window, id);
     auto* self = reinterpret_cast<DeferredBrowserPane*>(id);
     self->waiting_ = false;
-    self->make();
-    if (self->pane_ && !self->pendingAddress_.empty())
-        self->pane_->navigate(std::exchange(self->pendingAddress_, {}));
+    try {
+        self->make();
+        if (self->pane_ && !self->pendingAddress_.empty())
+            self->pane_->navigate(std::exchange(self->pendingAddress_, {}));
+    } catch (...) {
+        // A C++ exception must not unwind through the message loop's frames; the pane stays
+        // as far as it got, and the next navigation tries again.
+    }
 }
 
 void DeferredBrowserPane::navigate(const std::string& address) {

@@ -15,35 +15,13 @@
 #include <thread>
 #include <vector>
 
+#include "win32/pump.h"
+
 namespace sonorin {
 namespace {
 
 // Nothing listens there: the download begins and ends at once with a refused connection.
 constexpr char kRadioPage[] = "http://127.0.0.1:9/radio";
-
-void pumpMessages(DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(5);
-    } while (GetTickCount64() < end);
-}
-
-template <class Predicate>
-bool pumpUntil(Predicate done, DWORD timeoutMilliseconds) {
-    const ULONGLONG end = GetTickCount64() + timeoutMilliseconds;
-    while (!done()) {
-        if (GetTickCount64() >= end) {
-            return false;
-        }
-        pumpMessages(10);
-    }
-    return true;
-}
 
 HWND createTopWindow() {
     static const bool registered = [] {
@@ -95,7 +73,7 @@ class BrowserPaneTest : public ::testing::Test {
         if (IsWindow(parent_)) {
             DestroyWindow(parent_);
         }
-        pumpMessages(0);
+        testing::pumpPending();
     }
 
     HWND parent_ = nullptr;
@@ -121,7 +99,7 @@ TEST_F(BrowserPaneTest, HostsTheControlInAChildWindowThatFollowsItsBounds) {
     EXPECT_EQ(clientSize(control).cy, 300);
 
     pane->setBounds(RECT{0, 5, 250, 105});
-    pumpMessages(50);
+    testing::pumpFor(50);
     const RECT moved = placement(pane->hwnd());
     EXPECT_EQ(moved.left, 0);
     EXPECT_EQ(moved.top, 5);
@@ -150,7 +128,7 @@ TEST_F(BrowserPaneTest, WithoutADocumentThereAreNoLinksAndNoText) {
     const ULONGLONG before = GetTickCount64();
     pane->navigate(kRadioPage);
     EXPECT_LT(GetTickCount64() - before, 1000u) << "navigate must not wait for the page";
-    pumpMessages(300);
+    testing::pumpFor(300);
     expectNoPage(*pane);
 
     pane->stop();
@@ -161,7 +139,7 @@ TEST_F(BrowserPaneTest, WithoutADocumentThereAreNoLinksAndNoText) {
     pane->navigate("http://127.0.0.1:9/电台?名称=中文环球");
     pane->navigate("http://127.0.0.1:9/\xff\xfe");
     pane->navigate("about:blank");
-    pumpMessages(200);
+    testing::pumpFor(200);
     expectNoPage(*pane);
 }
 
@@ -178,7 +156,7 @@ TEST_F(BrowserPaneTest, RaisesTheDownloadEventsAroundANavigation) {
         pane->setSilent(true);
     };
     pane->navigate(kRadioPage);
-    ASSERT_TRUE(pumpUntil([&] { return events.size() >= 2; }, 5000));
+    ASSERT_TRUE(testing::pumpUntil([&] { return events.size() >= 2; }, 5000));
     EXPECT_EQ(events.front(), "begin");
     EXPECT_EQ(events.back(), "complete");
 
@@ -190,13 +168,13 @@ TEST_F(BrowserPaneTest, RaisesTheDownloadEventsAroundANavigation) {
     };
     pane->onDownloadComplete = nullptr;
     pane->navigate(kRadioPage);
-    EXPECT_TRUE(pumpUntil([&] { return thrown > 0; }, 5000));
-    pumpMessages(200);
+    EXPECT_TRUE(testing::pumpUntil([&] { return thrown > 0; }, 5000));
+    testing::pumpFor(200);
     pane->onDownloadBegin = nullptr;
     bool completed = false;
     pane->onDownloadComplete = [&] { completed = true; };
     pane->navigate(kRadioPage);
-    EXPECT_TRUE(pumpUntil([&] { return completed; }, 5000));
+    EXPECT_TRUE(testing::pumpUntil([&] { return completed; }, 5000));
 }
 
 TEST_F(BrowserPaneTest, NoEventReachesAPaneThatIsGone) {
@@ -211,7 +189,7 @@ TEST_F(BrowserPaneTest, NoEventReachesAPaneThatIsGone) {
         pane->navigate(kRadioPage);  // the download is still under way when the pane goes
     }
     gone = true;
-    pumpMessages(500);
+    testing::pumpFor(500);
     EXPECT_EQ(completions, 0);
 }
 
@@ -232,7 +210,7 @@ TEST_F(BrowserPaneTest, SurvivesItsParentWindow) {
     pane->setSilent(true);
     pane->setBounds(RECT{0, 0, 10, 10});
     pane->setVisible(true);
-    pumpMessages(300);
+    testing::pumpFor(300);
     EXPECT_EQ(events, eventsSoFar);
     expectNoPage(*pane);
     pane.reset();
@@ -243,7 +221,7 @@ TEST_F(BrowserPaneTest, ComeAndGoManyTimes) {
         auto pane = createWebBrowserControlPane(parent_, RECT{0, 0, 300, 200});
         ASSERT_TRUE(pane->hasControl()) << "round " << round;
         pane->navigate(kRadioPage);
-        pumpMessages(20);
+        testing::pumpFor(20);
         expectNoPage(*pane);
     }
     // Two panes side by side in one window, destroyed in the order they were made.
@@ -254,7 +232,7 @@ TEST_F(BrowserPaneTest, ComeAndGoManyTimes) {
     EXPECT_NE(left->hwnd(), right->hwnd());
     left->navigate(kRadioPage);
     right->navigate(kRadioPage);
-    pumpMessages(100);
+    testing::pumpFor(100);
     left.reset();
     expectNoPage(*right);
     right->stop();
@@ -314,11 +292,11 @@ OleOutcome paneOnFreshThread(ThreadSetup setup) {
             outcome.hadWindow = pane->hwnd() != nullptr;
             outcome.hadControl = pane->hasControl();
             pane->navigate(kRadioPage);
-            pumpMessages(50);
+            testing::pumpFor(50);
             outcome.readAsNoPage = pane->linkCount() == 0 && pane->documentText().empty();
         }
         DestroyWindow(parent);
-        pumpMessages(0);
+        testing::pumpPending();
         outcome.initialiseAfterwards = OleInitialize(nullptr);
         if (SUCCEEDED(outcome.initialiseAfterwards)) {
             OleUninitialize();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "win32/deferred_browser_win32.h"
+#include "win32/pump.h"
 
 namespace sonorin {
 namespace {
@@ -40,17 +41,6 @@ class RecordingPane : public Win32BrowserPane {
     void log(const std::string& call) { made_.calls.push_back(call); }
     Made& made_;
 };
-
-void pump() {
-    for (int i = 0; i < 20; ++i) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(10);
-    }
-}
 
 class DeferredBrowserTest : public ::testing::Test {
   protected:
@@ -84,7 +74,7 @@ TEST_F(DeferredBrowserTest, APaneThatNeverNavigatesIsNeverMadeAndHasNoPage) {
     pane->setVisible(false);
     pane->setSilent(true);
     pane->stop();
-    pump();
+    testing::pumpFor(200);
     EXPECT_EQ(pane->linkCount(), 0);
     EXPECT_EQ(pane->linkText(0), "");
     pane->clickLink(0);
@@ -105,7 +95,7 @@ TEST_F(DeferredBrowserTest, ANavigationBeforeTheWindowShowsWaitsForTheMessageLoo
     EXPECT_EQ(pane->linkCount(), 0);
 
     ShowWindow(parent, SW_SHOWNORMAL);
-    pump();
+    testing::pumpFor(200);
     ASSERT_EQ(made.count, 1);
     EXPECT_TRUE(pane->made());
     EXPECT_EQ(made.bounds.left, 5);
@@ -139,7 +129,7 @@ TEST_F(DeferredBrowserTest, AStopBeforeThePaneIsMadeDropsThePendingNavigation) {
     makePane();
     pane->navigate("http://radio.sonorin.cn/radio");
     pane->stop();
-    pump();
+    testing::pumpFor(200);
     EXPECT_EQ(made.count, 1);
     for (const std::string& call : made.calls)
         EXPECT_NE(call.rfind("navigate", 0), 0u) << call;
@@ -149,7 +139,7 @@ TEST_F(DeferredBrowserTest, APaneGoneBeforeItsTurnLeavesNoTimerBehind) {
     makePane();
     pane->navigate("http://radio.sonorin.cn/radio");
     pane.reset();
-    pump();  // a timer left behind would call into the freed pane
+    testing::pumpFor(200);  // a timer left behind would call into the freed pane
     EXPECT_EQ(made.count, 0);
 }
 

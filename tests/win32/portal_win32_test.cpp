@@ -4,6 +4,7 @@
 // test's clients run on their own threads while this one lets messages through.
 #include <windows.h>
 #include <winsock2.h>
+
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
@@ -17,34 +18,12 @@
 
 #include "win32/browser_win32.h"
 #include "win32/loopback_server_win32.h"
+#include "win32/pump.h"
 
 namespace sonorin {
 namespace {
 
 constexpr int kPort = 28673;
-
-void pumpMessages(DWORD milliseconds) {
-    const ULONGLONG end = GetTickCount64() + milliseconds;
-    do {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(5);
-    } while (GetTickCount64() < end);
-}
-
-template <class Predicate>
-bool pumpUntil(Predicate done, DWORD timeoutMilliseconds) {
-    const ULONGLONG end = GetTickCount64() + timeoutMilliseconds;
-    while (!done()) {
-        if (GetTickCount64() >= end)
-            return false;
-        pumpMessages(10);
-    }
-    return true;
-}
 
 // Sends `request` in `pieces` parts to address:port and returns all it gets back; "refused"
 // when the connection fails.
@@ -79,7 +58,7 @@ std::string whileServing(std::function<std::string()> client) {
         result = client();
         done = true;
     });
-    pumpUntil([&] { return done.load(); }, 10000);
+    testing::pumpUntil([&] { return done.load(); }, 10000);
     worker.join();
     return result;
 }
@@ -196,7 +175,7 @@ class StandInPaneTest : public WinsockTest {
     void TearDown() override {
         if (IsWindow(parent_))
             DestroyWindow(parent_);
-        pumpMessages(0);
+        testing::pumpPending();
         WinsockTest::TearDown();
     }
     static std::string page(const std::string& html) {
@@ -238,7 +217,7 @@ TEST_F(StandInPaneTest, FetchesOnItsOwnThreadAndTellsAnUnreachablePage) {
     const int before = threadsOfThisProcess();
     int most = before;
     pane->navigate(address("/page"));
-    ASSERT_TRUE(pumpUntil(
+    ASSERT_TRUE(testing::pumpUntil(
         [&] {
             most = std::max(most, threadsOfThisProcess());
             return pane->linkCount() == 3;
@@ -247,13 +226,13 @@ TEST_F(StandInPaneTest, FetchesOnItsOwnThreadAndTellsAnUnreachablePage) {
     EXPECT_EQ(most, before);
 
     pane->navigate("http://localhost:" + std::to_string(port_) + "/other");
-    ASSERT_TRUE(pumpUntil([&] { return pane->linkCount() == 1; }, 5000));
+    ASSERT_TRUE(testing::pumpUntil([&] { return pane->linkCount() == 1; }, 5000));
     EXPECT_EQ(pane->documentText(), "另一页 & 资讯\n回去");
 
     int completes = 0;
     pane->onDownloadComplete = [&] { ++completes; };
     pane->navigate("http://127.0.0.1:" + std::to_string(port_ + 1) + "/page");
-    ASSERT_TRUE(pumpUntil([&] { return completes == 1; }, 5000));
+    ASSERT_TRUE(testing::pumpUntil([&] { return completes == 1; }, 5000));
     EXPECT_EQ(pane->linkCount(), 0);
     const HWND status = findChildOfClass(pane->hwnd(), L"Static");
     ASSERT_NE(status, nullptr);
@@ -268,7 +247,7 @@ TEST_F(StandInPaneTest, ListsTheLinksOfAServedPageAndClicksThem) {
     pane->onDownloadBegin = [&] { events.push_back("begin"); };
     pane->onDownloadComplete = [&] { events.push_back("complete"); };
     pane->navigate(address("/page"));
-    ASSERT_TRUE(pumpUntil([&] { return pane->linkCount() == 3; }, 5000))
+    ASSERT_TRUE(testing::pumpUntil([&] { return pane->linkCount() == 3; }, 5000))
         << "the page never showed; stand-in: " << pane->usesStandIn();
     EXPECT_TRUE(pane->usesStandIn());
     EXPECT_FALSE(pane->hasControl());
@@ -293,7 +272,8 @@ TEST_F(StandInPaneTest, ListsTheLinksOfAServedPageAndClicksThem) {
     events.clear();
     pane->clickLink(1);
     pane->clickLink(0);
-    ASSERT_TRUE(pumpUntil([&] { return count("GET /page ") >= 2 && events.size() >= 6; }, 5000));
+    ASSERT_TRUE(
+        testing::pumpUntil([&] { return count("GET /page ") >= 2 && events.size() >= 6; }, 5000));
     std::vector<std::string> plays;
     for (const std::string& r : requests_)
         if (r.rfind("GET /play", 0) == 0)
@@ -308,30 +288,30 @@ TEST_F(StandInPaneTest, ListsTheLinksOfAServedPageAndClicksThem) {
     const LPARAM inside = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
     SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, inside);
     SendMessageW(list, WM_LBUTTONUP, 0, inside);
-    ASSERT_TRUE(pumpUntil([&] { return count("GET /play?n=1 ") == 2; }, 5000));
+    ASSERT_TRUE(testing::pumpUntil([&] { return count("GET /play?n=1 ") == 2; }, 5000));
     SendMessageW(list, LB_SETCURSEL, 1, 0);
     SendMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
-    ASSERT_TRUE(pumpUntil([&] { return count("GET /play?n=2 ") == 2; }, 5000));
+    ASSERT_TRUE(testing::pumpUntil([&] { return count("GET /play?n=2 ") == 2; }, 5000));
     // Below the last entry there is nothing to click.
     SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(item.left + 5, item.bottom * 3 + 40));
-    pumpMessages(200);
+    testing::pumpFor(200);
     EXPECT_EQ(count("GET /play"), 4);
 
     // A link to another page shows that page.
     pane->clickLink(2);
-    ASSERT_TRUE(pumpUntil([&] { return pane->linkCount() == 1; }, 5000));
+    ASSERT_TRUE(testing::pumpUntil([&] { return pane->linkCount() == 1; }, 5000));
     EXPECT_EQ(pane->documentText(), "另一页 & 资讯\n回去");
     EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
 
     // A page that is not there leaves an empty pane; stop drops what is under way.
     pane->navigate(address("/missing"));
-    ASSERT_TRUE(pumpUntil([&] { return pane->linkCount() == 0; }, 5000));
+    ASSERT_TRUE(testing::pumpUntil([&] { return pane->linkCount() == 0; }, 5000));
     EXPECT_EQ(pane->documentText(), "");
     events.clear();
     pane->navigate(address("/page"));
     pane->stop();
     EXPECT_EQ(events, (std::vector<std::string>{"begin", "complete"}));
-    pumpMessages(300);
+    testing::pumpFor(300);
     EXPECT_EQ(pane->linkCount(), 0);
     EXPECT_EQ(events.size(), 2u);
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "win32/pump.h"
 #include "win32/wide.h"
 
 namespace sonorin {
@@ -102,9 +103,7 @@ class PromptsWin32Test : public ::testing::Test {
                             100, 400, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         SetForegroundWindow(owner_);
         SetActiveWindow(owner_);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
+        testing::pumpPending();
         return owner_;
     }
 

@@ -5,24 +5,17 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include "win32/control_classes_win32.h"
-#include "win32/skin_host_win32.h"
 #include "skin/MSkinner.h"
 #include "skin/pixels.h"
 #include "skin/skin_images.h"
+#include "win32/control_classes_win32.h"
+#include "win32/pump.h"
+#include "win32/skin_host_win32.h"
 
 namespace sonorin::win32 {
 namespace {
 
 constexpr std::uint32_t kBorder = 0x54A5D5, kWhite = 0xFFFFFF, kBar = 0x4CD6F6, kKey = 0xFF00FF;
-
-void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 std::uint32_t shownAt(HWND h, int x, int y) {
     HDC dc = GetWindowDC(h);
@@ -48,13 +41,13 @@ class SkinControlsWin32Test : public ::testing::Test {
             wc.lpszClassName = L"Form";
             RegisterClassExW(&wc);
         }
-        form = CreateWindowExW(0, L"Form", L"skin", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               30, 30, 460, 360, nullptr, nullptr, instance, nullptr);
+        form = CreateWindowExW(0, L"Form", L"skin", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30, 460,
+                               360, nullptr, nullptr, instance, nullptr);
         ASSERT_TRUE(form);
     }
     void TearDown() override {
         DestroyWindow(form);
-        pump();
+        testing::pumpPending();
     }
     HWND add(const wchar_t* cls, DWORD style, int x, int y, int w, int h, DWORD ex = 0,
              const wchar_t* text = L"") {
@@ -65,7 +58,7 @@ class SkinControlsWin32Test : public ::testing::Test {
         ASSERT_EQ(engine.SkinForm(reinterpret_cast<Hwnd>(form)), 1);
         RedrawWindow(form, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        pump();
+        testing::pumpPending();
     }
     // Compares the w x h area at (x, y) of a window with an image, skipping key pixels.
     void expectArea(HWND h, int x, int y, const skin::PixelImage& want, const char* what) {

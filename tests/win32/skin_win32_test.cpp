@@ -11,6 +11,7 @@
 #include "skin/MSkinner.h"
 #include "skin/pixels.h"
 #include "skin/skin_images.h"
+#include "win32/pump.h"
 
 namespace sonorin::win32 {
 namespace {
@@ -29,14 +30,6 @@ void registerTestForm() {
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
     wc.lpszClassName = kTestFormClass;
     RegisterClassExW(&wc);
-}
-
-void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
 }
 
 Hwnd handle(HWND h) {
@@ -78,12 +71,12 @@ class SkinWin32Test : public ::testing::Test {
                                320, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_TRUE(form);
         button = addButton(L"", 10, 10);
-        pump();
+        testing::pumpPending();
     }
     void TearDown() override {
         if (IsWindow(form))
             DestroyWindow(form);
-        pump();
+        testing::pumpPending();
     }
     HWND addButton(const wchar_t* caption, int x, int y, DWORD style = BS_PUSHBUTTON) {
         return CreateWindowExW(0, L"Button", caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, x,
@@ -232,7 +225,7 @@ TEST_F(SkinWin32Test, AMessageBoxOfASkinnedWindowGetsSkinnedButtons) {
     EXPECT_TRUE(seen.skinnedButton);
     EXPECT_TRUE(seen.ownerDrawn);
     EXPECT_GT(seen.count, before);
-    pump();
+    testing::pumpPending();
     // The box and its controls detached themselves as they were destroyed.
     EXPECT_EQ(engine.SkinnedCount(), before);
 }
@@ -249,12 +242,12 @@ TEST_F(SkinWin32Test, ManyFormsLeaveNoDrawingObjectsBehind) {
         ASSERT_EQ(counted.SkinForm(handle(form)), 1);
         SetWindowPos(button, nullptr, 0, 0, 60, 30, SWP_NOMOVE | SWP_NOZORDER);  // new faces
         SendMessageW(button, WM_MOUSEMOVE, 0, 0);
-        pump();
+        testing::pumpPending();
         // Half the forms are unskinned first; the others go with the skin still on.
         if (cycle % 2)
             counted.UnskinForm(handle(form));
         DestroyWindow(form);
-        pump();
+        testing::pumpPending();
         ASSERT_EQ(counted.SkinnedCount(), 0) << cycle;
         ASSERT_TRUE(counting.surfaces.empty()) << cycle;
         ASSERT_TRUE(counting.bitmaps.empty()) << cycle;

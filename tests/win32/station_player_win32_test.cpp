@@ -17,9 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "station_server.h"
+#include "win32/pump.h"
 #include "win32/station_player_win32.h"
 #include "win32/wide.h"
-#include "station_server.h"
 
 namespace sonorin {
 namespace {
@@ -131,46 +132,28 @@ class StationPlayerWin32Test : public ::testing::Test {
         return player;
     }
 
-    // Runs the message loop (the player reports through it) until `done` or the time is up.
-    bool pumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
-        const ULONGLONG end = GetTickCount64() + milliseconds;
-        while (!done()) {
-            if (GetTickCount64() >= end)
-                return false;
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-            Sleep(5);
-        }
-        return true;
-    }
-    void pumpFor(DWORD milliseconds) {
-        pumpUntil([] { return false; }, milliseconds);
-    }
-
     // Plays `address`, captures `seconds`, and checks that the tone started within a second
     // and then filled the capture; then stops and checks the silence within 100 ms.
     void expectToneThenSilentStop(const std::string& address, int seconds) {
         auto player = makePlayer();
         Capture capture(seconds + 2);
         ASSERT_TRUE(capture.recording());
-        pumpFor(300);  // the capture's own start-up
+        testing::pumpFor(300);  // the capture's own start-up
         const std::size_t playAt = capture.position();
         const ULONGLONG before = GetTickCount64();
         player->play({"测试", address});
         EXPECT_LT(GetTickCount64() - before, 50u) << "play() must not wait for the network";
-        ASSERT_TRUE(pumpUntil([&] { return player->state() == PlayerState::Playing; }, 5000))
+        ASSERT_TRUE(
+            testing::pumpUntil([&] { return player->state() == PlayerState::Playing; }, 5000))
             << player->statusText();
         EXPECT_EQ(player->statusText(), "正在播放");
-        pumpFor(DWORD(seconds * 1000));
+        testing::pumpFor(DWORD(seconds * 1000));
         const std::size_t stopAt = capture.position();
         const ULONGLONG stopCalled = GetTickCount64();
         player->stop();
         EXPECT_LT(GetTickCount64() - stopCalled, 50u) << "stop() must not wait for the worker";
         EXPECT_EQ(player->state(), PlayerState::Stopped);
-        pumpFor(600);
+        testing::pumpFor(600);
         const auto windows = toneWindows(capture.finish());
         const std::size_t playWindow = playAt / kWindow;
         const std::size_t stopWindow = stopAt / kWindow;
@@ -206,7 +189,7 @@ class StationPlayerWin32Test : public ::testing::Test {
 TEST_F(StationPlayerWin32Test, EndlessMp3WithIcyMetadataPlaysAndShowsTheTitle) {
     auto player = makePlayer();
     player->play({"测试", server.url("/live.mp3")});
-    ASSERT_TRUE(pumpUntil([&] { return player->nowPlaying() == "测试节目"; }, 5000))
+    ASSERT_TRUE(testing::pumpUntil([&] { return player->nowPlaying() == "测试节目"; }, 5000))
         << player->statusText();
     EXPECT_EQ(player->current().name, "测试");
     player->stop();
@@ -231,9 +214,9 @@ TEST_F(StationPlayerWin32Test, FiniteFilesPlayToTheEnd) {
     for (const auto& [path, windowsWithTone] : files) {
         auto player = makePlayer();
         Capture capture(6);
-        pumpFor(300);
+        testing::pumpFor(300);
         player->play({"文件", server.url(path)});
-        ASSERT_TRUE(pumpUntil([&] { return player->statusText() == "播放完毕"; }, 6000))
+        ASSERT_TRUE(testing::pumpUntil([&] { return player->statusText() == "播放完毕"; }, 6000))
             << path << ": " << player->statusText();
         EXPECT_EQ(player->state(), PlayerState::Stopped);
         const auto windows = toneWindows(capture.finish());
@@ -245,11 +228,11 @@ TEST_F(StationPlayerWin32Test, FiniteFilesPlayToTheEnd) {
 TEST_F(StationPlayerWin32Test, OneStationAtATime) {
     auto player = makePlayer();
     player->play({"a", server.url("/live.mp3")});
-    ASSERT_TRUE(pumpUntil([&] { return player->state() == PlayerState::Playing; }, 5000));
+    ASSERT_TRUE(testing::pumpUntil([&] { return player->state() == PlayerState::Playing; }, 5000));
     player->play({"b", server.url("/live.aac")});
     EXPECT_EQ(player->current().name, "b");
-    ASSERT_TRUE(pumpUntil([&] { return player->state() == PlayerState::Playing; }, 5000));
-    EXPECT_TRUE(pumpUntil([&] { return server.open("/live.mp3") == 0; }, 3000))
+    ASSERT_TRUE(testing::pumpUntil([&] { return player->state() == PlayerState::Playing; }, 5000));
+    EXPECT_TRUE(testing::pumpUntil([&] { return server.open("/live.mp3") == 0; }, 3000))
         << "the first station's connection is still open";
     EXPECT_EQ(server.open("/live.aac"), 1);
 }
@@ -257,7 +240,7 @@ TEST_F(StationPlayerWin32Test, OneStationAtATime) {
 TEST_F(StationPlayerWin32Test, AStallReconnectsOnceThenGivesUp) {
     auto player = makePlayer(1500);
     player->play({"停", server.url("/stall.mp3")});
-    ASSERT_TRUE(pumpUntil([&] { return player->state() == PlayerState::Failed; }, 15000))
+    ASSERT_TRUE(testing::pumpUntil([&] { return player->state() == PlayerState::Failed; }, 15000))
         << player->statusText();
     EXPECT_EQ(player->statusText(), "电台连接已中断");
     EXPECT_EQ(server.requests("/stall.mp3"), 2);
@@ -275,7 +258,8 @@ TEST_F(StationPlayerWin32Test, WhatCannotBePlayedGetsAShortStatus) {
     };
     for (const auto& [address, status] : cases) {
         player->play({"x", address});
-        EXPECT_TRUE(pumpUntil([&] { return player->state() == PlayerState::Failed; }, 10000))
+        EXPECT_TRUE(
+            testing::pumpUntil([&] { return player->state() == PlayerState::Failed; }, 10000))
             << address;
         EXPECT_EQ(player->statusText(), status) << address;
     }
@@ -285,7 +269,7 @@ TEST_F(StationPlayerWin32Test, AStationWithoutAddressIsFoundInTheDirectory) {
     auto player = makePlayer();
     player->play({"测试电台", ""});
     EXPECT_EQ(player->statusText(), "正在电台目录中查找…");
-    ASSERT_TRUE(pumpUntil([&] { return !found.empty(); }, 10000)) << player->statusText();
+    ASSERT_TRUE(testing::pumpUntil([&] { return !found.empty(); }, 10000)) << player->statusText();
     EXPECT_EQ(found.front().name, "测试电台");
     EXPECT_EQ(found.front().address, server.url("/tone.mp3"));
     EXPECT_EQ(server.requests("/json/stations/byname/%E6%B5%8B%E8%AF%95%E7%94%B5%E5%8F%B0"), 1);
