@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -133,6 +134,28 @@ TEST_F(DeferredBrowserTest, AStopBeforeThePaneIsMadeDropsThePendingNavigation) {
     EXPECT_EQ(made.count, 1);
     for (const std::string& call : made.calls)
         EXPECT_NE(call.rfind("navigate", 0), 0u) << call;
+}
+
+// The pane is made from the message loop: a factory that throws there must not take the loop
+// with it, and the next navigation tries again.
+TEST_F(DeferredBrowserTest, AFailedMakingOnTheMessageLoopIsTriedAgainByTheNextNavigation) {
+    int attempts = 0;
+    pane = std::make_unique<DeferredBrowserPane>(
+        parent, RECT{1, 2, 30, 40}, [&](HWND, RECT) -> std::unique_ptr<Win32BrowserPane> {
+            if (++attempts == 1)
+                throw std::runtime_error("no pane");
+            return std::make_unique<RecordingPane>(made);
+        });
+    pane->navigate("http://radio.sonorin.cn/radio");
+    ShowWindow(parent, SW_SHOWNORMAL);
+    EXPECT_NO_THROW(testing::pumpFor(200));
+    EXPECT_EQ(attempts, 1);
+    EXPECT_FALSE(pane->made());
+
+    pane->navigate("http://radio.sonorin.cn/guangbo/");
+    EXPECT_EQ(attempts, 2);
+    EXPECT_TRUE(pane->made());
+    EXPECT_EQ(made.calls.back(), "navigate http://radio.sonorin.cn/guangbo/");
 }
 
 TEST_F(DeferredBrowserTest, APaneGoneBeforeItsTurnLeavesNoTimerBehind) {
