@@ -3,14 +3,14 @@
 #include <exception>
 #include <initializer_list>
 
-#include "app/frmAbout.h"
+#include "app/DingshiGuanji.h"
 #include "app/FrmnoConnection.h"
 #include "app/config.h"
-#include "app/program.h"
-#include "app/frmSettings.h"
-#include "recorder/settings.h"
+#include "app/frmAbout.h"
 #include "app/frmDingshishouting.h"
-#include "app/DingshiGuanji.h"
+#include "app/frmSettings.h"
+#include "app/program.h"
+#include "recorder/settings.h"
 
 namespace sonorin {
 namespace {
@@ -153,7 +153,8 @@ void AudioRecorder::Form_Load() {
 }
 
 void AudioRecorder::Form_QueryUnload(int& cancel, int unloadMode) {
-    if (unloadMode == ui::kUnloadAppWindows || indicator() != kRecordingIndicator)
+    if (unloadMode == ui::kUnloadAppWindows || program_.exiting() ||
+        indicator() != kRecordingIndicator)
         return;
     const MsgAnswer answer = program_.platform.prompts.messageBox(
         "正在录音，您确定要关闭吗？", "", MsgButtons::YesNo, MsgIcon::Question);
@@ -165,16 +166,19 @@ void AudioRecorder::Form_QueryUnload(int& cancel, int unloadMode) {
 }
 
 void AudioRecorder::Form_Unload(int& cancel) {
-    (void)cancel;
     Platform& p = program_.platform;
-    resumeNext([&] {
-        // Closing a window can unload others, so walk a copy of the list.
-        const std::vector<ui::Form*> loaded = program_.forms.loadedForms();
-        for (ui::Form* f : loaded)
-            if (f != this && f->loaded())
-                f->unload();
-    });
+    // Unloaded for another window's exit, which ends the process once all have gone.
+    const bool partOfAnExit = program_.exiting();
+    bool othersGone = true;
+    resumeNext([&] { othersGone = program_.unloadOtherWindows(*this); });
+    if (!othersGone) {
+        // A window kept itself (the armed shutdown timer's "否"): the exit is called off.
+        cancel = 1;
+        return;
+    }
     resumeNext([&] { program_.UnskinForm(*this); });
+    if (partOfAnExit)
+        return;  // the window that ends the process closes the device and saves the settings
     resumeNext([&] { program_.wave.CloseCaptureDevice(); });
     resumeNext([&] { writeRecorderSettings(p.settings, program_.recorderState); });
     resumeNext([&] {

@@ -1,14 +1,14 @@
 #include "app/FrmnoConnection.h"
 
-#include "app/frmAbout.h"
 #include "app/AudioRecorder.h"
+#include "app/DingshiGuanji.h"
 #include "app/config.h"
+#include "app/frmAbout.h"
+#include "app/frmSettings.h"
 #include "app/program.h"
 #include "app/recorder_monitor.h"
 #include "base/app_title.h"
-#include "app/frmSettings.h"
 #include "recorder/settings.h"
-#include "app/DingshiGuanji.h"
 
 namespace sonorin {
 
@@ -107,7 +107,17 @@ void FrmnoConnection::Form_QueryUnload(int& cancel, int unloadMode) {
 }
 
 void FrmnoConnection::Form_Unload(int& cancel) {
-    (void)cancel;
+    // Whatever else is loaded (the main window behind this one, the plan window after the
+    // network returned) unloads and saves before the process ends; an armed shutdown timer's
+    // "否" keeps the program running. Unloaded for the main window's exit, it leaves the end
+    // of the process to that window.
+    const bool partOfAnExit = program_.exiting();
+    if (!program_.unloadOtherWindows(*this)) {
+        cancel = 1;
+        return;
+    }
+    if (partOfAnExit)
+        return;
     program_.wave.CloseCaptureDevice();
     writeRecorderSettings(program_.platform.settings, program_.recorderState);
     if (program_.recorderState.RenamePending)

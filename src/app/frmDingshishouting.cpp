@@ -4,10 +4,10 @@
 #include <initializer_list>
 
 #include "app/AudioRecorder.h"
+#include "app/frmEdit.h"
 #include "app/program.h"
 #include "base/app_title.h"
 #include "base/datetext.h"
-#include "app/frmEdit.h"
 
 namespace sonorin {
 namespace {
@@ -131,7 +131,8 @@ frmDingshishouting::frmDingshishouting(Program& program)
 void frmDingshishouting::Form_Load() {
     Platform& p = program_.platform;
     // The plans first; the interface stays responsive while a long file is read.
-    for (const ListeningPlan& plan : readPlanFile(p.files, program_.programFolder())) {
+    plansAsRead_ = readPlanFile(p.files, program_.programFolder());
+    for (const ListeningPlan& plan : plansAsRead_) {
         addPlan(plan);
         p.windows.doEvents();
         if (!loaded())
@@ -201,8 +202,13 @@ void frmDingshishouting::Form_Load() {
 void frmDingshishouting::Form_QueryUnload(int& cancel, int unloadMode) {
     (void)cancel;
     (void)unloadMode;
-    writePlanFile(program_.platform.files, program_.platform.prompts, program_.programFolder(),
-                  plans());
+    // The file is the user's: written only when the plans were changed here, so a file the
+    // program reads with losses (bytes that are not GBK, fields beyond the third) stays as
+    // the user wrote it until the user edits the plans.
+    const std::vector<ListeningPlan> current = plans();
+    if (current != plansAsRead_)
+        writePlanFile(program_.platform.files, program_.platform.prompts, program_.programFolder(),
+                      current);
 }
 
 void frmDingshishouting::Form_Unload(int& cancel) {

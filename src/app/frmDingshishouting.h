@@ -77,6 +77,8 @@ class frmDingshishouting : public ui::Form {
     void setPlan(int row, const ListeningPlan& plan);
 
   private:
+    // The plans as the file held them at load: unchanged plans are not written back.
+    std::vector<ListeningPlan> plansAsRead_;
     void tellUser(const char* message);
     bool confirm(const char* question);
     // The message of the first check the start time and duration fail, or nullptr.

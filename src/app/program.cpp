@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/AudioRecorder.h"
+#include "app/DingshiGuanji.h"
 #include "app/config.h"
 #include "base/datetext.h"
 
@@ -77,6 +78,24 @@ void Program::goToTrayIfMinimized() {
 
 std::string Program::dateText(const DateTime& t) {
     return formatDateTime(t, platform.clock.dateFormats());
+}
+
+bool Program::unloadOtherWindows(ui::Form& closing) {
+    if (exiting_)
+        return true;  // an outer exit is already unloading them
+    exiting_ = true;
+    bool allGone = true;
+    if (dynamic_cast<DingshiGuanji*>(&closing) == nullptr && isLoaded<DingshiGuanji>())
+        allGone = form<DingshiGuanji>().unload();
+    if (allGone) {
+        // Unloading a window can unload others, so walk a copy of the list.
+        const std::vector<ui::Form*> loaded = forms.loadedForms();
+        for (ui::Form* f : loaded)
+            if (allGone && f != &closing && f->loaded())
+                allGone = f->unload();
+    }
+    exiting_ = false;
+    return allGone;
 }
 
 // An unloaded window keeps its object until the handlers on the stack have returned; the

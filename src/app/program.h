@@ -12,7 +12,10 @@
 
 #include "app/Module1.h"
 #include "base/datetime.h"
-#include "ui/browser.h"
+#include "radio/portal.h"
+#include "radio/station_player.h"
+#include "recorder/modWave.h"
+#include "recorder/recorder_state.h"
 #include "services/clock.h"
 #include "services/filesystem.h"
 #include "services/loopback_server.h"
@@ -23,16 +26,13 @@
 #include "services/registry.h"
 #include "services/settings_store.h"
 #include "services/shell.h"
-#include "skin/skin_host.h"
-#include "radio/station_player.h"
 #include "services/tray_icons.h"
-#include "ui/window_system.h"
-#include "radio/portal.h"
-#include "recorder/modWave.h"
-#include "recorder/recorder_state.h"
 #include "skin/MSkinner.h"
+#include "skin/skin_host.h"
+#include "ui/browser.h"
 #include "ui/form.h"
 #include "ui/form_set.h"
+#include "ui/window_system.h"
 
 namespace sonorin {
 
@@ -107,6 +107,17 @@ class Program {
         return it != windows_.end() && it->second && it->second->loaded();
     }
 
+    // The program is closing: unloads every loaded window but `closing`, the timed-shutdown
+    // window first, since its question about an armed timer may call the whole exit off;
+    // then no other window has been touched. Returns false when a window refused, true when
+    // every other window has gone and saved what it saves at unload (the plans). Whichever
+    // window ends the process calls this first, so nothing depends on the order in which the
+    // windows were loaded.
+    bool unloadOtherWindows(ui::Form& closing);
+    // True while unloadOtherWindows runs: a window unloaded for the exit does not repeat a
+    // question the closing window has already asked.
+    bool exiting() const { return exiting_; }
+
     // Frees windows that have been unloaded; call when no handler of theirs is running.
     void collectUnloaded() { unloaded_.clear(); }
 
@@ -122,6 +133,7 @@ class Program {
 
     std::map<std::type_index, std::unique_ptr<ui::Form>> windows_;
     std::vector<std::unique_ptr<ui::Form>> unloaded_;
+    bool exiting_ = false;
 };
 
 }  // namespace sonorin
