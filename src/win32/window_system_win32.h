@@ -1,14 +1,18 @@
 // The real windows behind the portable forms: one top-level window per form, one child
 // window per control (made when the form first shows), window timers, menus and tool tips.
+// The form's window is window_system/form_window.*, each control kind's peer is in
+// window_system/controls/, and window_system/control_kinds.cpp is the table that joins them.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
 #include <map>
+#include <memory>
+#include <string>
 
-#include "win32/dpi_win32.h"
 #include "ui/window_system.h"
+#include "win32/dpi_win32.h"
 
 namespace sonorin::ui {
 class Form;
@@ -16,6 +20,8 @@ class Control;
 }  // namespace sonorin::ui
 
 namespace sonorin::win32 {
+
+struct FormWindow;
 
 class Win32WindowSystem : public WindowSystem {
   public:
@@ -41,8 +47,15 @@ class Win32WindowSystem : public WindowSystem {
     std::function<void()> onSettingChange;
     // A window's child windows are made at its first show; this runs right after.
     std::function<void(ui::Form&)> onChildrenMade;
-    // Makes them now (at most once per window).
-    void makeChildren(HWND window);
+    // Makes them now (at most once per window). False when the system refused some of them;
+    // each is reported (reportFault), and its control goes on without a window.
+    bool makeChildren(HWND window);
+
+    // What went wrong where no caller can be told by a result: a window the system would not
+    // make, a handler that threw inside a window procedure. It goes to the debugger's output
+    // (OutputDebugString) and to onFault.
+    void reportFault(const std::string& what) noexcept;
+    std::function<void(const std::string& what)> onFault;
 
     // At the system DPI; each window converts with the DPI of its own monitor.
     int pixelsFromTwips(double twips) const;
@@ -57,7 +70,7 @@ class Win32WindowSystem : public WindowSystem {
     HINSTANCE instance_;
     int dpi_ = kDefaultDpi;
     DpiFonts fonts_;
-    std::map<const ui::Form*, HWND> windows_;
+    std::map<const ui::Form*, std::unique_ptr<FormWindow>> windows_;
 };
 
 }  // namespace sonorin::win32

@@ -6,14 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
-#include "win32/wide.h"
-#include "win32/window_system_win32.h"
 #include "skin/skin_kind.h"
 #include "ui/control.h"
 #include "ui/form.h"
 #include "ui/form_set.h"
+#include "win32/wide.h"
+#include "win32/window_system_win32.h"
 
 namespace sonorin::win32 {
 namespace {
@@ -431,6 +433,72 @@ TEST_F(WindowSystemTest, AModalShowReturnsWhenTheFormIsUnloaded) {
     EXPECT_EQ(form.ticks, 3);
     EXPECT_TRUE(IsWindowEnabled(system.windowOf(other))) << "other windows are enabled again";
     other.unload();
+}
+
+// Faults the window system reports because no caller could be told otherwise.
+class Faults {
+  public:
+    explicit Faults(Win32WindowSystem& system) : system_(system) {
+        system_.onFault = [this](const std::string& what) { seen.push_back(what); };
+    }
+    ~Faults() { system_.onFault = nullptr; }
+    std::vector<std::string> seen;
+
+  private:
+    Win32WindowSystem& system_;
+};
+
+// Refuses to make the windows of one class on this thread while it lives.
+class RefuseWindows {
+  public:
+    explicit RefuseWindows(const wchar_t* cls) {
+        refused = cls;
+        hook_ = SetWindowsHookExW(WH_CBT, refuse, nullptr, GetCurrentThreadId());
+    }
+    ~RefuseWindows() { UnhookWindowsHookEx(hook_); }
+    bool active() const { return hook_ != nullptr; }
+
+  private:
+    static LRESULT CALLBACK refuse(int code, WPARAM wp, LPARAM lp) {
+        if (code == HCBT_CREATEWND) {
+            const wchar_t* cls = reinterpret_cast<CBT_CREATEWNDW*>(lp)->lpcs->lpszClass;
+            if (!IS_INTRESOURCE(cls) && lstrcmpiW(cls, refused) == 0)
+                return 1;
+        }
+        return CallNextHookEx(nullptr, code, wp, lp);
+    }
+    static inline const wchar_t* refused = nullptr;
+    HHOOK hook_;
+};
+
+TEST_F(WindowSystemTest, AChildWindowTheSystemRefusesIsReportedAndTheOthersAreMade) {
+    Faults faults(system);
+    {
+        RefuseWindows noSliders(TRACKBAR_CLASSW);
+        ASSERT_TRUE(noSliders.active());
+        EXPECT_FALSE(system.makeChildren(hwnd()));
+    }
+    ASSERT_EQ(faults.seen.size(), 1u);
+    EXPECT_NE(faults.seen[0].find("Sample.slider"), std::string::npos) << faults.seen[0];
+    EXPECT_EQ(childOfClass(hwnd(), TRACKBAR_CLASSW), nullptr);
+    EXPECT_NE(childWithText(hwnd(), L"录音"), nullptr) << "the other controls have windows";
+    form.show();
+    form.slider.setValue(100);
+    EXPECT_EQ(form.slider.value(), 100) << "the control goes on without its window";
+}
+
+TEST_F(WindowSystemTest, AHandlerThatThrowsIsReportedAndTheWindowGoesOn) {
+    Faults faults(system);
+    form.show();
+    HWND go = childWithText(hwnd(), L"录音");
+    ASSERT_NE(go, nullptr);
+    form.go.onClick = [] { throw std::runtime_error("磁盘已满"); };
+    SendMessageW(go, BM_CLICK, 0, 0);  // the exception would reach here through user32
+    ASSERT_EQ(faults.seen.size(), 1u);
+    EXPECT_NE(faults.seen[0].find("磁盘已满"), std::string::npos) << faults.seen[0];
+    form.go.onClick = [this] { ++form.clicks; };
+    SendMessageW(go, BM_CLICK, 0, 0);
+    EXPECT_EQ(form.clicks, 1);
 }
 
 // The input controls: combo boxes, a text box, a list view and a time picker.

@@ -1,0 +1,104 @@
+#include "win32/window_system/child_peer.h"
+
+#include <commctrl.h>
+
+#include "ui/form.h"
+#include "win32/control_classes_win32.h"
+#include "win32/window_system/control_messages.h"
+#include "win32/window_system_win32.h"
+
+namespace sonorin::win32 {
+
+ChildPeer::ChildPeer(FormWindow& fw, ui::Control& control) : fw_(fw), control_(control) {}
+
+ChildPeer::~ChildPeer() {
+    if (hwnd_)
+        fw_.children.erase(hwnd_);
+}
+
+bool ChildPeer::create() {
+    row_ = controlKindRow(control_.kind());
+    if (!row_ || !row_->systemClass)
+        return false;
+    const UINT id = fw_.nextChildId++;
+    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (control_.shown() ? WS_VISIBLE : 0) |
+                        (control_.usable() ? 0 : WS_DISABLED) | row_->style | ownStyle();
+    const RECT r = rect();
+    hwnd_ = CreateWindowExW(row_->exStyle, controlClassName(control_.kind(), row_->systemClass),
+                            wide(initialText()).c_str(), style, r.left, r.top, r.right - r.left,
+                            r.bottom - r.top, fw_.hwnd,
+                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                            GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd_) {
+        const DWORD error = GetLastError();
+        fw_.system.reportFault("the window of control " + control_.form().name() + "." +
+                               control_.name() + " could not be made (error " +
+                               std::to_string(error) + ")");
+        return false;
+    }
+    msg::setFont(hwnd_, fw_.system.fontFor(fw_.dpi));
+    fw_.children[hwnd_] = this;
+    applyAll();
+    if (!control_.toolTip().empty())
+        applyToolTip();
+    return true;
+}
+
+void ChildPeer::changed(ui::Property property) {
+    if (fw_.syncing)
+        return;
+    switch (property) {
+        case ui::Property::Caption:
+            msg::setText(hwnd_, control_.caption());
+            break;
+        case ui::Property::Enabled:
+            EnableWindow(hwnd_, control_.usable());
+            break;
+        case ui::Property::Visible:
+            ShowWindow(hwnd_, control_.shown() ? SW_SHOWNA : SW_HIDE);
+            break;
+        case ui::Property::Bounds:
+            applyBounds();
+            break;
+        case ui::Property::ToolTip:
+            applyToolTip();
+            break;
+        default:
+            apply(property);
+            break;
+    }
+}
+
+void ChildPeer::applyBounds() {
+    const RECT r = rect();
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ChildPeer::setStyleBit(DWORD bit, bool on) {
+    const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, on ? (style | bit) : (style & ~static_cast<LONG_PTR>(bit)));
+}
+
+void ChildPeer::applyToolTip() {
+    std::wstring text = wide(control_.toolTip());
+    if (text.empty() && !fw_.toolTip)
+        return;
+    const HWND tip = fw_.toolTipWindow();
+    if (!tip)
+        return;
+    TOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;
+    // No TTF_SUBCLASS: the message loops relay the pointer messages (relayToToolTip).
+    // Subclassing put a property look-up, a wineserver round trip under Wine, in front of
+    // every message each of these controls receives.
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = fw_.hwnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(hwnd_);
+    tool.lpszText = text.data();
+    msg::toolTipRemove(tip, tool);
+    if (!text.empty())
+        msg::toolTipAdd(tip, tool);
+}
+
+}  // namespace sonorin::win32

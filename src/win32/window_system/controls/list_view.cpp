@@ -1,0 +1,133 @@
+// A list view in report view: the model's columns, rows and selection, and back the user's
+// selection, double clicks and mouse presses.
+#include <algorithm>
+#include <vector>
+
+#include "win32/window_system/child_peer.h"
+#include "win32/window_system/control_messages.h"
+
+namespace sonorin::win32 {
+namespace {
+
+class ListViewPeer final : public ChildPeer {
+  public:
+    ListViewPeer(FormWindow& fw, ui::Control& control)
+        : ChildPeer(fw, control), list_(static_cast<ui::ListView&>(control)) {}
+
+    void notify(const NMHDR& header) override {
+        switch (header.code) {
+            case LVN_ITEMCHANGED: {
+                const int count = msg::listRowCount(hwnd_);
+                std::vector<bool> selected(count);
+                for (int i = 0; i < count; ++i)
+                    selected[i] = msg::listRowSelected(hwnd_, i);
+                list_.syncSelection(selected, msg::listFocusedRow(hwnd_));
+                break;
+            }
+            case NM_DBLCLK:
+                if (list_.onDblClick)
+                    list_.onDblClick();
+                break;
+            case NM_CLICK:
+            case NM_RCLICK: {
+                if (!list_.onMouseDown)
+                    break;
+                // The list view tells where it was clicked, in its client coordinates.
+                const POINT at = reinterpret_cast<const NMITEMACTIVATE&>(header).ptAction;
+                list_.onMouseDown(
+                    header.code == NM_RCLICK ? ui::MouseButton::Right : ui::MouseButton::Left,
+                    msg::listRowAt(hwnd_, at));
+                break;
+            }
+            default:
+                break;
+        }
+    }
+
+  protected:
+    std::string initialText() const override { return {}; }
+    void applyAll() override {
+        msg::listSetExtendedStyle(hwnd_, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+        applyColumns();
+        applyStyle();
+    }
+    void apply(ui::Property property) override {
+        switch (property) {
+            case ui::Property::Columns:
+                applyColumns();
+                break;
+            case ui::Property::Rows:
+                applyRows();
+                break;
+            case ui::Property::Selection:
+                applySelection();
+                break;
+            case ui::Property::Style:
+                applyStyle();
+                break;
+            default:
+                break;
+        }
+    }
+    // The window may have moved to another DPI: the columns' pixels change with it.
+    void applyBounds() override {
+        ChildPeer::applyBounds();
+        int index = 0;
+        for (const ui::ListView::Column& column : list_.columns())
+            msg::listSetColumnWidth(hwnd_, index++, fw_.px(column.width));
+    }
+
+  private:
+    void applyColumns() {
+        Applying guard(fw_);
+        msg::listDeleteColumns(hwnd_);
+        int index = 0;
+        for (const ui::ListView::Column& column : list_.columns())
+            msg::listInsertColumn(hwnd_, index++, column.caption, fw_.px(column.width));
+        applyRows();
+    }
+
+    // The lists are a few dozen rows at most: rebuilding them keeps native and model equal.
+    void applyRows() {
+        Applying guard(fw_);
+        msg::setRedraw(hwnd_, false);
+        msg::listDeleteRows(hwnd_);
+        const int columns = std::max<int>(1, static_cast<int>(list_.columns().size()));
+        for (int row = 0; row < list_.rowCount(); ++row) {
+            msg::listInsertRow(hwnd_, row, list_.text(row, 0));
+            for (int column = 1; column < columns; ++column)
+                msg::listSetText(hwnd_, row, column, list_.text(row, column));
+        }
+        applySelection();
+        msg::setRedraw(hwnd_, true);
+        InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+
+    void applySelection() {
+        Applying guard(fw_);
+        const int current = list_.selectedItem();
+        for (int row = 0; row < list_.rowCount(); ++row)
+            msg::listSetRowState(hwnd_, row, list_.selected(row), row == current);
+    }
+
+    void applyStyle() {
+        setStyleBit(LVS_SINGLESEL, !list_.multiSelect());
+        setStyleBit(WS_BORDER, list_.flat() && list_.border());
+        LONG_PTR ex = GetWindowLongPtrW(hwnd_, GWL_EXSTYLE);
+        ex = list_.flat() ? (ex & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE))
+                          : (ex | WS_EX_CLIENTEDGE);
+        SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex);
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    }
+
+    ui::ListView& list_;
+};
+
+}  // namespace
+
+std::unique_ptr<ui::Peer> makeListViewPeer(FormWindow& fw, ui::Control& control) {
+    return makeChild<ListViewPeer>(fw, control);
+}
+
+}  // namespace sonorin::win32
