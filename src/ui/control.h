@@ -19,7 +19,7 @@ namespace sonorin::ui {
 class Form;
 
 // Adding a control kind: a value here, a class below (or in its own header) and, in the Win32
-// window system, one case that creates its native peer.
+// window system, a peer file in win32/window_system/controls/ and its row in control_kinds.cpp.
 enum class ControlKind {
     Button,
     Label,
