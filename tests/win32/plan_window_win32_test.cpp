@@ -10,6 +10,8 @@
 #include <utility>
 
 #include "app/AudioRecorder.h"
+#include "app/frmDingshishouting.h"
+#include "app/frmEdit.h"
 #include "app/program.h"
 #include "fakes/fake_loopback_server.h"
 #include "fakes/fake_mci.h"
@@ -23,10 +25,9 @@
 #include "fakes/fake_tray_icons.h"
 #include "win32/clock_win32.h"
 #include "win32/filesystem_win32.h"
+#include "win32/pump.h"
 #include "win32/wide.h"
 #include "win32/window_system_win32.h"
-#include "app/frmDingshishouting.h"
-#include "app/frmEdit.h"
 
 namespace sonorin {
 namespace {
@@ -215,6 +216,47 @@ TEST_F(PlanWindowWin32Test, TheEditorsPickersShowTheRowAndWriteTheUsersTimeBack)
     EXPECT_FALSE(program.isLoaded<frmEdit>());
     EXPECT_EQ(cell(list, 1, 0), L"6:05:09");
     EXPECT_EQ(cell(list, 1, 1), L"7:30:00");
+}
+
+// The context menu's timer: notes that a pop-up menu is open and closes it.
+bool gMenuShown = false;
+void CALLBACK closeOpenMenu(HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND menu = FindWindowW(L"#32768", nullptr); menu && IsWindowVisible(menu)) {
+        gMenuShown = true;
+        EndMenu();
+    }
+}
+
+TEST_F(PlanWindowWin32Test, ARealRightClickOnEmptySpaceKeepsTheSelectionAndShowsTheMenu) {
+    ASSERT_TRUE(files.writeFile(path, kTwoPlans));
+    frmDingshishouting& w = program.form<frmDingshishouting>();
+    w.show();
+    HWND list = child(w, WC_LISTVIEWW);
+    SetForegroundWindow(windows.windowOf(w));
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    ASSERT_EQ(w.ListView1.selectedItem(), 0);
+
+    // A real press, through the system's input queue, near the bottom of the list: no row there.
+    RECT area;
+    GetClientRect(list, &area);
+    POINT at{area.right / 2, area.bottom - 5};
+    ClientToScreen(list, &at);
+    SetCursorPos(at.x, at.y);
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_MOUSE;
+    press[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    press[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    gMenuShown = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, closeOpenMenu);
+    ASSERT_EQ(SendInput(2, press, sizeof(INPUT)), 2u);
+    testing::pumpUntil([] { return gMenuShown; }, 3000);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(gMenuShown) << "no context menu";
+    EXPECT_EQ(w.ListView1.selectedItem(), 0);
+    EXPECT_EQ(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED), 0);
 }
 
 TEST_F(PlanWindowWin32Test, ASaveThatCannotReplaceTheFileKeepsItAndSaysSo) {

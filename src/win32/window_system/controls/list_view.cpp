@@ -1,6 +1,9 @@
 // A list view in report view: the model's columns, rows and selection, and back the user's
 // selection, double clicks and mouse presses.
+#include <windowsx.h>
+
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "win32/window_system/child_peer.h"
@@ -21,6 +24,7 @@ class ListViewPeer final : public ChildPeer {
                 std::vector<bool> selected(count);
                 for (int i = 0; i < count; ++i)
                     selected[i] = msg::listRowSelected(hwnd_, i);
+                rememberSelectionBeforeARightPressOnEmptySpace();
                 list_.syncSelection(selected, msg::listFocusedRow(hwnd_));
                 break;
             }
@@ -30,13 +34,16 @@ class ListViewPeer final : public ChildPeer {
                 break;
             case NM_CLICK:
             case NM_RCLICK: {
-                if (!list_.onMouseDown)
-                    break;
                 // The list view tells where it was clicked, in its client coordinates.
                 const POINT at = reinterpret_cast<const NMITEMACTIVATE&>(header).ptAction;
-                list_.onMouseDown(
-                    header.code == NM_RCLICK ? ui::MouseButton::Right : ui::MouseButton::Left,
-                    msg::listRowAt(hwnd_, at));
+                const int row = msg::listRowAt(hwnd_, at);
+                if (header.code == NM_RCLICK && row < 0 && beforeRightPress_)
+                    restoreSelection(*beforeRightPress_);
+                beforeRightPress_.reset();
+                if (list_.onMouseDown)
+                    list_.onMouseDown(
+                        header.code == NM_RCLICK ? ui::MouseButton::Right : ui::MouseButton::Left,
+                        row);
                 break;
             }
             default:
@@ -121,7 +128,33 @@ class ListViewPeer final : public ChildPeer {
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     }
 
+    // The list view clears its selection as the right button goes down on empty space, before
+    // it reports the click; the window's handler still needs the rows the user had selected
+    // (its context menu acts on them), so they are kept and put back for that click.
+    void rememberSelectionBeforeARightPressOnEmptySpace() {
+        if (beforeRightPress_ || list_.selectedItem() < 0 || GetKeyState(VK_RBUTTON) >= 0)
+            return;
+        const DWORD pos = GetMessagePos();
+        POINT at{GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
+        ScreenToClient(hwnd_, &at);
+        if (msg::listRowAt(hwnd_, at) >= 0)
+            return;
+        std::vector<bool> selected(list_.rowCount());
+        for (int i = 0; i < list_.rowCount(); ++i)
+            selected[i] = list_.selected(i);
+        beforeRightPress_ = Selection{std::move(selected), list_.selectedItem()};
+    }
+    struct Selection {
+        std::vector<bool> rows;
+        int current = -1;
+    };
+    void restoreSelection(const Selection& selection) {
+        list_.syncSelection(selection.rows, selection.current);
+        applySelection();
+    }
+
     ui::ListView& list_;
+    std::optional<Selection> beforeRightPress_;
 };
 
 }  // namespace
