@@ -57,6 +57,18 @@ TEST_P(RecorderPanelTest, ButtonsHaveTheirCaptionsToolTipsAndStartStates) {
     EXPECT_FALSE(p.cmdgoback.visible());
 }
 
+// The row is the window's first controls, in tab order, ahead of whatever the window adds.
+TEST_P(RecorderPanelTest, TheButtonsAreTheWindowsFirstControlsInTabOrder) {
+    const std::vector<ui::Control*>& controls = window().controls();
+    ASSERT_GT(controls.size(), 9u);
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < 9; ++i)
+        names.push_back(controls[i]->name());
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"cmdRecord", "cmdStop", "cmdPlay", "cmdShijian", "cmdReset",
+                                        "cmdSettings", "cmdmore", "cmdgoback", "cmdSave"}));
+}
+
 TEST_P(RecorderPanelTest, RecordOpensAFreshDeviceAndStarts) {
     clock.current = {2026, 12, 6, 9, 5, 7};
     panel().cmdPlay.setEnabled(true);
