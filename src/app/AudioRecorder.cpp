@@ -27,34 +27,13 @@ void resumeNext(Step&& step) {
 }  // namespace
 
 AudioRecorder::AudioRecorder(Program& program)
-    : ui::Form(program.forms, "AudioRecorder"), program_(program) {
+    : ui::Form(program.forms, "AudioRecorder"),
+      panel(*this, program, kMainWindowPanel, Slider1, StatisticsLabel, StatusBar1),
+      program_(program) {
     setCaption(kMainCaption);
     setBorder(ui::BorderStyle::FixedSingle, true, false);
     setClientSize(4785, 5235);
 
-    struct Face {
-        ui::Button& button;
-        const char* caption;
-        const char* toolTip;
-        bool enabled;
-    };
-    const Face faces[] = {
-        {cmdRecord, "录音", "开始录音", true},
-        {cmdStop, "停止", "停止录音或回放", false},
-        {cmdPlay, "定时1", "设置定时播音计划", false},
-        {cmdSave, "保存", "保存录音为wav格式文件", false},
-        {cmdReset, "重置", "开始新录音或调整所有设置", true},
-        {cmdSettings, "设置", "进行录音参数设置", true},
-        {cmdShijian, "定时2", "定时关机", true},
-        {cmdmore, "更多", "更多电台", true},
-        {cmdgoback, "还原", "恢复初始窗口大小", true},
-    };
-    for (const Face& f : faces) {
-        f.button.setCaption(f.caption);
-        f.button.setToolTip(f.toolTip);
-        f.button.setEnabled(f.enabled);
-    }
-    cmdgoback.setVisible(false);
     Command1.setCaption("定时收听");
     Command3.setCaption("停止收听");
     Command4.setCaption("启动后自动收听");
@@ -68,14 +47,6 @@ AudioRecorder::AudioRecorder(Program& program)
     mnuTray.setVisible(false);
     placeDesignGeometry();
 
-    cmdRecord.onClick = [this] { cmdRecord_Click(); };
-    cmdStop.onClick = [this] { cmdStop_Click(); };
-    cmdPlay.onClick = [this] { cmdPlay_Click(); };
-    cmdReset.onClick = [this] { cmdReset_Click(); };
-    cmdSettings.onClick = [this] { cmdSettings_Click(); };
-    cmdShijian.onClick = [this] { cmdShijian_Click(); };
-    cmdmore.onClick = [this] { cmdmore_Click(); };
-    cmdgoback.onClick = [this] { cmdgoback_Click(); };
     Timer2.onTick = [this] { Timer2_Timer(); };
     mnuExit.onClick = [this] { mnuExit_Click(); };
     mnuTrayexit.onClick = [this] { mnuTrayexit_Click(); };
@@ -93,11 +64,6 @@ AudioRecorder::AudioRecorder(Program& program)
 }
 
 void AudioRecorder::placeDesignGeometry() {
-    for (ui::Button* b :
-         {&cmdRecord, &cmdStop, &cmdPlay, &cmdReset, &cmdSettings, &cmdShijian, &cmdmore})
-        b->setBounds(0, 0, 615, 735);
-    cmdgoback.setBounds(0, 840, 615, 735);
-    cmdSave.setBounds(1800, 0, 615, 735);
     WebBrowser1.setBounds(-120, 720, 13095, 4215);
     StatusBar1.setBounds(0, 4935, 4785, 300);
     Frame5.setBounds(5640, 3600, 4815, 615);
@@ -128,10 +94,7 @@ void AudioRecorder::Form_Load() {
             program_.form<FrmnoConnection>().show();
         }
     });
-    resumeNext([&] {
-        cmdmore.setVisible(true);
-        cmdgoback.setVisible(false);
-    });
+    resumeNext([&] { panel.offerWideWindow(); });
     resumeNext([&] {
         program_.TrayForm = this;
         program_.TrayMenu = &mnuTray;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "app/recorder_panel.h"
 #include "ui/control.h"
 #include "ui/form.h"
 
@@ -13,24 +14,22 @@ namespace sonorin {
 class Program;
 
 inline constexpr const char* kMainCaption = "星澜网络收音机(Sonorin)";
-inline constexpr const char* kRecordingIndicator = "正在录音";
-// Appended to the program folder: where takes are saved unless the user chooses otherwise.
-inline constexpr const char* kRecordingsFolder = "\\录音文件\\";
 
 class AudioRecorder : public ui::Form {
   public:
     explicit AudioRecorder(Program& program);
 
-    // Recorder panel, in tab order.
-    ui::Button cmdRecord{*this, "cmdRecord"};
-    ui::Button cmdStop{*this, "cmdStop"};
-    ui::Button cmdPlay{*this, "cmdPlay"};
-    ui::Button cmdShijian{*this, "cmdShijian"};
-    ui::Button cmdReset{*this, "cmdReset"};
-    ui::Button cmdSettings{*this, "cmdSettings"};
-    ui::Button cmdmore{*this, "cmdmore"};
-    ui::Button cmdgoback{*this, "cmdgoback"};
-    ui::Button cmdSave{*this, "cmdSave"};
+    // The recorder panel: its buttons are this window's first controls.
+    RecorderPanel panel;
+    ui::Button& cmdRecord = panel.cmdRecord;
+    ui::Button& cmdStop = panel.cmdStop;
+    ui::Button& cmdPlay = panel.cmdPlay;
+    ui::Button& cmdShijian = panel.cmdShijian;
+    ui::Button& cmdReset = panel.cmdReset;
+    ui::Button& cmdSettings = panel.cmdSettings;
+    ui::Button& cmdmore = panel.cmdmore;
+    ui::Button& cmdgoback = panel.cmdgoback;
+    ui::Button& cmdSave = panel.cmdSave;
     // Invisible buttons whose handlers serve the scheduler and the auto-listen.
     ui::Button Command1{*this, "Command1"};
     ui::Button Command3{*this, "Command3"};
@@ -92,18 +91,18 @@ class AudioRecorder : public ui::Form {
     void mnuTrayexit_Click();
     void mnu_traymaxmized_Click();
 
-    // Recorder panel.
-    void cmdRecord_Click();
-    void cmdStop_Click();
-    void cmdPlay_Click();
-    void cmdReset_Click();
-    void cmdSettings_Click();
-    void cmdShijian_Click();
-    void cmdmore_Click();
-    void cmdgoback_Click();
+    // Recorder panel: saves through the save dialog after Stop; cmdPlay is "定时1".
+    void cmdRecord_Click() { panel.cmdRecord_Click(); }
+    void cmdStop_Click() { panel.cmdStop_Click(); }
+    void cmdPlay_Click() { panel.cmdPlay_Click(); }
+    void cmdReset_Click() { panel.cmdReset_Click(); }
+    void cmdSettings_Click() { panel.cmdSettings_Click(); }
+    void cmdShijian_Click() { panel.cmdShijian_Click(); }
+    void cmdmore_Click() { panel.cmdmore_Click(); }
+    void cmdgoback_Click() { panel.cmdgoback_Click(); }
 
     // Programmed-recording monitor.
-    void Timer2_Timer();
+    void Timer2_Timer() { panel.runMonitor(); }
 
     // Radio pane: the scheduler's and the auto-listen's operations, and the menus.
     void Command1_Click();
@@ -118,25 +117,14 @@ class AudioRecorder : public ui::Form {
     // Entries in the listening-plan list; reading it loads the plan window.
     int listeningPlanCount();
     // The recording indicator: panel 2 of the status bar.
-    std::string indicator() const { return StatusBar1.panel(2).text; }
-    // True while a take records: a programmed take runs, the indicator says so, or Record
-    // has just started a take that the next tick of the monitor has not shown yet.
-    bool recording() const;
-    // Proposed name of a take: "录音_从" + start + "到" + stop with the separators replaced.
-    std::string proposedFileName() const;
+    std::string indicator() const { return panel.indicator(); }
 
   private:
     void wireRadioPane();
-    // Asks before a running recording is touched; false when the user says No.
-    bool confirmWhileRecording(const char* question);
-    // The slider and the buttons of a recorder with no take, as Settings and Reset leave it.
-    void clearTake();
     void placeDesignGeometry();
-    void setPanelWidths(double panel1Factor, double panel2Factor);
 
     Program& program_;
     bool hiddenAtStart_ = false;
-    bool inTimer2_ = false;
     bool inTimer3_ = false;
 };
 

@@ -1,15 +1,14 @@
 // The main window's layout: one row of seven equal button slots across the window, the radio
 // pane under it, the status-bar panels, and the window kept in the middle of the screen.
 #include "app/AudioRecorder.h"
-#include "app/program.h"
-#include "app/recorder_monitor.h"
 #include "app/frmDingshishouting.h"
+#include "app/program.h"
 
 namespace sonorin {
 
 void AudioRecorder::Form_Resize() {
     const double w = width();
-    setPanelWidths(0.15, 0.21);
+    panel.setCompactPanelWidths();
 
     // Reading the number of plans loads the plan window, and with it the plans' scheduler.
     // With listening plans the window stays on the task bar, where the user sees that the
@@ -26,8 +25,7 @@ void AudioRecorder::Form_Resize() {
     WebBrowser1.setBounds(cmdRecord.left() - 30, cmdRecord.height() - 10, WebBrowser1.width(),
                           WebBrowser1.height());
 
-    layOutButtonRow(
-        {cmdRecord, cmdStop, cmdPlay, cmdShijian, cmdReset, cmdSettings, cmdmore, cmdgoback}, w);
+    panel.layOutButtonRow(w);
 }
 
 }  // namespace sonorin

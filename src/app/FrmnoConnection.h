@@ -3,6 +3,7 @@
 // and a check every two seconds that hands over to the main window once the network is back.
 #pragma once
 
+#include "app/recorder_panel.h"
 #include "ui/control.h"
 #include "ui/form.h"
 
@@ -14,17 +15,18 @@ class FrmnoConnection : public ui::Form {
   public:
     explicit FrmnoConnection(Program& program);
 
-    // Recorder panel, in tab order.
-    ui::Button cmdRecord{*this, "cmdRecord"};
-    ui::Button cmdStop{*this, "cmdStop"};
-    ui::Button cmdPlay{*this, "cmdPlay"};
-    ui::Button cmdShijian{*this, "cmdShijian"};
-    ui::Button cmdReset{*this, "cmdReset"};
-    ui::Button cmdSettings{*this, "cmdSettings"};
-    ui::Button cmdmore{*this, "cmdmore"};
-    ui::Button cmdgoback{*this, "cmdgoback"};
-    // Never shown: enabled while a stopped take has not been discarded.
-    ui::Button cmdSave{*this, "cmdSave"};
+    // The recorder panel: its buttons are this window's first controls. cmdSave is never
+    // shown: it is enabled while a stopped take has not been discarded.
+    RecorderPanel panel;
+    ui::Button& cmdRecord = panel.cmdRecord;
+    ui::Button& cmdStop = panel.cmdStop;
+    ui::Button& cmdPlay = panel.cmdPlay;
+    ui::Button& cmdShijian = panel.cmdShijian;
+    ui::Button& cmdReset = panel.cmdReset;
+    ui::Button& cmdSettings = panel.cmdSettings;
+    ui::Button& cmdmore = panel.cmdmore;
+    ui::Button& cmdgoback = panel.cmdgoback;
+    ui::Button& cmdSave = panel.cmdSave;
 
     ui::Label Label1{*this, "Label1"};
     ui::Image Image1{*this, "Image1"};
@@ -50,31 +52,27 @@ class FrmnoConnection : public ui::Form {
     void Form_Unload(int& cancel) override;
     void Form_Resize() override;
     void Timer1_Timer();
-    void Timer2_Timer();
+    void Timer2_Timer() { panel.runMonitor(); }
 
-    void cmdRecord_Click();
-    void cmdStop_Click();
-    void cmdPlay_Click();
-    void cmdSettings_Click();
-    void cmdReset_Click();
-    void cmdShijian_Click();
-    void cmdmore_Click();
-    void cmdgoback_Click();
+    // Recorder panel: no save dialog after Stop, a second question before an unsaved take is
+    // discarded; cmdPlay plays the take back.
+    void cmdRecord_Click() { panel.cmdRecord_Click(); }
+    void cmdStop_Click() { panel.cmdStop_Click(); }
+    void cmdPlay_Click() { panel.cmdPlay_Click(); }
+    void cmdSettings_Click() { panel.cmdSettings_Click(); }
+    void cmdReset_Click() { panel.cmdReset_Click(); }
+    void cmdShijian_Click() { panel.cmdShijian_Click(); }
+    void cmdmore_Click() { panel.cmdmore_Click(); }
+    void cmdgoback_Click() { panel.cmdgoback_Click(); }
     void mnuhelpcontent_Click();
     void mnu_website_Click();
     void mnuabout_Click();
 
     // The recording indicator of this window: panel 2 of its status bar.
-    std::string indicator() const { return StatusBar1.panel(2).text; }
+    std::string indicator() const { return panel.indicator(); }
 
   private:
-    // The recording question, then the unsaved-take question; false when either is refused.
-    bool confirmDiscard(const char* recordingQuestion, const char* unsavedQuestion);
-    void clearTake();
-    void setPanelWidths(double panel1Factor, double panel2Factor);
-
     Program& program_;
-    bool inTimer2_ = false;
 };
 
 }  // namespace sonorin

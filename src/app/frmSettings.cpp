@@ -290,7 +290,7 @@ void frmSettings::cmdFileName_Click() {
 // Applying the format seeks the device to its start, which ends a running take; the next
 // take applies the chosen format anyway.
 void frmSettings::cmdOke_Click() {
-    if (!program_.form<AudioRecorder>().recording())
+    if (!program_.form<AudioRecorder>().panel.recording())
         program_.wave.ApplyCaptureFormat();
     unload();
 }
@@ -312,7 +312,7 @@ void frmSettings::showProgrammedControls(bool shown) {
 // Record is never offered while a take records: its click would discard the take.
 void frmSettings::enableRecordButton(bool enabled) {
     AudioRecorder& main = program_.form<AudioRecorder>();
-    if (enabled && main.recording())
+    if (enabled && main.panel.recording())
         return;
     main.cmdRecord.setEnabled(enabled);
 }

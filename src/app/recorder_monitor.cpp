@@ -1,10 +1,10 @@
 #include "app/recorder_monitor.h"
 
-#include "app/AudioRecorder.h"
+#include "app/frmSettings.h"
 #include "app/program.h"
+#include "app/recorder_panel.h"
 #include "base/app_title.h"
 #include "base/text.h"
-#include "app/frmSettings.h"
 
 namespace sonorin {
 
@@ -16,53 +16,6 @@ std::string takeName(Program& program, const std::string& prefix, const char* ti
     return replaceAll(std::move(name), "/", "-");
 }
 
-void layOutButtonRow(const RecorderButtonRow& r, double windowWidth) {
-    for (ui::Button* b : {&r.cmdRecord, &r.cmdStop, &r.cmdPlay, &r.cmdReset, &r.cmdSettings,
-                          &r.cmdmore, &r.cmdgoback, &r.cmdShijian})
-        b->setWidth(windowWidth / 7);
-    r.cmdmore.setTop(r.cmdRecord.top());
-    r.cmdgoback.setLeft(r.cmdmore.left());
-    r.cmdgoback.setTop(r.cmdmore.top());
-    r.cmdmore.setHeight(r.cmdRecord.height());
-    r.cmdStop.setLeft(r.cmdRecord.width());
-    ui::Button* previous = &r.cmdStop;
-    for (ui::Button* b : {&r.cmdPlay, &r.cmdShijian, &r.cmdReset, &r.cmdSettings, &r.cmdmore}) {
-        b->setLeft(previous->left() + previous->width());
-        previous = b;
-    }
-    r.cmdgoback.setLeft(r.cmdmore.left());
-    r.cmdShijian.setTop(r.cmdRecord.top());
-}
-
-void startHandTake(Program& program) {
-    program.wave.OpenCaptureDevice();
-    program.wave.ApplyCaptureFormat();
-    program.wave.StartRecording();
-    program.recorderState.StartTime = program.now();
-}
-
-void finishStoppedTake(Program& program, ui::Slider& slider) {
-    RecorderState& s = program.recorderState;
-    modWave& wave = program.wave;
-    if (wave.GetCapturePosition() == 0) {
-        slider.setMax(100);
-    } else if (s.RecordImmediate) {
-        if (!s.Playing)
-            slider.setMax(wave.GetCapturePosition());
-    } else if (s.ProgrammedRunning) {
-        slider.setMax(wave.GetCapturePosition());
-    }
-    // A programmed recording stopped by hand counts as done: the monitor neither restarts
-    // nor saves it.
-    if (s.ProgrammedRunning)
-        s.ProgrammedDone = true;
-    s.StopTime = program.now();
-    s.ProgrammedRunning = false;
-    s.Playing = false;
-    settingsDialogBackToImmediate(program);
-    program.form<frmSettings>().lblTimes.setVisible(false);
-}
-
 void settingsDialogBackToImmediate(Program& program) {
     frmSettings& dialog = program.form<frmSettings>();
     dialog.optRecordProgrammed.setValue(false);
@@ -72,7 +25,7 @@ void settingsDialogBackToImmediate(Program& program) {
 namespace {
 
 // Status texts and the Stop/Play pair from the device's state.
-void refreshStatus(Program& program, const RecorderPanel& panel, const std::string& times) {
+void refreshStatus(Program& program, RecorderPanel& panel, const std::string& times) {
     RecorderState& s = program.recorderState;
     modWave& wave = program.wave;
     wave.DescribeRecording();
@@ -93,8 +46,8 @@ void refreshStatus(Program& program, const RecorderPanel& panel, const std::stri
 }
 
 // Stops a programmed take at its stop time and saves it or asks the user to.
-void finishProgrammedTake(Program& program, const RecorderPanel& panel,
-                          const std::string& savePrefix, const std::string& times) {
+void finishProgrammedTake(Program& program, RecorderPanel& panel, const std::string& savePrefix,
+                          const std::string& times) {
     RecorderState& s = program.recorderState;
     modWave& wave = program.wave;
     Prompts& prompts = program.platform.prompts;
@@ -134,8 +87,7 @@ void finishProgrammedTake(Program& program, const RecorderPanel& panel,
 
 }  // namespace
 
-void runRecorderMonitor(Program& program, const RecorderPanel& panel,
-                        const std::string& savePrefix) {
+void runRecorderMonitor(Program& program, RecorderPanel& panel, const std::string& savePrefix) {
     RecorderState& s = program.recorderState;
     modWave& wave = program.wave;
 

@@ -2,23 +2,18 @@
 // Immediate -> Armed -> Running -> Done.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-#include "app/AudioRecorder.h"
-#include "fakes/program_fixture.h"
 #include "app/frmSettings.h"
+#include "app/recorder_window_fixture.h"
 
 namespace sonorin {
 namespace {
 
-class MonitorTest : public ProgramFixture {
+class MonitorTest : public RecorderWindowFixture {
   protected:
     void SetUp() override {
         clock.current = {2026, 12, 6, 19, 59, 0};
-        program().start();
-        mci.commands.clear();
+        startWith(RecorderWindow::Main);
     }
-    AudioRecorder& main() { return program().form<AudioRecorder>(); }
     void tick() { main().Timer2.tick(); }
     // Arms a programmed recording 20:00:00 to 20:15:00 through the settings dialog.
     void arm(bool automaticSave = true) {
@@ -48,9 +43,6 @@ class MonitorTest : public ProgramFixture {
     frmSettings& dialogFromTheMenu() {
         main().MnuRecord.click();
         return program().form<frmSettings>();
-    }
-    int count(const std::string& command) {
-        return static_cast<int>(std::count(mci.commands.begin(), mci.commands.end(), command));
     }
 };
 
