@@ -1,6 +1,6 @@
 # The local stations of `scripts/run --demo` (sourced after rig.sh, not run). Everything here
-# runs inside the demo's private network namespace, listens on 127.0.0.1 only, and goes into
-# rig_pids, so rig_cleanup ends it by PID:
+# runs inside the demo's private network namespace, listens on 127.0.0.1 only, and is ended
+# by PID with demo_stop:
 #   中文环球  MP3 through a real Icecast 2 server fed by ffmpeg, its titles changing
 #   北京音乐  AAC through the same Icecast server, its titles changing
 #   都市流行  live HLS written by ffmpeg and served by python3's http.server
@@ -9,6 +9,25 @@
 
 demo_icecast_port=8000
 demo_password=sonorin-demo
+demo_pids=()
+
+# Ends what demo_start_stations started. Icecast takes about a second to let its sources and
+# listeners go, longer than rig_cleanup waits.
+demo_stop() {
+    local pid
+    for pid in "${demo_pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${demo_pids[@]}"; do
+        for _ in $(seq 1 50); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill -KILL "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    demo_pids=()
+}
 
 # demo_music FILE: a 16 s loop of a little band at 120 beats a minute (drums, bass, a strummed
 # chord on every other beat and a plucked melody over C, Am, F, G), made with sox.
@@ -98,7 +117,7 @@ demo_start_stations() {
     echo "ok" >"$web/index.html"
     python3 -m http.server "$port" --bind 127.0.0.1 --directory "$web" \
         >"$rig_dir/web.log" 2>&1 8>&- 9>&- &
-    rig_pids+=("$!")
+    demo_pids+=("$!")
 
     # Icecast refuses to run as root unless it may change to its own user; that user then
     # writes its logs, so their folder is its own and the rig folder lets it pass through.
@@ -130,7 +149,7 @@ demo_start_stations() {
 </icecast>
 XML
     icecast2 -c "$rig_dir/icecast.xml" >"$rig_dir/icecast.log" 2>&1 8>&- 9>&- &
-    rig_pids+=("$!")
+    demo_pids+=("$!")
     demo_wait "Icecast" eval '[[ -n $(demo_status "$demo_icecast_port" /status-json.xsl) ]]' ||
         return 1
 
@@ -139,16 +158,16 @@ XML
     "${feed[@]}" -i "$folder/music-1.wav" -c:a libmp3lame -b:a 128k -ar 44100 -ac 2 \
         -content_type audio/mpeg -f mp3 "$ice_url/zhongwen.mp3" \
         >"$rig_dir/ffmpeg-mp3.log" 2>&1 8>&- 9>&- &
-    rig_pids+=("$!")
+    demo_pids+=("$!")
     "${feed[@]}" -i "$folder/music-2.wav" -c:a aac -b:a 96k -ar 44100 -ac 2 \
         -content_type audio/aac -f adts "$ice_url/yinyue.aac" \
         >"$rig_dir/ffmpeg-aac.log" 2>&1 8>&- 9>&- &
-    rig_pids+=("$!")
+    demo_pids+=("$!")
     "${feed[@]}" -i "$folder/music-2.wav" -af "asetrate=44100*1.12,aresample=44100" \
         -c:a aac -b:a 96k -ac 2 -f hls -hls_time 2 -hls_list_size 5 \
         -hls_flags delete_segments+omit_endlist "$web/hls/live.m3u8" \
         >"$rig_dir/ffmpeg-hls.log" 2>&1 8>&- 9>&- &
-    rig_pids+=("$!")
+    demo_pids+=("$!")
     demo_wait "the Icecast stations" eval \
         '[[ $(demo_status "$demo_icecast_port" /zhongwen.mp3) == 200 &&
             $(demo_status "$demo_icecast_port" /yinyue.aac) == 200 ]]' || return 1
@@ -175,7 +194,7 @@ for step in itertools.count():
             print(mount, error, flush=True)
     time.sleep(12)
 PY
-    rig_pids+=("$!")
+    demo_pids+=("$!")
 }
 
 # demo_station_list WEB_PORT: the demo's stations.m3u (UTF-8, CRLF, as the program writes it).
