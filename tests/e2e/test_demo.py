@@ -5,6 +5,7 @@ import array
 import contextlib
 import os
 import re
+import signal
 import subprocess
 import threading
 from pathlib import Path
@@ -62,12 +63,14 @@ def test_demo_plays_its_local_station_into_the_null_sink(rig):
         return found
 
     threading.Thread(target=read, daemon=True).start()
+    net = None
     try:
         # The first run prepares the demo's prefix and makes its music: minutes.
         shown = rig.wait_until(lambda: said(r"display (:\d+) .*PULSE_SERVER=(\S+)\)"), 300,
                                interval=0.5, what="the demo's display")
-        net = os.readlink(f"/proc/{run.pid}/ns/net")
-        assert net != os.readlink("/proc/self/ns/net"), "the demo shares the test's network"
+        demo_net = os.readlink(f"/proc/{run.pid}/ns/net")
+        assert demo_net != os.readlink("/proc/self/ns/net"), "the demo shares our network"
+        net = demo_net
         demo_env = {**rig.env, "DISPLAY": shown.group(1), "PULSE_SERVER": shown.group(2),
                     "WINEPREFIX": str(ROOT / "build" / "demo-prefix")}
         with driving(rig, demo_env):
@@ -87,6 +90,9 @@ def test_demo_plays_its_local_station_into_the_null_sink(rig):
         if run.poll() is None:
             run.terminate()
             run.wait(30)
+        for pid in in_namespace(net) if net else []:  # what a faulty run left behind
+            with contextlib.suppress(OSError):
+                os.kill(pid, signal.SIGKILL)
 
 
 test_demo_plays_its_local_station_into_the_null_sink.timeout = 420
