@@ -1,23 +1,21 @@
 // Playlists and the station directory's answers. Every entry that comes out is an http or
 // https address, none twice; an absolute reference resolves to itself.
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "base/ascii.h"
 #include "fuzz_check.h"
 #include "radio/player/directory.h"
 #include "radio/player/playlist.h"
+#include "radio/url.h"
 
 namespace sonorin {
 namespace {
 
 bool isWebAddress(const std::string& url) {
-    std::string start = url.substr(0, 8);
-    for (char& c : start)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return start.starts_with("http://") || start.starts_with("https://");
+    return ascii::startsWithNoCase(url, "http://") || ascii::startsWithNoCase(url, "https://");
 }
 
 void checkList(const std::vector<std::string>& list, const std::string& input) {

@@ -6,13 +6,12 @@
 
 #include "app/AudioRecorder.h"
 #include "app/config.h"
-#include "app/program.h"
 #include "app/frmDingshishouting.h"
+#include "app/program.h"
+#include "radio/builtin_stations.h"
 
 namespace sonorin {
 namespace {
-
-constexpr const char* kAutoListenStation = "中文环球";
 
 // The leading whole number of a label's text, 0 when it has none.
 long numberIn(const std::string& text) {
@@ -81,7 +80,7 @@ void AudioRecorder::Command3_Click() {
 }
 
 void AudioRecorder::Command4_Click() {
-    clickStationLinks(kAutoListenStation);
+    clickStationLinks(std::string(radio::kAutoListenStation));
 }
 
 void AudioRecorder::Timer3_Timer() {

@@ -8,6 +8,7 @@
 #include "app/program.h"
 #include "base/app_title.h"
 #include "base/datetext.h"
+#include "radio/builtin_stations.h"
 
 namespace sonorin {
 namespace {
@@ -15,15 +16,6 @@ namespace {
 constexpr const char* kDurations[] = {
     "不确定", "1分钟",   "5分钟",   "10分钟",  "15分钟",  "30分钟",  "45分钟",  "60分钟",
     "90分钟", "120分钟", "150分钟", "180分钟", "210分钟", "240分钟", "270分钟", "300分钟",
-};
-
-constexpr const char* kStations[] = {
-    "环球资讯",    "中文环球", "北京新闻", "天津新闻", "安徽新闻", "北京城市广播",
-    "天津经济",    "安徽经济", "汕头经济", "北京教学", "北京外语", "CRI环球",
-    "CRI新闻",     "英国BBC",  "美国之音", "CRI调频",  "台东教育", "北京体育广播",
-    "CRI怀旧金曲", "都市流行", "北京音乐", "北京通俗", "古典音乐", "北京欢乐时光",
-    "猫扑电台",    "天津相声", "北京戏曲", "安徽戏曲", "陕西戏曲", "北京长书",
-    "天津小说",    "安徽小说", "唐山小说", "北京故事", "北京故事", "苏州故事",
 };
 
 // A late tick catches up on the seconds it missed, as long as the clock moved forward by no
@@ -173,8 +165,8 @@ void frmDingshishouting::Form_Load() {
     }
     for (const char* d : kDurations)
         CBoxShiChang.addItem(d);
-    for (const char* s : kStations)
-        CBoxDiantai.addItem(s);
+    for (const radio::BuiltinStation& s : radio::kPlanWindowStations)
+        CBoxDiantai.addItem(std::string(s.name));
 
     CBoxShiChang.setListIndex(0);
     CBoxDiantai.setListIndex(0);

@@ -3,17 +3,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/program.h"
 #include "app/frmDingshishouting.h"
+#include "app/program.h"
+#include "radio/builtin_stations.h"
 #include "schedule/plan_file.h"
 
 namespace sonorin {
 namespace {
-
-constexpr const char* kEditorStations[] = {
-    "中文环球", "外语教学", "CRI新闻",  "中文环球", "环球资讯", "猫扑电台",
-    "都市流行", "怀旧金曲", "中文环球", "中国之声", "经济之声",
-};
 
 std::string planTimeText(int seconds) {
     auto two = [](int n) { return (n < 10 ? "0" : "") + std::to_string(n); };
@@ -66,8 +62,8 @@ void frmEdit::Form_Load() {
     program_.SkinForm(*this);
     frmDingshishouting& plans = program_.form<frmDingshishouting>();
     move(plans.left() + plans.width(), plans.top(), width(), height());
-    for (const char* s : kEditorStations)
-        CBoxDiantai.addItem(s);
+    for (std::string_view s : radio::kPlanEditorStations)
+        CBoxDiantai.addItem(std::string(s));
 
     const int row = plans.ListView1.selectedItem();
     if (row < 0)

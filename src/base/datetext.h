@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "base/datetime.h"
-#include "base/datetime.h"
 
 namespace sonorin {
 

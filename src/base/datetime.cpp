@@ -3,54 +3,47 @@
 namespace sonorin {
 namespace {
 
-// Days since 0001-01-01 for a proleptic Gregorian date (after H. Hinnant's days_from_civil).
-std::int64_t daysFromCivil(std::int64_t y, int m, int d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468 + 719162;  // shift the 1970 epoch to year 1
-}
+using namespace std::chrono;
 
-void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
-    z += 719468 - 719162;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(yoe + era * 400 + (month <= 2));
-}
+constexpr sys_days kFirstDay = sys_days(std::chrono::year(1) / January / 1);
+constexpr std::int64_t kSecondsPerDay = 86400;
 
 }  // namespace
 
 bool isLeapYear(int year) {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return std::chrono::year(year).is_leap();
 }
 
 int daysInMonth(int year, int month) {
-    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (month < 1 || month > 12)
         return 0;
-    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
+    const year_month_day_last last(
+        std::chrono::year(year), month_day_last(std::chrono::month(static_cast<unsigned>(month))));
+    return static_cast<int>(static_cast<unsigned>(last.day()));
+}
+
+sys_days DateTime::calendarDay() const {
+    const year_month first = std::chrono::year(year) / January + months(month - 1);
+    return sys_days(first / 1) + days(day - 1);
 }
 
 std::int64_t DateTime::serial() const {
-    return daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+    return (calendarDay() - kFirstDay).count() * kSecondsPerDay + hour * 3600 + minute * 60 +
+           second;
 }
 
 DateTime DateTime::fromSerial(std::int64_t seconds) {
-    std::int64_t days = seconds / 86400;
-    std::int64_t rest = seconds % 86400;
+    std::int64_t dayCount = seconds / kSecondsPerDay;
+    std::int64_t rest = seconds % kSecondsPerDay;
     if (rest < 0) {
-        rest += 86400;
-        --days;
+        rest += kSecondsPerDay;
+        --dayCount;
     }
+    const year_month_day date(kFirstDay + days(dayCount));
     DateTime t;
-    civilFromDays(days, t.year, t.month, t.day);
+    t.year = static_cast<int>(date.year());
+    t.month = static_cast<int>(static_cast<unsigned>(date.month()));
+    t.day = static_cast<int>(static_cast<unsigned>(date.day()));
     t.hour = static_cast<int>(rest / 3600);
     t.minute = static_cast<int>(rest / 60 % 60);
     t.second = static_cast<int>(rest % 60);

@@ -3,6 +3,7 @@
 // midnight, month and year ends correctly.
 #pragma once
 
+#include <chrono>
 #include <compare>
 #include <cstdint>
 #include <string>
@@ -17,6 +18,9 @@ struct DateTime {
     int minute = 0;
     int second = 0;
 
+    // The date as a day count. A month or day out of range counts on into the following
+    // ones (month 13 is January of the next year, day 0 the last day of the month before).
+    std::chrono::sys_days calendarDay() const;
     // Seconds since 0001-01-01 00:00:00 of the proleptic Gregorian calendar.
     std::int64_t serial() const;
     static DateTime fromSerial(std::int64_t seconds);

@@ -3,11 +3,13 @@
 #include <array>
 #include <cstdint>
 
+#include "base/ascii.h"
 #include "base/text.h"
 
 namespace sonorin::radio {
 namespace {
 
+// Blanks as HTML counts them: no vertical tab.
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
@@ -18,17 +20,6 @@ bool isAlpha(char c) {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowered(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = lower(c);
-    return out;
 }
 
 struct NamedEntity {
@@ -60,7 +51,7 @@ std::size_t findClosingTag(std::string_view html, std::size_t from, std::string_
             return std::string_view::npos;
         bool same = true;
         for (std::size_t k = 0; k < name.size() && same; ++k)
-            same = lower(html[at + 2 + k]) == name[k];
+            same = ascii::lower(html[at + 2 + k]) == name[k];
         if (same &&
             (end == html.size() || isBlank(html[end]) || html[end] == '/' || html[end] == '>'))
             return at;
@@ -127,7 +118,7 @@ class Tokenizer {
         const std::size_t start = i_;
         while (i_ < s_.size() && !isBlank(s_[i_]) && s_[i_] != '/' && s_[i_] != '>')
             ++i_;
-        return lowered(s_.substr(start, i_ - start));
+        return ascii::lowered(s_.substr(start, i_ - start));
     }
 
     void skipBlanks() {
@@ -163,7 +154,7 @@ class Tokenizer {
             while (i_ < s_.size() && !isBlank(s_[i_]) && s_[i_] != '/' && s_[i_] != '>' &&
                    s_[i_] != '=')
                 ++i_;
-            std::string name = lowered(s_.substr(nameStart, i_ - nameStart));
+            std::string name = ascii::lowered(s_.substr(nameStart, i_ - nameStart));
             std::string value;
             skipBlanks();
             if (i_ < s_.size() && s_[i_] == '=') {
@@ -311,8 +302,8 @@ std::string decodeEntities(std::string_view s) {
                 int digit;
                 if (isDigit(c))
                     digit = c - '0';
-                else if (hex && lower(c) >= 'a' && lower(c) <= 'f')
-                    digit = lower(c) - 'a' + 10;
+                else if (hex && ascii::lower(c) >= 'a' && ascii::lower(c) <= 'f')
+                    digit = ascii::lower(c) - 'a' + 10;
                 else
                     break;
                 value = value * (hex ? 16 : 10) + static_cast<std::uint32_t>(digit);

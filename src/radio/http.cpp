@@ -3,38 +3,15 @@
 #include <cctype>
 #include <charconv>
 
+#include "base/ascii.h"
 #include "base/text.h"
 
 namespace sonorin::radio {
 namespace {
 
-char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowered(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        c = lower(c);
-    return out;
-}
-
-bool equalNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
+// Header lines and status lines, with the CR of a CR LF line end.
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
+    return ascii::trim(s, " \t\r");
 }
 
 bool isToken(std::string_view s) {
@@ -53,7 +30,7 @@ bool isToken(std::string_view s) {
 int hexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
-    c = lower(c);
+    c = ascii::lower(c);
     if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
     return -1;
@@ -96,42 +73,13 @@ bool parseHeaderLines(std::string_view text, HttpHeaders& headers) {
     return true;
 }
 
-// Removes "." and ".." segments of an absolute path.
-std::string normalizePath(std::string_view path) {
-    std::vector<std::string_view> segments;
-    std::size_t start = 1;
-    const bool trailing = path.size() > 1 && path.back() == '/';
-    while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        const std::string_view segment = path.substr(start, end - start);
-        start = end + 1;
-        if (segment == ".")
-            continue;
-        if (segment == "..") {
-            if (!segments.empty())
-                segments.pop_back();
-            continue;
-        }
-        if (!segment.empty() || end < path.size())
-            segments.push_back(segment);
-    }
-    std::string out;
-    for (std::string_view segment : segments)
-        out += "/" + std::string(segment);
-    if (out.empty() || (trailing && out.back() != '/'))
-        out += "/";
-    return out;
-}
-
 bool isValidUtf8(std::string_view s) {
     return utf16ToUtf8(utf8ToUtf16(s)) == s;
 }
 
 // The charset named in text like "text/html; charset=gbk" or a <meta> tag, lower case.
 std::string charsetIn(std::string_view text) {
-    const std::string low = lowered(text);
+    const std::string low = ascii::lowered(text);
     const std::size_t at = low.find("charset=");
     if (at == std::string::npos)
         return {};
@@ -149,7 +97,7 @@ std::string charsetIn(std::string_view text) {
 
 std::optional<std::string> headerValue(const HttpHeaders& headers, std::string_view name) {
     for (const auto& [key, value] : headers) {
-        if (equalNoCase(key, name))
+        if (ascii::equalsNoCase(key, name))
             return value;
     }
     return std::nullopt;
@@ -250,100 +198,6 @@ std::string HttpResponse::serialize(bool withBody) const {
     return out;
 }
 
-std::string HttpUrl::hostHeader() const {
-    return port == 80 ? host : host + ":" + std::to_string(port);
-}
-
-std::string HttpUrl::text() const {
-    return "http://" + hostHeader() + target;
-}
-
-std::optional<HttpUrl> parseHttpUrl(std::string_view address) {
-    if (address.size() < 7 || !equalNoCase(address.substr(0, 7), "http://"))
-        return std::nullopt;
-    address.remove_prefix(7);
-    const std::size_t slash = address.find_first_of("/?#");
-    std::string_view authority = address.substr(0, slash);
-    std::string_view rest = slash == std::string_view::npos ? "" : address.substr(slash);
-    if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos)
-        authority.remove_prefix(at + 1);  // user information is not sent
-    HttpUrl url;
-    const std::size_t colon = authority.rfind(':');
-    if (colon != std::string_view::npos && authority.find(']', colon) == std::string_view::npos) {
-        const std::string_view port = authority.substr(colon + 1);
-        int value = 0;
-        if (!port.empty()) {
-            const auto [end, error] =
-                std::from_chars(port.data(), port.data() + port.size(), value);
-            if (error != std::errc() || end != port.data() + port.size() || value < 1 ||
-                value > 65535)
-                return std::nullopt;
-            url.port = value;
-        }
-        authority = authority.substr(0, colon);
-    }
-    if (authority.empty())
-        return std::nullopt;
-    for (char c : authority) {
-        if (static_cast<unsigned char>(c) <= 0x20 || c == '/' || c == '\\')
-            return std::nullopt;
-    }
-    url.host = lowered(authority);
-    rest = rest.substr(0, rest.find('#'));
-    for (char c : rest) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == ' ')
-            return std::nullopt;
-    }
-    url.target = rest.empty() || rest.front() == '?' ? "/" + std::string(rest) : std::string(rest);
-    return url;
-}
-
-std::optional<HttpUrl> resolveUrl(const HttpUrl& base, std::string_view reference) {
-    // Blanks around an href are not part of it.
-    while (!reference.empty() && static_cast<unsigned char>(reference.front()) <= 0x20)
-        reference.remove_prefix(1);
-    while (!reference.empty() && static_cast<unsigned char>(reference.back()) <= 0x20)
-        reference.remove_suffix(1);
-    std::string ref(reference);
-    // Encode what may not stand in a request line; browsers do the same.
-    std::string encoded;
-    for (char c : ref) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u <= 0x20 || u >= 0x7F) {
-            static const char kHex[] = "0123456789ABCDEF";
-            encoded += '%';
-            encoded += kHex[u >> 4];
-            encoded += kHex[u & 15];
-        } else {
-            encoded += c;
-        }
-    }
-    ref = encoded;
-    const std::size_t colon = ref.find(':');
-    const std::size_t delimiter = ref.find_first_of("/?#");
-    if (colon != std::string::npos && (delimiter == std::string::npos || colon < delimiter))
-        return parseHttpUrl(ref);  // has a scheme of its own
-    if (ref.substr(0, 2) == "//")
-        return parseHttpUrl("http:" + ref);
-    HttpUrl url = base;
-    const std::string basePath = base.target.substr(0, base.target.find('?'));
-    ref = ref.substr(0, ref.find('#'));
-    if (ref.empty())
-        return url;
-    if (ref.front() == '?') {
-        url.target = basePath + ref;
-        return url;
-    }
-    const std::size_t q = ref.find('?');
-    const std::string path = ref.substr(0, q);
-    const std::string query = q == std::string::npos ? "" : ref.substr(q);
-    if (path.front() == '/')
-        url.target = normalizePath(path) + query;
-    else
-        url.target = normalizePath(basePath.substr(0, basePath.rfind('/') + 1) + path) + query;
-    return url;
-}
-
 std::optional<ParsedResponse> parseResponse(std::string_view bytes) {
     if (bytes.substr(0, 5) != "HTTP/")
         return std::nullopt;
@@ -365,11 +219,11 @@ std::optional<ParsedResponse> parseResponse(std::string_view bytes) {
     if (space == std::string_view::npos)
         return std::nullopt;
     ParsedResponse response;
+    // Three digits: from_chars alone would also take a sign ("-01").
     const std::string_view code = statusLine.substr(space + 1, 3);
-    const auto [end, error] =
-        std::from_chars(code.data(), code.data() + code.size(), response.status);
-    if (error != std::errc() || end != code.data() + code.size())
+    if (code.size() != 3 || code.find_first_not_of("0123456789") != std::string_view::npos)
         return std::nullopt;
+    std::from_chars(code.data(), code.data() + code.size(), response.status);
     // A malformed header line is dropped, not fatal: pages from elsewhere are taken as sent.
     if (lineEnd != std::string_view::npos) {
         std::size_t start = lineEnd + 1;
@@ -385,7 +239,7 @@ std::optional<ParsedResponse> parseResponse(std::string_view bytes) {
     }
     std::string_view body = bytes.substr(bodyStart);
     const auto encoding = headerValue(response.headers, "Transfer-Encoding");
-    if (encoding && lowered(*encoding).find("chunked") != std::string::npos) {
+    if (encoding && ascii::lowered(*encoding).find("chunked") != std::string::npos) {
         std::size_t i = 0;
         while (i < body.size()) {
             const std::size_t e = body.find('\n', i);
@@ -416,9 +270,13 @@ std::string bodyAsUtf8(const ParsedResponse& response) {
         charset = charsetIn(std::string_view(response.body).substr(0, 1024));
     if (charset == "gbk" || charset == "gb2312" || charset == "gb18030" || charset == "cp936")
         return gbkToUtf8(response.body);
-    if (charset.empty() && !isValidUtf8(response.body))
-        return gbkToUtf8(response.body);
-    return response.body;
+    if (isValidUtf8(response.body))
+        return response.body;
+    // Declared UTF-8 that is not: the malformed bytes become U+FFFD. Any other charset is one
+    // this program does not read; code page 936 is the likeliest.
+    if (charset == "utf-8" || charset == "utf8")
+        return utf16ToUtf8(utf8ToUtf16(response.body));
+    return gbkToUtf8(response.body);
 }
 
 }  // namespace sonorin::radio

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "radio/url.h"
+
 namespace sonorin::radio {
 
 using HttpHeaders = std::vector<std::pair<std::string, std::string>>;
@@ -49,22 +51,6 @@ struct HttpResponse {
 
 std::string reasonPhrase(int status);
 
-// "http://host[:port]/path?query" split up; nothing for other schemes or a malformed address.
-struct HttpUrl {
-    std::string host;
-    int port = 80;
-    std::string target = "/";  // path and query, never empty
-
-    std::string hostHeader() const;  // "host" or "host:port"
-    std::string text() const;        // the whole address again
-};
-std::optional<HttpUrl> parseHttpUrl(std::string_view address);
-
-// `reference` (an href) read against the page address `base`: absolute addresses, "//host",
-// "/path", "?query", "#fragment" (the page itself) and relative paths. Nothing when the
-// result is not an http address (mailto:, javascript:, …).
-std::optional<HttpUrl> resolveUrl(const HttpUrl& base, std::string_view reference);
-
 // A response as read from the network: status line and headers up to the blank line, then
 // the body. "Transfer-Encoding: chunked" bodies are joined. Nothing when there is no status
 // line.
@@ -75,8 +61,10 @@ struct ParsedResponse {
 };
 std::optional<ParsedResponse> parseResponse(std::string_view bytes);
 
-// A response body as UTF-8: by the charset of its Content-Type, else of a <meta> near the
-// start, else UTF-8 when it is valid, else code page 936.
+// A response body as UTF-8, always valid: code page 936 when the charset of its Content-Type
+// (else of a <meta> near the start) is GBK or one of its subsets; else the body as it is when
+// it is valid UTF-8; else, when declared UTF-8, with malformed bytes as U+FFFD; else read as
+// code page 936.
 std::string bodyAsUtf8(const ParsedResponse& response);
 
 }  // namespace sonorin::radio

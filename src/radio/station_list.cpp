@@ -4,7 +4,9 @@
 #include <string_view>
 #include <utility>
 
+#include "base/ascii.h"
 #include "base/text.h"
+#include "radio/builtin_stations.h"
 
 namespace sonorin::radio {
 namespace {
@@ -13,39 +15,14 @@ bool isValidUtf8(std::string_view bytes) {
     return utf16ToUtf8(utf8ToUtf16(bytes)) == bytes;
 }
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v';
-}
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 // Control characters would break the one-line format and the pages: they become blanks.
 std::string clean(std::string_view s) {
-    std::string out(trim(s));
+    std::string out(ascii::trim(s));
     for (char& c : out) {
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
             c = ' ';
     }
     return out;
-}
-
-bool startsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        char c = s[i];
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-        if (c != prefix[i])
-            return false;
-    }
-    return true;
 }
 
 // "scheme://rest" with a scheme of letters, digits, "+", "-", "." and no blanks anywhere.
@@ -75,13 +52,13 @@ struct Info {
 // attributes: such a line names nothing.
 bool parseExtinf(std::string_view rest, Info& info) {
     std::size_t i = 0;
-    while (i < rest.size() && rest[i] != ',' && !isBlank(rest[i]))
+    while (i < rest.size() && rest[i] != ',' && !ascii::isSpace(rest[i]))
         ++i;  // the duration, which nothing here needs
     while (i < rest.size() && rest[i] != ',') {
-        while (i < rest.size() && isBlank(rest[i]))
+        while (i < rest.size() && ascii::isSpace(rest[i]))
             ++i;
         const std::size_t keyStart = i;
-        while (i < rest.size() && rest[i] != '=' && rest[i] != ',' && !isBlank(rest[i]))
+        while (i < rest.size() && rest[i] != '=' && rest[i] != ',' && !ascii::isSpace(rest[i]))
             ++i;
         const std::string_view key = rest.substr(keyStart, i - keyStart);
         std::string_view value;
@@ -95,7 +72,7 @@ bool parseExtinf(std::string_view rest, Info& info) {
                 i = end + 1;
             } else {
                 const std::size_t valueStart = i;
-                while (i < rest.size() && rest[i] != ',' && !isBlank(rest[i]))
+                while (i < rest.size() && rest[i] != ',' && !ascii::isSpace(rest[i]))
                     ++i;
                 value = rest.substr(valueStart, i - valueStart);
             }
@@ -144,19 +121,19 @@ std::vector<StationEntry> readStationList(std::string_view bytes) {
         std::size_t end = bytes.find('\n', start);
         if (end == std::string_view::npos)
             end = bytes.size();
-        const std::string_view line = trim(bytes.substr(start, end - start));
+        const std::string_view line = ascii::trim(bytes.substr(start, end - start));
         start = end + 1;
         if (line.empty())
             continue;
         if (line.front() == '#') {
-            if (startsWithNoCase(line, "#EXTINF:")) {
+            if (ascii::startsWithNoCase(line, "#EXTINF:")) {
                 finishPending();
                 info = {};
                 pending = parseExtinf(line.substr(8), info);
                 if (pending && info.group.empty())
                     info.group = nextGroup;
                 nextGroup.clear();
-            } else if (startsWithNoCase(line, "#EXTGRP:")) {
+            } else if (ascii::startsWithNoCase(line, "#EXTGRP:")) {
                 if (pending && info.group.empty())
                     info.group = clean(line.substr(8));
                 else
@@ -202,33 +179,17 @@ std::string writeStationList(const std::vector<StationEntry>& stations) {
 std::vector<StationEntry> defaultStationList() {
     // The plan window's stations, then the plan editor's; groups follow the runs of the list
     // so that the station page keeps its order.
-    static const std::pair<const char*, const char*> kStations[] = {
-        {"环球资讯", "新闻资讯"}, {"中文环球", "新闻资讯"}, {"北京新闻", "新闻资讯"},
-        {"天津新闻", "新闻资讯"}, {"安徽新闻", "新闻资讯"}, {"北京城市广播", "新闻资讯"},
-        {"天津经济", "财经"},     {"安徽经济", "财经"},     {"汕头经济", "财经"},
-        {"北京教学", "教育外语"}, {"北京外语", "教育外语"}, {"CRI环球", "国际广播"},
-        {"CRI新闻", "国际广播"},  {"英国BBC", "国际广播"},  {"美国之音", "国际广播"},
-        {"CRI调频", "国际广播"},  {"台东教育", "专业频道"}, {"北京体育广播", "专业频道"},
-        {"CRI怀旧金曲", "音乐"},  {"都市流行", "音乐"},     {"北京音乐", "音乐"},
-        {"北京通俗", "音乐"},     {"古典音乐", "音乐"},     {"北京欢乐时光", "音乐"},
-        {"猫扑电台", "音乐"},     {"天津相声", "戏曲相声"}, {"北京戏曲", "戏曲相声"},
-        {"安徽戏曲", "戏曲相声"}, {"陕西戏曲", "戏曲相声"}, {"北京长书", "小说故事"},
-        {"天津小说", "小说故事"}, {"安徽小说", "小说故事"}, {"唐山小说", "小说故事"},
-        {"北京故事", "小说故事"}, {"北京故事", "小说故事"}, {"苏州故事", "小说故事"},
-        {"中文环球", "更多电台"}, {"外语教学", "更多电台"}, {"CRI新闻", "更多电台"},
-        {"中文环球", "更多电台"}, {"环球资讯", "更多电台"}, {"猫扑电台", "更多电台"},
-        {"都市流行", "更多电台"}, {"怀旧金曲", "更多电台"}, {"中文环球", "更多电台"},
-        {"中国之声", "更多电台"}, {"经济之声", "更多电台"},
-    };
     std::vector<StationEntry> stations;
-    for (const auto& [name, group] : kStations) {
-        // A structured binding cannot be captured by every compiler this builds with.
-        const std::string_view wanted = name;
+    auto add = [&stations](std::string_view name, std::string_view group) {
         const bool known = std::any_of(stations.begin(), stations.end(),
-                                       [&](const StationEntry& s) { return s.name == wanted; });
+                                       [&](const StationEntry& s) { return s.name == name; });
         if (!known)
-            stations.push_back({name, {}, group, {}});
-    }
+            stations.push_back({std::string(name), {}, std::string(group), {}});
+    };
+    for (const BuiltinStation& station : kPlanWindowStations)
+        add(station.name, station.group);
+    for (std::string_view name : kPlanEditorStations)
+        add(name, kPlanEditorGroup);
     return stations;
 }
 

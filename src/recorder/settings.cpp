@@ -8,15 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "base/ascii.h"
+
 namespace sonorin {
 namespace {
 
 std::string_view trimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
+    return ascii::trim(text, " \t");
 }
 
 // A decimal integer of type T, with an optional sign and blanks around it (a hand-edited
@@ -39,22 +37,11 @@ std::optional<T> parseInteger(std::string_view text) {
     return value;
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 std::optional<bool> parseFlag(std::string_view text) {
     text = trimBlanks(text);
-    if (equalsIgnoringCase(text, "True"))
+    if (ascii::equalsNoCase(text, "True"))
         return true;
-    if (equalsIgnoringCase(text, "False"))
+    if (ascii::equalsNoCase(text, "False"))
         return false;
     return std::nullopt;
 }

@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+#include "base/ascii.h"
+
 namespace sonorin::skin {
 namespace {
 
@@ -33,8 +35,7 @@ SkinKind classifyWindowClass(const std::string& className) {
     if (name.size() > kClassNameLimit)
         name.resize(kClassNameLimit);
     for (char& c : name)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        c = ascii::lower(c);
     for (const KindRow& row : kKinds)
         for (const char* candidate : row.names)
             if (name == candidate)

@@ -1,29 +1,20 @@
 #include "radio/player/format.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <string>
 
+#include "base/ascii.h"
 #include "radio/player/frames.h"
 
 namespace sonorin::radio {
 
 namespace {
 
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 // The media type without parameters: "audio/mpeg; charset=x" -> "audio/mpeg".
 std::string mediaType(std::string_view contentType) {
-    std::string type = lower(contentType.substr(0, contentType.find(';')));
-    type.erase(std::remove_if(type.begin(), type.end(),
-                              [](char c) { return std::isspace(static_cast<unsigned char>(c)); }),
-               type.end());
+    std::string type = ascii::lowered(contentType.substr(0, contentType.find(';')));
+    type.erase(std::remove_if(type.begin(), type.end(), ascii::isSpace), type.end());
     return type;
 }
 
@@ -34,7 +25,7 @@ std::string extension(std::string_view url) {
     const std::size_t dot = url.rfind('.');
     if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
         return {};
-    return lower(url.substr(dot + 1));
+    return ascii::lowered(url.substr(dot + 1));
 }
 
 std::uint32_t le32(const std::uint8_t* p) {
@@ -53,8 +44,8 @@ StreamKind detectStreamKind(std::string_view contentType, std::string_view url,
     if (text.starts_with("\xEF\xBB\xBF"))
         text.remove_prefix(3);
     const std::size_t firstChar = text.find_first_not_of(" \t\r\n");
-    const std::string start =
-        lower(text.substr(firstChar == std::string_view::npos ? text.size() : firstChar, 16));
+    const std::string start = ascii::lowered(
+        text.substr(firstChar == std::string_view::npos ? text.size() : firstChar, 16));
     if (start.starts_with("[playlist]"))
         return StreamKind::Pls;
     if (start.starts_with("#extm3u"))

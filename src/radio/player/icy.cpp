@@ -1,27 +1,17 @@
 #include "radio/player/icy.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "base/ascii.h"
 #include "base/text.h"
 
 namespace sonorin::radio {
 
 namespace {
 
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
+// Header lines, with the CR of a CR LF line end.
 std::string_view trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
+    return ascii::trim(text, " \t\r");
 }
 
 bool validUtf8(std::string_view s) {
@@ -52,7 +42,7 @@ BodyHeaderScan scanBodyHeaders(std::span<const std::uint8_t> start, BodyHeaders&
                                 std::min(start.size(), kMaxBodyHeaders));
     // Only a status line, an icy- field or the content type starts such a block; anything
     // else is the body.
-    const std::string head = lower(text.substr(0, 13));
+    const std::string head = ascii::lowered(text.substr(0, 13));
     for (std::string_view prefix : {"icy ", "http/", "icy-", "content-type:"}) {
         if (head.size() < prefix.size()) {
             if (std::string_view(prefix).starts_with(head))
@@ -78,7 +68,7 @@ BodyHeaderScan scanBodyHeaders(std::span<const std::uint8_t> start, BodyHeaders&
                 const std::size_t colon = line.find(':');
                 if (colon == std::string_view::npos)
                     continue;
-                const std::string key = lower(trim(line.substr(0, colon)));
+                const std::string key = ascii::lowered(trim(line.substr(0, colon)));
                 const std::string_view value = trim(line.substr(colon + 1));
                 if (key == "content-type")
                     out.contentType = std::string(value);

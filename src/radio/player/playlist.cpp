@@ -4,26 +4,13 @@
 #include <cctype>
 #include <map>
 
+#include "base/ascii.h"
 #include "base/text.h"
+#include "radio/url.h"
 
 namespace sonorin::radio {
 
 namespace {
-
-std::string lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
 
 // The text as UTF-8 without a byte-order mark.
 std::string decode(std::string_view bytes) {
@@ -47,7 +34,7 @@ std::vector<std::string_view> lines(std::string_view text) {
     std::vector<std::string_view> out;
     while (!text.empty()) {
         const std::size_t end = text.find_first_of("\r\n");
-        out.push_back(trim(text.substr(0, end)));
+        out.push_back(ascii::trim(text.substr(0, end)));
         if (end == std::string_view::npos)
             break;
         text.remove_prefix(end + 1);
@@ -56,85 +43,10 @@ std::vector<std::string_view> lines(std::string_view text) {
 }
 
 bool isWebAddress(std::string_view url) {
-    const std::string start = lower(url.substr(0, 8));
-    return start.starts_with("http://") || start.starts_with("https://");
-}
-
-std::size_t schemeEnd(std::string_view url) {
-    const std::size_t colon = url.find("://");
-    if (colon == std::string_view::npos || colon == 0)
-        return std::string_view::npos;
-    for (char c : url.substr(0, colon)) {
-        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.')
-            return std::string_view::npos;
-    }
-    return colon;
-}
-
-// Folds "." and ".." segments of an absolute path.
-std::string foldDots(std::string_view path) {
-    std::vector<std::string_view> segments;
-    std::size_t at = 1;
-    while (at <= path.size()) {
-        const std::size_t slash = path.find('/', at);
-        const std::string_view segment =
-            path.substr(at, slash == std::string_view::npos ? std::string_view::npos : slash - at);
-        const bool last = slash == std::string_view::npos;
-        if (segment == "..") {
-            if (!segments.empty())
-                segments.pop_back();
-            if (last)
-                segments.push_back("");
-        } else if (segment == ".") {
-            if (last)
-                segments.push_back("");
-        } else {
-            segments.push_back(segment);
-        }
-        if (last)
-            break;
-        at = slash + 1;
-    }
-    std::string out;
-    for (std::string_view segment : segments) {
-        out += '/';
-        out += segment;
-    }
-    return out.empty() ? "/" : out;
+    return ascii::startsWithNoCase(url, "http://") || ascii::startsWithNoCase(url, "https://");
 }
 
 }  // namespace
-
-std::string resolveUrl(std::string_view base, std::string_view reference) {
-    if (schemeEnd(reference) != std::string_view::npos || base.empty())
-        return std::string(reference);
-    const std::size_t scheme = schemeEnd(base);
-    if (scheme == std::string_view::npos)
-        return std::string(reference);
-    if (reference.starts_with("//"))
-        return std::string(base.substr(0, scheme + 1)) + std::string(reference);
-    const std::size_t pathStart = base.find_first_of("/?#", scheme + 3);
-    const std::string origin(base.substr(0, pathStart));
-    std::string basePath = pathStart == std::string_view::npos || base[pathStart] != '/'
-                               ? "/"
-                               : std::string(base.substr(pathStart));
-    basePath = basePath.substr(0, basePath.find_first_of("?#"));
-    if (reference.empty())
-        return std::string(base);
-    // Query and fragment stay with the reference, outside the folding.
-    const std::size_t tail = reference.find_first_of("?#");
-    const std::string_view refPath = reference.substr(0, tail);
-    const std::string_view refTail =
-        tail == std::string_view::npos ? std::string_view() : reference.substr(tail);
-    std::string path;
-    if (refPath.starts_with('/'))
-        path = std::string(refPath);
-    else if (refPath.empty())
-        path = basePath;
-    else
-        path = basePath.substr(0, basePath.rfind('/') + 1) + std::string(refPath);
-    return origin + foldDots(path) + std::string(refTail);
-}
 
 bool isHlsPlaylist(std::string_view bytes) {
     const std::string text = decode(bytes);
@@ -150,15 +62,16 @@ bool isHlsPlaylist(std::string_view bytes) {
 std::vector<std::string> parsePlaylist(std::string_view bytes, std::string_view baseUrl) {
     const std::string text = decode(bytes);
     const std::vector<std::string_view> all = lines(text);
-    const bool pls = std::any_of(all.begin(), all.end(),
-                                 [](std::string_view line) { return lower(line) == "[playlist]"; });
+    const bool pls = std::any_of(all.begin(), all.end(), [](std::string_view line) {
+        return ascii::equalsNoCase(line, "[playlist]");
+    });
     std::vector<std::string> raw;
     if (pls) {
         // FileN entries in the order of N, whatever their order in the file.
         std::multimap<long, std::string> files;
         for (std::string_view line : all) {
             const std::size_t equals = line.find('=');
-            const std::string key = lower(trim(line.substr(0, equals)));
+            const std::string key = ascii::lowered(ascii::trim(line.substr(0, equals)));
             if (equals == std::string_view::npos || !key.starts_with("file"))
                 continue;
             const std::string number = key.substr(4);
@@ -167,7 +80,7 @@ std::vector<std::string> parsePlaylist(std::string_view bytes, std::string_view 
                              [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })) {
                 continue;
             }
-            files.emplace(std::stol(number), std::string(trim(line.substr(equals + 1))));
+            files.emplace(std::stol(number), std::string(ascii::trim(line.substr(equals + 1))));
         }
         for (auto& [number, entry] : files)
             raw.push_back(entry);

@@ -15,8 +15,4 @@ std::vector<std::string> parsePlaylist(std::string_view bytes, std::string_view 
 // An HLS playlist (segments or variants), which the player does not play.
 bool isHlsPlaylist(std::string_view bytes);
 
-// `reference` as an absolute address relative to `base` (scheme-relative, host-relative and
-// path-relative forms; "." and ".." segments folded).
-std::string resolveUrl(std::string_view base, std::string_view reference);
-
 }  // namespace sonorin::radio

@@ -39,15 +39,5 @@ TEST(Playlist, HlsListsAreRecognised) {
     EXPECT_TRUE(isHlsPlaylist("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nlow/index.m3u8\n"));
 }
 
-TEST(Playlist, ResolvingAddresses) {
-    EXPECT_EQ(resolveUrl("http://h/a/b/c", "../../../x"), "http://h/x");
-    EXPECT_EQ(resolveUrl("http://h/a/b/", "./x/."), "http://h/a/b/x/");
-    EXPECT_EQ(resolveUrl("https://h", "s.mp3"), "https://h/s.mp3");
-    EXPECT_EQ(resolveUrl("https://h?q", "s.mp3"), "https://h/s.mp3");
-    EXPECT_EQ(resolveUrl("https://h/a", "HTTP://x/y"), "HTTP://x/y");
-    EXPECT_EQ(resolveUrl("https://h/a/b", "?x=1"), "https://h/a/b?x=1");
-    EXPECT_EQ(resolveUrl("", "s.mp3"), "s.mp3");
-}
-
 }  // namespace
 }  // namespace sonorin::radio
