@@ -1,5 +1,5 @@
-// Owners for the window system's handles: a drawing object, a window's device context and a
-// window, each given back when its owner goes. Not copyable; movable.
+// Owners for the window system's handles: a drawing object, a window's device context, a
+// window and a menu, each given back when its owner goes. Not copyable; movable.
 #pragma once
 
 #include <windows.h>
@@ -91,6 +91,33 @@ class ScopedWindow {
 
   private:
     HWND window_ = nullptr;
+};
+
+// A menu the owner made (CreateMenu, CreatePopupMenu). A menu bar goes with the window it was
+// set on: its owner lets go of it with release() once SetMenu has handed it over.
+class ScopedMenu {
+  public:
+    ScopedMenu() = default;
+    explicit ScopedMenu(HMENU menu) : menu_(menu) {}
+    ScopedMenu(const ScopedMenu&) = delete;
+    ScopedMenu& operator=(const ScopedMenu&) = delete;
+    ScopedMenu(ScopedMenu&& other) noexcept : menu_(other.release()) {}
+    ScopedMenu& operator=(ScopedMenu&& other) noexcept {
+        reset(other.release());
+        return *this;
+    }
+    ~ScopedMenu() { reset(); }
+
+    HMENU get() const { return menu_; }
+    explicit operator bool() const { return menu_ != nullptr; }
+    HMENU release() { return std::exchange(menu_, nullptr); }
+    void reset(HMENU menu = nullptr) {
+        if (const HMENU old = std::exchange(menu_, menu); old != nullptr && old != menu)
+            DestroyMenu(old);  // nothing to do when the system refuses: the menu is gone
+    }
+
+  private:
+    HMENU menu_ = nullptr;
 };
 
 }  // namespace sonorin::win32

@@ -14,6 +14,7 @@
 #include "ui/control.h"
 #include "ui/form.h"
 #include "ui/form_set.h"
+#include "win32/pump.h"
 #include "win32/wide.h"
 #include "win32/window_system_win32.h"
 
@@ -99,26 +100,12 @@ HWND childOfClass(HWND parent, const wchar_t* cls) {
     return FindWindowExW(parent, nullptr, cls, nullptr);
 }
 
-void pump(DWORD milliseconds) {
-    const DWORD end = GetTickCount() + milliseconds;
-    MSG msg;
-    while (GetTickCount() < end) {
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT)
-                continue;  // the last window closing asks to quit
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        Sleep(5);
-    }
-}
-
 class WindowSystemTest : public ::testing::Test {
   protected:
     void SetUp() override { form.load(); }
     void TearDown() override {
         form.unload();
-        pump(20);
+        sonorin::testing::pumpFor(20);
     }
     HWND hwnd() { return system.windowOf(form); }
 
@@ -379,11 +366,11 @@ TEST_F(WindowSystemTest, AnotherMonitorDpiLaysOutTheSameTwipsWithALargerFont) {
 
 TEST_F(WindowSystemTest, TimersTickWhileRunningOnly) {
     form.timer.setInterval(20);
-    pump(300);
+    sonorin::testing::pumpFor(300);
     EXPECT_GE(form.ticks, 3);
     form.timer.setEnabled(false);
     const int stopped = form.ticks;
-    pump(150);
+    sonorin::testing::pumpFor(150);
     EXPECT_EQ(form.ticks, stopped);
 }
 
@@ -550,7 +537,7 @@ class InputControlsTest : public ::testing::Test {
     }
     void TearDown() override {
         form.unload();
-        pump(20);
+        sonorin::testing::pumpFor(20);
     }
     HWND child(const wchar_t* cls, int nth = 0) {
         HWND h = nullptr;

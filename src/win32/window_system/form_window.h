@@ -12,7 +12,7 @@
 
 #include "ui/control.h"
 #include "win32/dpi_win32.h"
-#include "win32/window_system/scoped_handles.h"
+#include "win32/scoped_win.h"
 
 namespace sonorin::ui {
 class Form;
