@@ -149,8 +149,11 @@ StreamSession::Outcome StreamSession::playAddress(const std::string& url, int de
         return {Outcome::Failed, opened.failure};
     if (isAudio(opened.kind))
         return streamAudio(url, std::move(opened));
-    if (opened.kind == StreamKind::M3u || opened.kind == StreamKind::Pls)
+    if (opened.kind == StreamKind::M3u || opened.kind == StreamKind::Pls ||
+        opened.kind == StreamKind::Xspf)
         return followPlaylist(url, std::move(opened), depth);
+    if (opened.kind == StreamKind::Ogg)
+        return {Outcome::Failed, status::kOgg};
     return {Outcome::Failed, status::kNotAudio};
 }
 

@@ -111,6 +111,7 @@ inline constexpr const char* kNotAudio = "电台发来的不是可以播放的�
 inline constexpr const char* kUndecodable = "无法解码电台的声音";
 inline constexpr const char* kNoOutput = "无法打开声音输出设备";
 inline constexpr const char* kHls = "不支持 HLS 分段直播电台";
+inline constexpr const char* kOgg = "不支持 Ogg 格式的电台";
 inline constexpr const char* kEmptyPlaylist = "播放列表里没有可用的地址";
 inline constexpr const char* kInterrupted = "电台连接已中断";
 inline constexpr const char* kDirectoryUnreachable = "无法连接电台目录";

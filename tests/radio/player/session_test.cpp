@@ -256,6 +256,8 @@ TEST_F(StreamSessionTest, FailuresGiveAShortStatus) {
          status::kHls},
         {Script{audioAnswer(), {}}, status::kInterrupted},  // connects, sends nothing
         {Script{audioAnswer(), {data(Bytes(1000, 0x20)), kEnd}}, status::kNotAudio},
+        {Script{audioAnswer("audio/ogg"), {data(bytes("OggS") + Bytes(200, 1)), kEnd}},
+         "不支持 Ogg 格式的电台"},
         {Script{audioAnswer("audio/x-mpegurl"), {data(bytes("#EXTM3U\n")), kEnd}},
          status::kEmptyPlaylist},
     };
