@@ -60,13 +60,6 @@ class Icecast:
     def url(self, path):
         return f"http://127.0.0.1:{ICECAST_PORT}{path}"
 
-    def answers(self):
-        try:
-            with urllib.request.urlopen(self.url("/status-json.xsl"), timeout=2):
-                return True
-        except OSError:
-            return False
-
     def start_source(self):
         self.source = subprocess.Popen(
             ["ffmpeg", "-nostdin", "-loglevel", "error", "-re", "-f", "lavfi", "-i",
@@ -79,7 +72,7 @@ class Icecast:
         try:
             with urllib.request.urlopen(self.url("/status-json.xsl"), timeout=2) as answer:
                 return MOUNT.encode() in answer.read()
-        except OSError:
+        except OSError:  # not listening yet
             return False
 
     def kill_source(self):
@@ -118,15 +111,10 @@ def pane_line(rig, main):
     return ""
 
 
-def player_line():
-    """What the player says now, straight from the portal's frame."""
-    return portal("/radio/now")[1]
-
-
 def follow(rig, main, in_player, in_pane, timeout, what):
     """Waits until the player reaches a state (`in_player` in the portal's frame), then
     measures how long the window's pane takes to show it (`in_pane` in its line)."""
-    rig.wait_until(lambda: in_player in player_line(), timeout, interval=0.05,
+    rig.wait_until(lambda: in_player in portal("/radio/now")[1], timeout, interval=0.05,
                    what=f"the player: {what}")
     changed = time.monotonic()
     line = rig.wait_until(lambda: (text := pane_line(rig, main)) and in_pane in text and text,
@@ -139,38 +127,28 @@ def follow(rig, main, in_player, in_pane, timeout, what):
 def test_the_pane_follows_the_player_through_a_title_and_a_dropped_source(rig):
     icecast = Icecast()
     try:
-        rig.wait_until(icecast.answers, 10, what="icecast to listen")
         icecast.start_source()
         rig.wait_until(icecast.mounted, 10, what="ffmpeg to feed the mount")
         rig.online()
         program = rig.start(files=[("stations.m3u", station_list(icecast.url(MOUNT)))])
         main = rig.main_window()
-        delays = []
-
-        # The auto-listen plays the station.
-        delays.append(follow(rig, main, "正在播放", "正在收听：中文环球 · 正在播放", 15,
-                             "playing")[0])
-        # A title from the source: the player reads it at the stream's next metadata.
+        playing = "正在收听：中文环球 · 正在播放"
+        # The auto-listen plays the station; the source sends a title.
+        delays = [follow(rig, main, "正在播放", playing, 15, "playing")[0]]
         icecast.set_title("早间新闻 · 测试")
-        delay, line = follow(rig, main, "早间新闻 · 测试", "正在播放 · 早间新闻 · 测试", 10,
-                             "the title")
-        delays.append(delay)
-
-        # The source goes: the station is tried again, the tries counted.
+        delays.append(follow(rig, main, "早间新闻 · 测试", playing + " · 早间新闻 · 测试", 10,
+                             "the title")[0])
+        # The source goes: the station is tried again, the tries counted, the title gone.
         icecast.kill_source()
-        delay, line = follow(rig, main, "连接中断，正在重新连接…（第 1 次）",
+        delay, line = follow(rig, main, "（第 1 次）",
                              "正在收听：中文环球 · 连接中断，正在重新连接…（第 1 次）", 30,
                              "reconnecting")
-        delays.append(delay)
         assert "早间新闻" not in line, line
-        delays.append(follow(rig, main, "（第 2 次）", "（第 2 次）", 10, "the second try")[0])
+        delays += [delay, follow(rig, main, "（第 2 次）", "（第 2 次）", 10, "the second try")[0]]
         rig.screenshot("reconnecting")
-
         # Back after a few seconds: the station plays again by itself.
         icecast.start_source()
-        rig.wait_until(icecast.mounted, 10, what="ffmpeg to feed the mount again")
-        delays.append(follow(rig, main, "正在播放", "正在收听：中文环球 · 正在播放", 30,
-                             "playing again")[0])
+        delays.append(follow(rig, main, "正在播放", playing, 30, "playing again")[0])
         print("pane delays:", ", ".join(f"{d:.2f} s" for d in delays))
         # Read off the window: each change within about a second (the driver's own round trip
         # is in these figures).
