@@ -111,6 +111,8 @@ class AudioRecorder : public ui::Form {
     void Timer3_Timer();
     // Clicks every link of the pane's page whose text contains `name`, in document order.
     void clickStationLinks(const std::string& name);
+    // The station player's state, status or title changed: the pane shows it now.
+    void playerChanged();
 
     // True when start-up chose the offline window: the main window then stays hidden.
     bool hiddenAtStart() const { return hiddenAtStart_; }

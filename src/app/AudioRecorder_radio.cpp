@@ -1,6 +1,6 @@
 // The radio pane of the main window: clicking station links by name for the scheduler and the
-// auto-listen, stopping, keeping the pane silent, and the commands of the menu bar and the
-// tray menu.
+// auto-listen, stopping, keeping the pane silent and current with the player, and the
+// commands of the menu bar and the tray menu.
 #include <cstdlib>
 #include <string>
 
@@ -67,6 +67,11 @@ void AudioRecorder::clickStationLinks(const std::string& name) {
         if (!text.empty() && text.find(name) != std::string::npos)
             WebBrowser1.clickLink(i);
     }
+}
+
+void AudioRecorder::playerChanged() {
+    // The station page says what plays; the pane reads it again, keeping the user's place.
+    WebBrowser1.refresh();
 }
 
 void AudioRecorder::Command1_Click() {

@@ -15,6 +15,11 @@ Program::Program(Platform& p)
       module1(p.tray, p.windows, TrayForm, TrayMenu) {
     forms.onUnloaded = [this](ui::Form& f) { dropUnloaded(f); };
     platform.player.onAddressFound = [this](const Station& found) { portal.addressFound(found); };
+    // A window not loaded has no pane to keep current; it reads the page when it loads.
+    platform.player.onChanged = [this] {
+        if (isLoaded<AudioRecorder>())
+            form<AudioRecorder>().playerChanged();
+    };
     if (p.skin)
         skin = std::make_unique<MSkinner>(*p.skin);
 }
@@ -35,6 +40,7 @@ void Program::childrenMade(ui::Form& form) {
 Program::~Program() {
     forms.onUnloaded = nullptr;
     platform.player.onAddressFound = nullptr;
+    platform.player.onChanged = nullptr;
     platform.server.onRequest = nullptr;
 }
 

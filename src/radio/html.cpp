@@ -1,5 +1,6 @@
 #include "radio/html.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -375,7 +376,11 @@ HtmlPage readHtmlPage(std::string_view html) {
                     inTitle = true;
                 } else if (t.text == "a") {
                     // Links do not nest: a new one ends the one before.
-                    page.links.push_back({{}, t.attribute("href")});
+                    const bool current =
+                        std::ranges::any_of(t.attributes, [](const auto& attribute) {
+                            return attribute.first == "aria-current" && attribute.second != "false";
+                        });
+                    page.links.push_back({{}, t.attribute("href"), current});
                     linkTexts.emplace_back();
                     inLink = true;
                 } else if (t.text == "br") {

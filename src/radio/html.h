@@ -38,6 +38,8 @@ struct HtmlLink {
     // What the user sees of the link (its inner text, blanks collapsed).
     std::string text;
     std::string href;
+    // Marked as the page's current item (aria-current other than "false").
+    bool current = false;
 };
 
 struct HtmlPage {

@@ -9,16 +9,21 @@ namespace {
 
 constexpr const char* kPlanFileName = "\\RadioTime.ini";
 
+enum class Framing { None, OwnPages };
+
 // Every answer: never cached (the station page shows what plays now and carries the run's
-// token), never framed by a page elsewhere, nothing loaded from anywhere, and no address of
-// ours handed on to sites the pages link to.
-void addCommonHeaders(HttpResponse& response) {
+// token), never framed by a page elsewhere (only the station page frames what plays now),
+// nothing loaded from anywhere but that frame, and no address of ours handed on to sites the
+// pages link to.
+void addCommonHeaders(HttpResponse& response, Framing framing = Framing::None) {
+    const bool framed = framing == Framing::OwnPages;
     response.headers.emplace_back("Cache-Control", "no-store");
     response.headers.emplace_back("X-Content-Type-Options", "nosniff");
-    response.headers.emplace_back("X-Frame-Options", "DENY");
+    response.headers.emplace_back("X-Frame-Options", framed ? "SAMEORIGIN" : "DENY");
     response.headers.emplace_back("Content-Security-Policy",
-                                  "default-src 'none'; style-src 'unsafe-inline'; "
-                                  "frame-ancestors 'none'");
+                                  std::string("default-src 'none'; style-src 'unsafe-inline'; "
+                                              "frame-src 'self'; frame-ancestors ") +
+                                      (framed ? "'self'" : "'none'"));
     response.headers.emplace_back("Referrer-Policy", "no-referrer");
 }
 
@@ -53,10 +58,14 @@ void Portal::addressFound(const Station& found) {
     }
 }
 
-HttpResponse Portal::page(std::string html) const {
+NowPlaying Portal::nowPlaying() const {
+    return {player_.current().name, player_.state(), player_.statusText(), player_.nowPlaying()};
+}
+
+HttpResponse Portal::page(std::string html, bool framed) const {
     HttpResponse response;
     response.headers.emplace_back("Content-Type", "text/html; charset=utf-8");
-    addCommonHeaders(response);
+    addCommonHeaders(response, framed ? Framing::OwnPages : Framing::None);
     response.body = std::move(html);
     return response;
 }
@@ -123,7 +132,8 @@ HttpResponse Portal::handle(const HttpRequest& request) {
         addCommonHeaders(response);
         return response;
     }
-    if (path != "/" && path != "/radio" && path != "/guangbo/" && path != "/guangbo")
+    if (path != "/" && path != "/radio" && path != kNowPath && path != "/guangbo/" &&
+        path != "/guangbo")
         return error(404);
     if (!read) {
         HttpResponse response = error(405);
@@ -132,11 +142,10 @@ HttpResponse Portal::handle(const HttpRequest& request) {
     }
     if (path == "/")
         return page(homePage());
-    if (path == "/radio") {
-        const Station current = player_.current();
-        return page(stationPage(stations_, token_,
-                                {current.name, player_.statusText(), player_.nowPlaying()}));
-    }
+    if (path == "/radio")
+        return page(stationPage(stations_, token_, nowPlaying()));
+    if (path == kNowPath)
+        return page(nowPage(token_, nowPlaying()), true);
     if (path == "/guangbo") {
         HttpResponse response = error(301);
         response.headers.emplace_back("Location", "/guangbo/");

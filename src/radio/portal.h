@@ -11,10 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "services/filesystem.h"
-#include "radio/station_player.h"
 #include "radio/http.h"
+#include "radio/portal_pages.h"
 #include "radio/station_list.h"
+#include "radio/station_player.h"
+#include "services/filesystem.h"
 
 namespace sonorin::radio {
 
@@ -40,7 +41,9 @@ class Portal {
     void addressFound(const Station& found);
 
   private:
-    HttpResponse page(std::string html) const;
+    // `framed`: a page our own pages show in a frame.
+    HttpResponse page(std::string html, bool framed = false) const;
+    NowPlaying nowPlaying() const;
     HttpResponse error(int status) const;
     HttpResponse play(const HttpRequest& request);
     bool tokenMatches(const HttpRequest& request) const;

@@ -16,16 +16,38 @@ constexpr const char* kStyle =
     "ul a{display:inline-block;padding:4px 10px;border:1px solid #9cc3e6;background:#fff}"
     "ul a:hover{background:#ddeeff}"
     ".now{padding:8px 10px;border:1px solid #9cc3e6;background:#fff}"
+    ".now iframe{display:block;width:100%;height:1.6em;border:0}"
+    ".failed{color:#a4262c}"
+    "body.frame{padding:0;background:#fff;white-space:nowrap;overflow:hidden}"
     "table{border-collapse:collapse;background:#fff}"
     "th,td{border:1px solid #9cc3e6;padding:4px 12px;text-align:left}"
     "th{background:#ddeeff}"
     "pre{background:#fff;border:1px solid #9cc3e6;padding:8px}";
 
-std::string pageStart(const std::string& title) {
+std::string pageStart(const std::string& title, const std::string& extraHead = {},
+                      const std::string& bodyClass = {}) {
     return "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
-           "<meta http-equiv=\"X-UA-Compatible\" content=\"IE=edge\">"
-           "<title>" +
-           escapeHtml(title) + "</title><style>" + kStyle + "</style></head>\n<body>\n";
+           "<meta http-equiv=\"X-UA-Compatible\" content=\"IE=edge\">" +
+           extraHead + "<title>" + escapeHtml(title) + "</title><style>" + kStyle +
+           "</style></head>\n<body" + (bodyClass.empty() ? "" : " class=\"" + bodyClass + "\"") +
+           ">\n";
+}
+
+// What plays now, in one line. A station that failed is not said to be listened to.
+std::string nowLine(const std::string& token, const NowPlaying& now) {
+    if (now.station.empty())
+        return "现在没有收听电台。点一下电台的名字就开始收听。";
+    const bool failed = now.state == PlayerState::Failed;
+    std::string line = failed ? "<span class=\"failed\">未能收听：" : "正在收听：";
+    line += "<b>" + escapeHtml(now.station) + "</b>";
+    if (!now.status.empty())
+        line += " · " + escapeHtml(now.status);
+    if (failed)
+        line += "</span>";
+    if (now.state == PlayerState::Playing && !now.title.empty())
+        line += " · " + escapeHtml(now.title);
+    // The stop answers "no content": the page it is clicked in stays where it is.
+    return line + " &nbsp; <a href=\"/stop?token=" + escapeHtml(token) + "\">停止收听</a>";
 }
 
 constexpr const char* kPageEnd = "</body></html>\n";
@@ -105,18 +127,12 @@ std::string escapeHtml(std::string_view text) {
 std::string stationPage(const std::vector<StationEntry>& stations, const std::string& token,
                         const NowPlaying& now) {
     std::string page = pageStart("星澜网络收音机 - 电台");
-    page += "<h1>星澜网络收音机 · 电台与资讯</h1>\n<div class=\"now\">";
-    if (now.station.empty()) {
-        page += "现在没有收听电台。点一下电台的名字就开始收听。";
-    } else {
-        page += "正在收听：<b>" + escapeHtml(now.station) + "</b>";
-        if (!now.status.empty())
-            page += " · " + escapeHtml(now.status);
-        if (!now.title.empty())
-            page += " · " + escapeHtml(now.title);
-        page += " &nbsp; <a href=\"/stop?token=" + escapeHtml(token) + "\">停止收听</a>";
-    }
-    page += "</div>\n";
+    // A browser shows the frame, which reloads itself, and not its contents; the program's
+    // stand-in pane, which has no frames, shows the contents and reads the page again itself.
+    // Only the frame reloads, so the list below does not flicker.
+    page += "<h1>星澜网络收音机 · 电台与资讯</h1>\n<div class=\"now\"><iframe src=\"" +
+            std::string(kNowPath) + "\" title=\"正在收听\" scrolling=\"no\">" +
+            nowLine(token, now) + "</iframe></div>\n";
     bool open = false;
     std::string group;
     for (std::size_t i = 0; i < stations.size(); ++i) {
@@ -129,14 +145,23 @@ std::string stationPage(const std::vector<StationEntry>& stations, const std::st
             group = heading;
             open = true;
         }
+        const bool current = !now.station.empty() && s.name == now.station;
         page += "<li><a href=\"/play?station=" + std::to_string(i) +
-                "&amp;token=" + escapeHtml(token) + "\">" + escapeHtml(s.name) + "</a></li>\n";
+                "&amp;token=" + escapeHtml(token) + "\"" +
+                (current ? " aria-current=\"true\"" : "") + ">" + escapeHtml(s.name) +
+                "</a></li>\n";
     }
     if (open)
         page += "</ul>\n";
     else
         page += "<p>电台列表是空的。</p>\n";
     return page + kPageEnd;
+}
+
+std::string nowPage(const std::string& token, const NowPlaying& now) {
+    return pageStart("星澜网络收音机 - 正在收听", "<meta http-equiv=\"refresh\" content=\"1\">",
+                     "frame") +
+           nowLine(token, now) + "\n" + kPageEnd;
 }
 
 std::string programmePage(const std::vector<PlanRow>& plans,

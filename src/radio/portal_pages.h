@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "radio/station_list.h"
+#include "radio/station_player.h"
 
 namespace sonorin::radio {
 
@@ -23,16 +24,22 @@ std::vector<PlanRow> readPlanRows(std::string_view gbkBytes);
 
 struct NowPlaying {
     std::string station;  // empty: nothing plays
-    std::string status;   // the player's own words
-    std::string title;    // what the stream says it plays
+    PlayerState state = PlayerState::Stopped;
+    std::string status;  // the player's own words
+    std::string title;   // what the stream says it plays
 };
 
 std::string escapeHtml(std::string_view text);
 
 // "/radio": what plays now, then one link per station, in the list's order, under a heading
-// wherever the group changes. Links carry `token` and play through "/play".
+// wherever the group changes; the station played or tried is marked as the current one. Links
+// carry `token` and play through "/play". What plays is shown in a frame that keeps itself
+// current (kNowPath); a reader without frames gets the same line in the page.
 std::string stationPage(const std::vector<StationEntry>& stations, const std::string& token,
                         const NowPlaying& now);
+// The station page's frame: what plays now, read again every second.
+inline constexpr const char* kNowPath = "/radio/now";
+std::string nowPage(const std::string& token, const NowPlaying& now);
 // "/guangbo/": the listening plans as a table, and the stations that name their own sites.
 std::string programmePage(const std::vector<PlanRow>& plans,
                           const std::vector<StationEntry>& stations);

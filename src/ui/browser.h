@@ -17,6 +17,9 @@ class Browser {
     virtual int linkCount() = 0;
     virtual std::string linkText(int index) = 0;
     virtual void clickLink(int index) = 0;
+    // What the page shows has changed: show it as it is now, without leaving it and without
+    // losing the user's place in it.
+    virtual void refresh() = 0;
     // Inner text of the document element; empty with no document.
     virtual std::string documentText() = 0;
 

@@ -204,6 +204,11 @@ void WebBrowserPane::clickLink(int index) {
         engine_->clickLink(index);
 }
 
+void WebBrowserPane::refresh() {
+    if (engine_)
+        engine_->refresh();
+}
+
 std::string WebBrowserPane::documentText() {
     return engine_ ? engine_->documentText() : std::string();
 }

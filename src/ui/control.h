@@ -287,6 +287,7 @@ class WebBrowserPane : public Control {
     int linkCount();
     std::string linkText(int index);
     void clickLink(int index);
+    void refresh();
     std::string documentText();
 
     std::function<void()> onDownloadBegin;

@@ -127,4 +127,33 @@ std::string documentText(IWebBrowser2* browser) {
     return text.utf8();
 }
 
+void reloadDocumentFrames(IWebBrowser2* browser) {
+    const auto html = query<IHTMLDocument2>(document(browser).Get(), IID_IHTMLDocument2);
+    ComPtr<IHTMLFramesCollection2> frames;
+    long count = 0;
+    if (!html || FAILED(html->get_frames(&frames)) || !frames ||
+        FAILED(frames->get_length(&count))) {
+        return;
+    }
+    for (long i = 0; i < count; ++i) {
+        VARIANT position;
+        VariantInit(&position);
+        position.vt = VT_I4;
+        position.lVal = i;
+        VARIANT frame;
+        VariantInit(&frame);
+        if (FAILED(frames->item(&position, &frame))) {
+            continue;
+        }
+        const auto window = frame.vt == VT_DISPATCH
+                                ? query<IHTMLWindow2>(frame.pdispVal, IID_IHTMLWindow2)
+                                : ComPtr<IHTMLWindow2>();
+        ComPtr<IHTMLLocation> location;
+        if (window && SUCCEEDED(window->get_location(&location)) && location) {
+            location->reload(VARIANT_FALSE);  // a frame that cannot reload stays as it was
+        }
+        VariantClear(&frame);
+    }
+}
+
 }  // namespace sonorin::win32

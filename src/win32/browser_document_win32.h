@@ -20,5 +20,7 @@ std::string documentLinkText(IWebBrowser2* browser, int index);
 // Does nothing for an index out of range.
 void clickDocumentLink(IWebBrowser2* browser, int index);
 std::string documentText(IWebBrowser2* browser);
+// Reloads each frame of the document; the document itself stays as it is.
+void reloadDocumentFrames(IWebBrowser2* browser);
 
 }  // namespace sonorin::win32

@@ -57,6 +57,7 @@ class BrowserPane final : public Win32BrowserPane {
     int linkCount() override;
     std::string linkText(int index) override;
     void clickLink(int index) override;
+    void refresh() override;
     std::string documentText() override;
 
     void setBounds(RECT bounds) override;
@@ -284,6 +285,15 @@ void BrowserPane::clickLink(int index) {
         fallback_->clickLink(index);
     } else {
         win32::clickDocumentLink(browser(), index);
+    }
+}
+
+// The control reloads the page's frames only: the station page keeps what changes in one.
+void BrowserPane::refresh() {
+    if (fallback_) {
+        fallback_->refresh();
+    } else {
+        win32::reloadDocumentFrames(browser());
     }
 }
 

@@ -96,6 +96,11 @@ void DeferredBrowserPane::clickLink(int index) {
         pane_->clickLink(index);
 }
 
+void DeferredBrowserPane::refresh() {
+    if (pane_)
+        pane_->refresh();
+}
+
 std::string DeferredBrowserPane::documentText() {
     return pane_ ? pane_->documentText() : std::string();
 }

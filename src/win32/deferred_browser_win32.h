@@ -30,6 +30,8 @@ class DeferredBrowserPane final : public Win32BrowserPane {
     int linkCount() override;
     std::string linkText(int index) override;
     void clickLink(int index) override;
+    // Nothing to show again before the first page.
+    void refresh() override;
     std::string documentText() override;
 
     void setBounds(RECT boundsInPixels) override;

@@ -58,12 +58,29 @@ LinkList::~LinkList() {
 void LinkList::show(const std::vector<radio::HtmlLink>& links) {
     if (!list_)
         return;
+    std::vector<std::wstring> entries;
+    for (const radio::HtmlLink& link : links)
+        entries.push_back(
+            wide((link.current ? "▶ " : "") + (link.text.empty() ? link.href : link.text)));
+    // The same page read again: the list stays as it is, without a flicker.
+    if (entries == shown_)
+        return;
+    // The same page with another link marked: the user's place in it stays.
+    const bool samePlaces = entries.size() == shown_.size();
+    const int selected = selectedEntry(list_);
+    const LRESULT top = SendMessageW(list_, LB_GETTOPINDEX, 0, 0);
     setRedraw(list_, false);
     removeAll(list_);
-    for (const radio::HtmlLink& link : links)
-        addEntry(list_, wide(link.text.empty() ? link.href : link.text));
+    for (const std::wstring& entry : entries)
+        addEntry(list_, entry);
+    if (samePlaces) {
+        if (selected >= 0)
+            SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+        SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
+    }
     setRedraw(list_, true);
     InvalidateRect(list_, nullptr, TRUE);
+    shown_ = std::move(entries);
 }
 
 void LinkList::move(RECT area) {

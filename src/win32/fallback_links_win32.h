@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "radio/html.h"
@@ -23,7 +24,8 @@ class LinkList {
     LinkList(const LinkList&) = delete;
     LinkList& operator=(const LinkList&) = delete;
 
-    // Shows these links in place of the ones before.
+    // Shows these links in place of the ones before, the page's current one marked. The same
+    // number of links again keeps the selection and the scrolling.
     void show(const std::vector<radio::HtmlLink>& links);
     void move(RECT area);
     HWND hwnd() const { return list_; }
@@ -35,6 +37,7 @@ class LinkList {
 
     HWND list_ = nullptr;
     ClickHandler clicked_;
+    std::vector<std::wstring> shown_;
     bool doubleClicked_ = false;
 };
 

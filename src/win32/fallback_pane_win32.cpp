@@ -160,6 +160,7 @@ void FallbackPane::navigate(const std::string& address) {
 // The fetch under way goes on (a click already sent must act on the server as it would in a
 // browser); its answer is not shown.
 void FallbackPane::stop() {
+    refreshAfter_ = false;
     fetcher_->dropQueued();
     ++generation_;
     const int dropped = outstanding_;
@@ -188,6 +189,17 @@ void FallbackPane::clickLink(int index) {
         enqueue(Kind::Click, *target);
 }
 
+void FallbackPane::refresh() {
+    if (!url_)
+        return;
+    if (outstanding_ > 0) {
+        // What is under way may have been answered before the change.
+        refreshAfter_ = true;
+        return;
+    }
+    enqueue(Kind::Reload, *url_);
+}
+
 void FallbackPane::finished(std::unique_ptr<PageFetcher::Answer> answer) {
     const PageFetcher::Request& asked = answer->request;
     if (asked.generation != generation_)
@@ -210,6 +222,10 @@ void FallbackPane::finished(std::unique_ptr<PageFetcher::Answer> answer) {
         showStatus("无法打开链接：" + asked.url.text());
     }
     fire(false);
+    if (refreshAfter_ && outstanding_ == 0) {
+        refreshAfter_ = false;
+        refresh();
+    }
 }
 
 void FallbackPane::showPage(radio::HtmlPage page, const radio::HttpUrl& url) {

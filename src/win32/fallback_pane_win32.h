@@ -5,7 +5,8 @@
 //
 // Download-begin and download-complete fire around every fetch. A click whose answer is
 // "204 No Content" leaves the page and reloads it, so that what it shows stays current; any
-// other page answered replaces the current one.
+// other page answered replaces the current one. refresh() reads the page again too; asked
+// while a fetch is under way, it reads it once more after that one.
 #pragma once
 
 #include <windows.h>
@@ -37,6 +38,7 @@ class FallbackPane {
     int linkCount() const;
     std::string linkText(int index) const;
     void clickLink(int index);
+    void refresh();
     std::string documentText() const;
 
     void setBounds(RECT bounds);
@@ -63,6 +65,7 @@ class FallbackPane {
     std::unique_ptr<PageFetcher> fetcher_;
     unsigned generation_ = 0;
     int outstanding_ = 0;  // fetches of this generation not yet answered
+    bool refreshAfter_ = false;
     radio::HtmlPage page_;
     std::optional<radio::HttpUrl> url_;
 };

@@ -20,6 +20,7 @@ constexpr wchar_t kWindowClass[] = L"SonorinStationPlayer";
 class TickClock : public radio::SessionClock {
   public:
     std::int64_t nowMs() override { return std::int64_t(GetTickCount64()); }
+    void sleep(std::int64_t ms) override { Sleep(DWORD(ms)); }
 };
 
 // Decoders in front of the output ring. Lives on the worker thread (the AAC transform is a

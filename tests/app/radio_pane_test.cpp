@@ -4,9 +4,9 @@
 
 #include "app/AudioRecorder.h"
 #include "app/config.h"
+#include "app/frmDingshishouting.h"
 #include "fakes/program_fixture.h"
 #include "radio/station_list.h"
-#include "app/frmDingshishouting.h"
 
 namespace sonorin {
 namespace {
@@ -72,6 +72,13 @@ TEST_F(RadioPaneTest, StopSilencesThePaneAndThePlayer) {
     main().Command3_Click();
     EXPECT_EQ(pane().stops, 1);
     EXPECT_EQ(player.stops, 1);
+}
+
+TEST_F(RadioPaneTest, ThePaneReadsThePageAgainAtEachChangeOfThePlayer) {
+    const int before = pane().refreshes;
+    player.report(PlayerState::Connecting, "正在连接…");
+    player.report(PlayerState::Playing, "正在播放", "早间新闻");
+    EXPECT_EQ(pane().refreshes, before + 2);
 }
 
 TEST_F(RadioPaneTest, DownloadEventsKeepThePaneSilent) {

@@ -19,6 +19,7 @@ class FakeBrowser : public Browser {
         return index >= 0 && index < linkCount() ? links[index] : std::string();
     }
     void clickLink(int index) override { clicked.push_back(index); }
+    void refresh() override { ++refreshes; }
     std::string documentText() override { return pageText; }
 
     std::vector<std::string> navigated;
@@ -26,6 +27,7 @@ class FakeBrowser : public Browser {
     std::vector<int> clicked;
     std::string pageText;
     int stops = 0;
+    int refreshes = 0;
     bool silent = false;
 };
 

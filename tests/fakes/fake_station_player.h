@@ -28,6 +28,14 @@ class FakeStationPlayer : public StationPlayer {
     Station current() const override { return current_; }
     std::string statusText() const override { return status; }
     std::string nowPlaying() const override { return title; }
+    // What the player's worker would report as it goes.
+    void report(PlayerState state, std::string statusText, std::string titleText = {}) {
+        state_ = state;
+        status = std::move(statusText);
+        title = std::move(titleText);
+        if (onChanged)
+            onChanged();
+    }
 
     std::vector<Station> played;
     int stops = 0;

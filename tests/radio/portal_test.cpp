@@ -65,9 +65,50 @@ TEST_F(PortalTest, StationPageListsEveryStationInOrderUnderItsHeading) {
                 music < html.find("北京音乐</a>") && html.find("北京音乐</a>") < plain)
         << html;
     EXPECT_EQ(html.find("<h2>新闻资讯</h2>", news + 1), std::string::npos);
-    // Nothing from elsewhere: no scripts, no external resources.
+    // Nothing from elsewhere: no scripts, no resources but the frame of what plays now.
     EXPECT_EQ(html.find("<script"), std::string::npos);
-    EXPECT_EQ(html.find("src="), std::string::npos);
+    const auto frame = html.find("src=\"/radio/now\"");
+    EXPECT_NE(frame, std::string::npos);
+    EXPECT_EQ(html.find("src=", frame + 1), std::string::npos);
+    EXPECT_EQ(html.find("src="), frame);
+}
+
+TEST_F(PortalTest, WhatPlaysNowIsAFrameThatReadsItselfAgainAndNeverCallsAFailureListening) {
+    portal.loadStations(kFolder);
+    const HttpResponse frame = get("/radio/now");
+    ASSERT_EQ(frame.status, 200);
+    EXPECT_NE(frame.body.find("<meta http-equiv=\"refresh\" content=\"1\">"), std::string::npos);
+    // Only our own station page may show it in a frame; no other page is framed at all.
+    EXPECT_EQ(headerValue(frame.headers, "X-Frame-Options"), "SAMEORIGIN");
+    EXPECT_NE(headerValue(frame.headers, "Content-Security-Policy")->find("frame-ancestors 'self'"),
+              std::string::npos);
+    const HttpResponse station = get("/radio");
+    EXPECT_EQ(headerValue(station.headers, "X-Frame-Options"), "DENY");
+    EXPECT_NE(headerValue(station.headers, "Content-Security-Policy")->find("frame-src 'self'"),
+              std::string::npos);
+
+    // The frame's line, and the station page's own copy for readers without frames; the
+    // station played or tried is the page's current link.
+    auto expectLine = [&](const std::string& line, const std::string& absent, int currentLink) {
+        for (const std::string path : {"/radio/now", "/radio"}) {
+            const std::string text = readHtmlPage(get(path).body).text;
+            EXPECT_NE(text.find(line), std::string::npos) << path << ": " << text;
+            EXPECT_EQ(text.find(absent), std::string::npos) << path << ": " << text;
+        }
+        const HtmlPage page = readHtmlPage(get("/radio").body);
+        for (std::size_t i = 0; i < page.links.size(); ++i)
+            EXPECT_EQ(page.links[i].current, int(i) == currentLink) << line << " " << i;
+    };
+    EXPECT_EQ(get(std::string("/play?station=0&token=") + kToken).status, 204);
+    player.report(PlayerState::Playing, "正在播放", "早间新闻");
+    expectLine("正在收听：中文环球 · 正在播放 · 早间新闻", "未能", 1);  // after "停止收听"
+    // The title was the broken stream's.
+    player.report(PlayerState::Connecting, "连接中断，正在重新连接…（第 2 次）", "早间新闻");
+    expectLine("正在收听：中文环球 · 连接中断，正在重新连接…（第 2 次）", "早间新闻", 1);
+    player.report(PlayerState::Failed, "无法连接电台");
+    expectLine("未能收听：中文环球 · 无法连接电台", "正在收听", 1);
+    EXPECT_EQ(get(std::string("/stop?token=") + kToken).status, 204);
+    expectLine("现在没有收听电台。", "停止收听", -1);
 }
 
 TEST_F(PortalTest, APlayLinkWithTheTokenPlaysItsStationAndStaysOnThePage) {

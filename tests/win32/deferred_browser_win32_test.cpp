@@ -31,6 +31,7 @@ class RecordingPane : public Win32BrowserPane {
     int linkCount() override { return 3; }
     std::string linkText(int) override { return "中文环球"; }
     void clickLink(int index) override { log("click " + std::to_string(index)); }
+    void refresh() override { log("refresh"); }
     std::string documentText() override { return "page"; }
     void setBounds(RECT bounds) override { made_.bounds = bounds; }
     void setVisible(bool visible) override { log(visible ? "visible 1" : "visible 0"); }

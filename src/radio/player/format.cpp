@@ -50,6 +50,18 @@ StreamKind detectStreamKind(std::string_view contentType, std::string_view url,
         return StreamKind::Pls;
     if (start.starts_with("#extm3u"))
         return StreamKind::M3u;
+    if (head.size() >= 4 && std::memcmp(head.data(), "OggS", 4) == 0)
+        return StreamKind::Ogg;
+    // An XSPF playlist is XML whose root is "playlist" (Icecast serves one for each mount).
+    if (start.starts_with("<?xml") || start.starts_with("<playlist")) {
+        const std::string xml = ascii::lowered(text.substr(0, 1024));
+        if (xml.find("<playlist") != std::string::npos &&
+            (xml.find("xspf.org") != std::string::npos ||
+             xml.find("<tracklist") != std::string::npos))
+            return StreamKind::Xspf;
+        if (!complete && xml.find("<playlist") == std::string::npos && text.size() < 1024)
+            return StreamKind::Unknown;  // the root element may still come
+    }
     if (head.size() >= 12 && std::memcmp(head.data(), "RIFF", 4) == 0 &&
         std::memcmp(head.data() + 8, "WAVE", 4) == 0) {
         return StreamKind::Wav;
@@ -72,6 +84,11 @@ StreamKind detectStreamKind(std::string_view contentType, std::string_view url,
     const std::string ext = extension(url);
     if (type == "audio/x-scpls" || ext == "pls")
         return StreamKind::Pls;
+    if (type == "application/xspf+xml" || ext == "xspf")
+        return StreamKind::Xspf;
+    if (type == "application/ogg" || type == "audio/ogg" || type == "audio/opus" ||
+        type == "audio/vorbis" || ext == "ogg" || ext == "oga" || ext == "opus")
+        return StreamKind::Ogg;
     if (type == "audio/x-mpegurl" || type == "audio/mpegurl" || type == "application/x-mpegurl" ||
         type == "application/vnd.apple.mpegurl" || ext == "m3u" || ext == "m3u8") {
         return StreamKind::M3u;

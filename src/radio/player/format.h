@@ -8,7 +8,8 @@
 
 namespace sonorin::radio {
 
-enum class StreamKind { Unknown, Mp3, Aac, Wav, M3u, Pls, Html };
+// Ogg (Vorbis, Opus) is recognised only to say that it is not played.
+enum class StreamKind { Unknown, Mp3, Aac, Wav, M3u, Pls, Xspf, Ogg, Html };
 
 // `head` is the start of the body (after any ICY header lines and metadata). While `complete`
 // is false more may still come, and only certain signs count (a signature, two frames in a

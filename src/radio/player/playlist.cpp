@@ -46,6 +46,42 @@ bool isWebAddress(std::string_view url) {
     return ascii::startsWithNoCase(url, "http://") || ascii::startsWithNoCase(url, "https://");
 }
 
+// The text of each <location> element, its character entities replaced. XSPF needs no more:
+// a location holds a URI and nothing else.
+std::vector<std::string> xspfLocations(std::string_view text) {
+    static constexpr std::pair<std::string_view, char> kEntities[] = {
+        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    std::vector<std::string> out;
+    const std::string lowered = ascii::lowered(text);
+    for (std::size_t at = 0;;) {
+        const std::size_t open = lowered.find("<location>", at);
+        if (open == std::string::npos)
+            break;
+        const std::size_t begin = open + std::string_view("<location>").size();
+        const std::size_t close = lowered.find("</location>", begin);
+        if (close == std::string::npos)
+            break;
+        const std::string_view raw = ascii::trim(text.substr(begin, close - begin));
+        std::string location;
+        for (std::size_t i = 0; i < raw.size();) {
+            bool replaced = false;
+            for (const auto& [entity, character] : kEntities) {
+                if (raw.substr(i).starts_with(entity)) {
+                    location += character;
+                    i += entity.size();
+                    replaced = true;
+                    break;
+                }
+            }
+            if (!replaced)
+                location += raw[i++];
+        }
+        out.push_back(std::move(location));
+        at = close;
+    }
+    return out;
+}
+
 }  // namespace
 
 bool isHlsPlaylist(std::string_view bytes) {
@@ -65,8 +101,13 @@ std::vector<std::string> parsePlaylist(std::string_view bytes, std::string_view 
     const bool pls = std::any_of(all.begin(), all.end(), [](std::string_view line) {
         return ascii::equalsNoCase(line, "[playlist]");
     });
+    const std::string head = ascii::lowered(std::string_view(text).substr(0, 1024));
+    const bool xspf =
+        head.find("<playlist") != std::string::npos && text.find("<location") != std::string::npos;
     std::vector<std::string> raw;
-    if (pls) {
+    if (xspf) {
+        raw = xspfLocations(text);
+    } else if (pls) {
         // FileN entries in the order of N, whatever their order in the file.
         std::multimap<long, std::string> files;
         for (std::string_view line : all) {

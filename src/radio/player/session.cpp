@@ -13,6 +13,10 @@ std::string status::httpError(int code) {
     return "电台返回错误（" + std::to_string(code) + "）";
 }
 
+std::string status::reconnecting(int attempt) {
+    return std::string(kReconnecting) + "（第 " + std::to_string(attempt) + " 次）";
+}
+
 namespace {
 
 constexpr std::size_t kReadSize = 16 * 1024;
@@ -145,8 +149,11 @@ StreamSession::Outcome StreamSession::playAddress(const std::string& url, int de
         return {Outcome::Failed, opened.failure};
     if (isAudio(opened.kind))
         return streamAudio(url, std::move(opened));
-    if (opened.kind == StreamKind::M3u || opened.kind == StreamKind::Pls)
+    if (opened.kind == StreamKind::M3u || opened.kind == StreamKind::Pls ||
+        opened.kind == StreamKind::Xspf)
         return followPlaylist(url, std::move(opened), depth);
+    if (opened.kind == StreamKind::Ogg)
+        return {Outcome::Failed, status::kOgg};
     return {Outcome::Failed, status::kNotAudio};
 }
 
@@ -186,13 +193,16 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
     int undecodable = 0;
     bool decodedAny = false;
     bool announced = false;
-    int reconnectsLeft = 1;
     std::int64_t lastData = clock_.nowMs();
-    std::int64_t backSince = -1;
+    // The tries since the stream broke, and when it broke; both start over once it is heard.
+    int attempts = 0;
+    std::int64_t failingSince = -1;
 
     auto heard = [&] {
         decodedAny = true;
         undecodable = 0;
+        attempts = 0;
+        failingSince = -1;
         if (!announced) {
             announced = true;
             events_.changed(PlayerState::Playing, status::kPlaying);
@@ -272,8 +282,6 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
                 titles();
                 if (auto outcome = consume(payload))
                     return *outcome;
-                if (reconnectsLeft == 0 && backSince >= 0 && now - backSince >= limits_.steadyMs)
-                    reconnectsLeft = 1;
                 break;
             case ReadResult::Wait:
                 interrupted = now - lastData >= limits_.stallMs;
@@ -299,23 +307,58 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
         }
         if (!interrupted)
             continue;
-        if (reconnectsLeft == 0 || !decodedAny)
-            return {Outcome::Failed, decodedAny ? status::kInterrupted : status::kUndecodable};
-        --reconnectsLeft;
-        events_.changed(PlayerState::Connecting, status::kReconnecting);
+        if (!decodedAny)
+            return {Outcome::Failed, status::kUndecodable};
+        // What is queued plays out meanwhile; the title belonged to the broken stream.
+        if (failingSince < 0)
+            failingSince = now;
         announced = false;
-        opened = openStream(url);
-        if (opened.stopped)
-            return {Outcome::Stopped, {}};
-        if (!opened.failure.empty() || opened.kind != kind)
-            return {Outcome::Failed, status::kInterrupted};
+        events_.title("");
+        if (auto outcome = reconnect(url, kind, opened, attempts, failingSince))
+            return *outcome;
         reader = FrameReader(codec);
         wavReady = false;
         pending.clear();
-        lastData = backSince = clock_.nowMs();
+        lastData = clock_.nowMs();
         titles();
         if (auto outcome = consume(opened.head))
             return *outcome;
+    }
+}
+
+void StreamSession::pause(std::int64_t ms) {
+    const std::int64_t until = clock_.nowMs() + ms;
+    while (!stopping()) {
+        const std::int64_t left = until - clock_.nowMs();
+        if (left <= 0)
+            return;
+        clock_.sleep(std::min<std::int64_t>(left, 50));
+    }
+}
+
+std::optional<StreamSession::Outcome> StreamSession::reconnect(const std::string& url,
+                                                               StreamKind kind, Opened& opened,
+                                                               int& attempts,
+                                                               std::int64_t failingSince) {
+    opened.connection.reset();
+    while (true) {
+        if (clock_.nowMs() - failingSince >= limits_.giveUpMs)
+            return Outcome{Outcome::Failed, status::kInterrupted};
+        ++attempts;
+        events_.changed(PlayerState::Connecting, status::reconnecting(attempts));
+        std::int64_t wait = limits_.firstRetryMs;
+        for (int i = 1; i < attempts && wait < limits_.longestRetryMs; ++i)
+            wait *= 2;
+        pause(std::min(wait, limits_.longestRetryMs));
+        if (stopping())
+            return Outcome{Outcome::Stopped, {}};
+        opened = openStream(url);
+        if (opened.stopped)
+            return Outcome{Outcome::Stopped, {}};
+        // Refused, an error answer, silence or something else than the station was: try again.
+        if (opened.failure.empty() && opened.kind == kind)
+            return std::nullopt;
+        opened.connection.reset();
     }
 }
 

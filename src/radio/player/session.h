@@ -9,12 +9,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "radio/station_player.h"
 #include "radio/player/format.h"
 #include "radio/player/frames.h"
+#include "radio/station_player.h"
 
 namespace sonorin::radio {
 
@@ -48,6 +49,8 @@ class SessionClock {
   public:
     virtual ~SessionClock() = default;
     virtual std::int64_t nowMs() = 0;
+    // Lets about `ms` pass (the session waits in short slices, so a stop is seen promptly).
+    virtual void sleep(std::int64_t ms) = 0;
 };
 
 struct PcmFormat {
@@ -84,9 +87,13 @@ class SessionEvents {
 };
 
 struct SessionLimits {
-    std::int64_t stallMs = 10000;   // no data this long: the stream has stalled
-    std::int64_t steadyMs = 60000;  // after a reconnect, this much steady play earns another
-    std::int64_t probeMs = 5000;    // longest wait for enough of the stream to recognise it
+    std::int64_t stallMs = 10000;  // no data this long: the stream has stalled
+    std::int64_t probeMs = 5000;   // longest wait for enough of the stream to recognise it
+    // A station that played and broke is tried again after 1, 2, 4, … s, at most 30 s apart,
+    // until it plays again or has been failing for 10 minutes.
+    std::int64_t firstRetryMs = 1000;
+    std::int64_t longestRetryMs = 30000;
+    std::int64_t giveUpMs = 600000;
     std::size_t playlistBytes = 256 * 1024;
     int playlistDepth = 3;
     int undecodableFrames = 50;  // in a row, before any was decoded
@@ -104,12 +111,15 @@ inline constexpr const char* kNotAudio = "电台发来的不是可以播放的�
 inline constexpr const char* kUndecodable = "无法解码电台的声音";
 inline constexpr const char* kNoOutput = "无法打开声音输出设备";
 inline constexpr const char* kHls = "不支持 HLS 分段直播电台";
+inline constexpr const char* kOgg = "不支持 Ogg 格式的电台";
 inline constexpr const char* kEmptyPlaylist = "播放列表里没有可用的地址";
 inline constexpr const char* kInterrupted = "电台连接已中断";
 inline constexpr const char* kDirectoryUnreachable = "无法连接电台目录";
 inline constexpr const char* kNotInDirectory = "电台目录里找不到这个电台";
 // "电台返回错误（404）"
 std::string httpError(int status);
+// "连接中断，正在重新连接…（第 3 次）"
+std::string reconnecting(int attempt);
 }  // namespace status
 
 class StreamSession {
@@ -139,6 +149,11 @@ class StreamSession {
     Outcome followPlaylist(const std::string& url, Opened opened, int depth);
     Opened openStream(const std::string& url);
     bool readAll(Connection& connection, std::vector<std::uint8_t>& into, std::size_t limit);
+    // Opens the stream again after a break, waiting longer between tries; Stopped or Failed
+    // (given up) when no stream came back, else the new stream of the same kind.
+    std::optional<Outcome> reconnect(const std::string& url, StreamKind kind, Opened& opened,
+                                     int& attempts, std::int64_t failingSince);
+    void pause(std::int64_t ms);
     bool stopping() const { return stop_.load(); }
 
     Transport& transport_;

@@ -55,6 +55,15 @@ TEST(StreamFormat, SignaturesAndSyncsDecideAtOnce) {
               StreamKind::Html);
     // One frame proves nothing yet.
     EXPECT_EQ(detectStreamKind("audio/mpeg", "", mp3Frame(), false), StreamKind::Unknown);
+    EXPECT_EQ(detectStreamKind("audio/mpeg", "", bytes("OggS\x00\x02"), false), StreamKind::Ogg);
+    EXPECT_EQ(detectStreamKind("text/xml", "",
+                               bytes("<?xml version=\"1.0\"?>\n<playlist version=\"1\" "
+                                     "xmlns=\"http://xspf.org/ns/0/\">"),
+                               false),
+              StreamKind::Xspf);
+    // An XML declaration alone does not tell a playlist from a page yet.
+    EXPECT_EQ(detectStreamKind("", "", bytes("<?xml version=\"1.0\"?>"), false),
+              StreamKind::Unknown);
 }
 
 TEST(StreamFormat, TypeAndExtensionDecideOnlyAtTheEnd) {
@@ -67,6 +76,9 @@ TEST(StreamFormat, TypeAndExtensionDecideOnlyAtTheEnd) {
               StreamKind::M3u);
     EXPECT_EQ(detectStreamKind("text/plain", "http://h/radio", list, true), StreamKind::M3u);
     EXPECT_EQ(detectStreamKind("text/html", "", bytes("Not found"), true), StreamKind::Html);
+    EXPECT_EQ(detectStreamKind("Application/Ogg", "", bytes("?"), true), StreamKind::Ogg);
+    EXPECT_EQ(detectStreamKind("", "http://h/a.opus", bytes("?"), true), StreamKind::Ogg);
+    EXPECT_EQ(detectStreamKind("application/xspf+xml", "", bytes("?"), true), StreamKind::Xspf);
     EXPECT_EQ(detectStreamKind("audio/mpeg", "http://h/a.mp3", bytes("no frames"), true),
               StreamKind::Unknown);
 }

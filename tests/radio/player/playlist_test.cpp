@@ -34,6 +34,19 @@ TEST(Playlist, PlsInTheOrderOfItsNumbersWhateverTheEncoding) {
     EXPECT_EQ(parsePlaylist(utf16, ""), List{"http://h/s"});
 }
 
+TEST(Playlist, XspfLocationsInOrderEntitiesReplaced) {
+    // As Icecast serves one for a mount.
+    const std::string xspf =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<playlist xmlns=\"http://xspf.org/ns/0/\" version=\"1\"><title/><trackList>\n"
+        "<track><location>http://127.0.0.1:8000/a.mp3</location><title>中文</title></track>\n"
+        "<track><Location> live.aac?a=1&amp;b=2 </Location></track>\n"
+        "<track><location>file:///etc/passwd</location></track><track><location>"
+        "</trackList></playlist>";
+    EXPECT_EQ(parsePlaylist(xspf, "http://h/dir/a.mp3.xspf"),
+              (List{"http://127.0.0.1:8000/a.mp3", "http://h/dir/live.aac?a=1&b=2"}));
+}
+
 TEST(Playlist, HlsListsAreRecognised) {
     EXPECT_TRUE(isHlsPlaylist("#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\nseg1.ts\n"));
     EXPECT_TRUE(isHlsPlaylist("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1\nlow/index.m3u8\n"));

@@ -16,7 +16,13 @@ using namespace testing;
 class FakeClock : public SessionClock {
   public:
     std::int64_t nowMs() override { return now; }
+    void sleep(std::int64_t ms) override {
+        now += ms;
+        if (onSleep)
+            onSleep();
+    }
     std::int64_t now = 0;
+    std::function<void()> onSleep;
 };
 
 // One step of a scripted answer: bytes, or a second of nothing, or the end, or a break.
@@ -78,8 +84,8 @@ class ScriptedConnection : public Connection {
     std::size_t offset_ = 0;
 };
 
-// Each address answers with its scripts in turn, one per connection; unknown addresses and
-// used-up scripts cannot be reached.
+// Each address answers with its scripts in turn, one per connection; unknown addresses,
+// used-up scripts and scripts of status 0 cannot be reached.
 class FakeTransport : public Transport {
   public:
     explicit FakeTransport(FakeClock& clock) : clock_(clock) {}
@@ -91,6 +97,8 @@ class FakeTransport : public Transport {
             return nullptr;
         Script script = std::move(queue.front());
         queue.pop_front();
+        if (script.answer.status == 0)
+            return nullptr;  // a script that stands for a refused connection
         return std::make_unique<ScriptedConnection>(std::move(script), clock_, onRead);
     }
     std::map<std::string, std::deque<Script>> scripts;
@@ -176,39 +184,61 @@ TEST_F(StreamSessionTest, AFileOfKnownLengthPlaysToTheEnd) {
     EXPECT_TRUE(events.found.empty());
 }
 
-TEST_F(StreamSessionTest, AStallOfTenSecondsReconnectsOnceThenGivesUp) {
-    for (int i = 0; i < 2; ++i)
-        serve("http://s/live", {audioAnswer(), {data(second)}});
-    play("http://s/live");
-    ASSERT_EQ(transport.opened.size(), 2u);
-    // Each connection delivered its second, then nothing: reconnect and give up after 10 s.
-    EXPECT_GE(transport.openedAt[1], 10000);
-    EXPECT_LT(transport.openedAt[1], 12000);
-    EXPECT_GE(clock.now, transport.openedAt[1] + 10000);
-    EXPECT_EQ(sink.frames.size(), 76u);
-    EXPECT_EQ(events.texts, (std::vector<std::string>{status::kConnecting, status::kPlaying,
-                                                      status::kReconnecting, status::kPlaying,
-                                                      status::kInterrupted}));
+TEST_F(StreamSessionTest, ABrokenStationIsTriedAgainWithGrowingWaitsUntilItPlaysOrTenMinutesPass) {
+    const std::string live = "http://s/live";
+    // Nine seconds of nothing is no stall; ten are.
+    std::vector<Step> first{data(second)};
+    first.insert(first.end(), 9, kWait);
+    first.push_back(data(second));
+    serve(live, {audioAnswer(), first});
+    serve(live, {{0, "", "", -1, 0}, {}});  // refused
+    serve(live, {{404, "text/html", "", -1, 0}, {data(bytes("<html>"))}});
+    serve(live, {audioAnswer(), {}});  // answers, then sends nothing
+    serve(live, {{503, "text/html", "", -1, 0}, {}});
+    serve(live, {audioAnswer(), {data(second), kEnd}});  // back, then cut for good
+    play(live);
+
+    EXPECT_EQ(sink.frames.size(), 3 * 38u);
+    EXPECT_EQ(sink.discarded, 0);  // what was queued plays out
+    ASSERT_GT(transport.openedAt.size(), 8u);
+    EXPECT_GE(transport.openedAt[1], 20000);  // the stall, then a second's wait
+    EXPECT_LT(transport.openedAt[1], 21500);
+    std::vector<std::int64_t> gaps;
+    for (std::size_t i = 2; i <= 5; ++i)
+        gaps.push_back(transport.openedAt[i] - transport.openedAt[i - 1]);
+    // 2 s, 4 s, the silent answer's 10 s and 8 s, 16 s.
+    EXPECT_EQ(gaps, (std::vector<std::int64_t>{2000, 4000, 18000, 16000}));
+    const std::vector<std::string> firstBreak(events.texts.begin(), events.texts.begin() + 8);
+    EXPECT_EQ(firstBreak,
+              (std::vector<std::string>{
+                  status::kConnecting, status::kPlaying, "连接中断，正在重新连接…（第 1 次）",
+                  status::reconnecting(2), status::reconnecting(3), status::reconnecting(4),
+                  status::reconnecting(5), status::kPlaying}));
+    // Heard again: the count starts over; the waits grow to 30 s; after ten minutes of failing
+    // the station is given up.
+    EXPECT_EQ(events.texts[8], status::reconnecting(1));
+    const std::size_t opens = transport.openedAt.size();
+    EXPECT_EQ(transport.openedAt[opens - 1] - transport.openedAt[opens - 2], 30000);
+    const std::int64_t cut = transport.openedAt[5];
+    EXPECT_GE(clock.now - cut, 600000);
+    EXPECT_LT(clock.now - cut, 631000);
+    EXPECT_EQ(events.texts[events.texts.size() - 2], status::reconnecting(int(opens) - 6));
+    EXPECT_EQ(lastText(), status::kInterrupted);
     EXPECT_EQ(events.states.back(), PlayerState::Failed);
 }
 
-TEST_F(StreamSessionTest, SteadyPlayAfterAReconnectEarnsAnotherOne) {
-    // Nine seconds of nothing is no stall; a broken connection and an unexpected end are.
-    std::vector<Step> longPlay{data(second)};
-    for (int i = 0; i < 700; ++i)
-        longPlay.push_back(data(mp3Frame()));  // 100 ms each on the fake clock
-    longPlay.push_back(kError);
-    std::vector<Step> nineSecondsOfNothing{data(second)};
-    nineSecondsOfNothing.insert(nineSecondsOfNothing.end(), 9, kWait);
-    nineSecondsOfNothing.push_back(data(second));
-    nineSecondsOfNothing.push_back(kEnd);
-    serve("http://s/live", {audioAnswer(), nineSecondsOfNothing});
-    serve("http://s/live", {audioAnswer(), longPlay});
-    serve("http://s/live", {audioAnswer(), {data(second), kEnd}});
+TEST_F(StreamSessionTest, AStopEndsTheReconnectingAtOnce) {
+    serve("http://s/live", {audioAnswer(), {data(second), kError}});
+    clock.onSleep = [&] {
+        if (clock.now >= 2500)
+            stop = true;
+    };
     play("http://s/live");
-    EXPECT_EQ(transport.opened.size(), 3u);
-    EXPECT_EQ(lastText(), status::kInterrupted);
-    EXPECT_EQ(std::count(events.texts.begin(), events.texts.end(), status::kReconnecting), 2);
+    // Tried once after a second; the stop came during the two seconds' wait.
+    EXPECT_EQ(transport.opened.size(), 2u);
+    EXPECT_LT(clock.now, 2600);
+    EXPECT_EQ(events.texts.back(), status::reconnecting(2));
+    EXPECT_EQ(events.states.back(), PlayerState::Connecting);  // a stop is not reported
 }
 
 TEST_F(StreamSessionTest, FailuresGiveAShortStatus) {
@@ -226,6 +256,8 @@ TEST_F(StreamSessionTest, FailuresGiveAShortStatus) {
          status::kHls},
         {Script{audioAnswer(), {}}, status::kInterrupted},  // connects, sends nothing
         {Script{audioAnswer(), {data(Bytes(1000, 0x20)), kEnd}}, status::kNotAudio},
+        {Script{audioAnswer("audio/ogg"), {data(bytes("OggS") + Bytes(200, 1)), kEnd}},
+         "不支持 Ogg 格式的电台"},
         {Script{audioAnswer("audio/x-mpegurl"), {data(bytes("#EXTM3U\n")), kEnd}},
          status::kEmptyPlaylist},
     };
@@ -261,13 +293,13 @@ TEST_F(StreamSessionTest, PlaylistsLeadToTheFirstEntryThatPlays) {
            {data(bytes("[playlist]\r\nFile1=http://dead/\r\nFile2=aac\r\nFile3=http://s/3\r\n")),
             kEnd}});
     serve("http://s/radio/aac", {audioAnswer("audio/aacp"), {data(repeat(adtsFrame(), 40)), kEnd}});
+    limits.giveUpMs = 0;  // a break ends the station without a reconnect
     play("http://s/list.pls");
-    EXPECT_EQ(transport.opened,
-              (std::vector<std::string>{"http://s/list.pls", "http://dead/", "http://s/radio/aac",
-                                        "http://s/radio/aac"}));
+    EXPECT_EQ(transport.opened, (std::vector<std::string>{"http://s/list.pls", "http://dead/",
+                                                          "http://s/radio/aac"}));
     EXPECT_EQ(sink.frames.size(), 40u);
     EXPECT_EQ(sink.frames.front(), Codec::Aac);
-    // The stream ended without a length: one reconnect, which finds nothing there.
+    // The stream ended without a length: it broke, and is not tried again.
     EXPECT_EQ(lastText(), status::kInterrupted);
 }
 
@@ -311,10 +343,11 @@ TEST_F(StreamSessionTest, AStationWithoutAnAddressIsFoundInTheDirectory) {
             data(bytes(R"({"url":"http://dead/","votes":20}])")), kEnd}});
     serve("http://html/", {audioAnswer("text/html"), {data(bytes("<html>")), kEnd}});
     serve("http://low/", {audioAnswer(), {data(second), kEnd}});
+    limits.giveUpMs = 0;
     play("", "测试");
-    EXPECT_EQ(transport.opened, (std::vector<std::string>{
-                                    "http://dir/json/stations/byname/%E6%B5%8B%E8%AF%95",
-                                    "http://dead/", "http://html/", "http://low/", "http://low/"}));
+    EXPECT_EQ(transport.opened,
+              (std::vector<std::string>{"http://dir/json/stations/byname/%E6%B5%8B%E8%AF%95",
+                                        "http://dead/", "http://html/", "http://low/"}));
     EXPECT_EQ(events.found, std::vector<std::string>{"http://low/"});
     EXPECT_EQ(events.texts.front(), status::kSearching);
 
