@@ -189,6 +189,9 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
     int reconnectsLeft = 1;
     std::int64_t lastData = clock_.nowMs();
     std::int64_t backSince = -1;
+    // Data may keep coming without ever reaching sound (an endless tag, padding, chunks
+    // before the samples): that is no stall, but it must not hold the station for ever.
+    const std::int64_t soundDue = lastData + limits_.probeMs;
 
     auto heard = [&] {
         decodedAny = true;
@@ -297,6 +300,8 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
                 interrupted = true;
                 break;
         }
+        if (!decodedAny && now >= soundDue)
+            return {Outcome::Failed, status::kNoSound};
         if (!interrupted)
             continue;
         if (reconnectsLeft == 0 || !decodedAny)

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "radio/station_player.h"
 #include "radio/player/format.h"
 #include "radio/player/frames.h"
+#include "radio/station_player.h"
 
 namespace sonorin::radio {
 
@@ -86,7 +86,9 @@ class SessionEvents {
 struct SessionLimits {
     std::int64_t stallMs = 10000;   // no data this long: the stream has stalled
     std::int64_t steadyMs = 60000;  // after a reconnect, this much steady play earns another
-    std::int64_t probeMs = 5000;    // longest wait for enough of the stream to recognise it
+    // Longest wait for enough of the stream to recognise it, and then for its first sound
+    // (a stream of tags or padding that never reaches audio fails after it).
+    std::int64_t probeMs = 5000;
     std::size_t playlistBytes = 256 * 1024;
     int playlistDepth = 3;
     int undecodableFrames = 50;  // in a row, before any was decoded
@@ -102,6 +104,7 @@ inline constexpr const char* kFinished = "播放完毕";
 inline constexpr const char* kUnreachable = "无法连接电台";
 inline constexpr const char* kNotAudio = "电台发来的不是可以播放的声音";
 inline constexpr const char* kUndecodable = "无法解码电台的声音";
+inline constexpr const char* kNoSound = "电台迟迟没有发来可以播放的声音";
 inline constexpr const char* kNoOutput = "无法打开声音输出设备";
 inline constexpr const char* kHls = "不支持 HLS 分段直播电台";
 inline constexpr const char* kEmptyPlaylist = "播放列表里没有可用的地址";
