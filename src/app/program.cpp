@@ -3,6 +3,7 @@
 #include "app/AudioRecorder.h"
 #include "app/DingshiGuanji.h"
 #include "app/config.h"
+#include "base/app_title.h"
 #include "base/datetext.h"
 
 namespace sonorin {
@@ -15,6 +16,9 @@ Program::Program(Platform& p)
       module1(p.tray, p.windows, TrayForm, TrayMenu) {
     forms.onUnloaded = [this](ui::Form& f) { dropUnloaded(f); };
     platform.player.onAddressFound = [this](const Station& found) { portal.addressFound(found); };
+    portal.onWarning = [this](const std::string& text) {
+        platform.prompts.messageBox(text, kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation);
+    };
     if (p.skin)
         skin = std::make_unique<MSkinner>(*p.skin);
 }

@@ -7,14 +7,16 @@
 // requests must carry the token of this run, which only our own station page shows.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "services/filesystem.h"
-#include "radio/station_player.h"
 #include "radio/http.h"
 #include "radio/station_list.h"
+#include "radio/station_player.h"
+#include "services/filesystem.h"
 
 namespace sonorin::radio {
 
@@ -38,6 +40,9 @@ class Portal {
 
     // The player found a station without an address in its directory: keep the address.
     void addressFound(const Station& found);
+    // Something the user should know that no page shows (a station list that could not be
+    // updated).
+    std::function<void(const std::string& text)> onWarning;
 
   private:
     HttpResponse page(std::string html) const;
@@ -45,6 +50,7 @@ class Portal {
     HttpResponse play(const HttpRequest& request);
     bool tokenMatches(const HttpRequest& request) const;
     void saveStations();
+    void keepAddress(const Station& found);
 
     StationPlayer& player_;
     FileSystem& files_;
