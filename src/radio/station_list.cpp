@@ -173,9 +173,12 @@ std::vector<StationEntry> scanStationList(std::string_view bytes,
                     info.group = nextGroup;
                 nextGroup.clear();
             } else if (startsWithNoCase(line, "#EXTGRP:")) {
-                if (pending && info.group.empty())
+                if (pending && info.group.empty()) {
                     info.group = clean(line.substr(8));
-                else
+                    // The group belongs to the entry: its address goes after it.
+                    if (pendingAt != std::string_view::npos)
+                        pendingAt = std::min(next, bytes.size());
+                } else
                     nextGroup = clean(line.substr(8));
             }
             continue;  // "#EXTM3U", comments and directives of other players
