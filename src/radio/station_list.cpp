@@ -215,12 +215,11 @@ AddressWriteBack addStationAddress(std::string& bytes, std::string_view name,
                                    std::string_view address) {
     std::vector<std::size_t> insertAt;
     const std::vector<StationEntry> stations = scanStationList(bytes, &insertAt);
+    // The station the player was given: the first of that name without an address.
     std::size_t i = 0;
-    while (i < stations.size() &&
-           (stations[i].name != name || insertAt[i] == std::string_view::npos)) {
+    while (i < stations.size() && (stations[i].name != name || !stations[i].address.empty()))
         ++i;
-    }
-    if (i == stations.size())
+    if (i == stations.size() || insertAt[i] == std::string_view::npos)
         return AddressWriteBack::NoEntry;
     if (!isAddress(address))
         return AddressWriteBack::CannotWrite;
