@@ -78,9 +78,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     radio::detectStreamKind("audio/mpeg", "http://h/list.pls", audio, false);
     radio::detectStreamKind("", "", audio, true);
+    // The WAV header: decided once, whatever more comes, and never after more than a megabyte.
     radio::WavFormat wav;
-    if (radio::parseWavHeader(audio, wav) == radio::WavParse::Ok)
-        FUZZ_CHECK(wav.dataOffset <= audio.size(), text(audio));
+    const radio::WavParse parse = radio::parseWavHeader(audio, wav);
+    if (parse == radio::WavParse::Ok)
+        FUZZ_CHECK(wav.dataOffset <= audio.size() && wav.dataOffset <= (1 << 20) + 8, text(audio));
+    for (std::size_t cut = 0; cut < audio.size(); cut += piece) {
+        radio::WavFormat early;
+        const radio::WavParse earlyParse =
+            radio::parseWavHeader(std::span(audio).first(cut), early);
+        FUZZ_CHECK(earlyParse == radio::WavParse::NeedMore ||
+                       (earlyParse == parse &&
+                        (parse != radio::WavParse::Ok || early.dataOffset == wav.dataOffset)),
+                   text(audio));
+    }
     radio::streamTitle(std::string(audio.begin(), audio.end()));
     return 0;
 }

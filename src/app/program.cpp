@@ -3,6 +3,7 @@
 #include "app/AudioRecorder.h"
 #include "app/DingshiGuanji.h"
 #include "app/config.h"
+#include "base/app_title.h"
 #include "base/datetext.h"
 
 namespace sonorin {
@@ -19,6 +20,9 @@ Program::Program(Platform& p)
     platform.player.onChanged = [this] {
         if (isLoaded<AudioRecorder>())
             form<AudioRecorder>().playerChanged();
+    };
+    portal.onWarning = [this](const std::string& text) {
+        platform.prompts.messageBox(text, kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation);
     };
     if (p.skin)
         skin = std::make_unique<MSkinner>(*p.skin);

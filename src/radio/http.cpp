@@ -113,8 +113,10 @@ std::string HttpRequest::query() const {
 }
 
 std::size_t requestHeadSize(std::string_view bytes) {
-    const std::size_t crlf = bytes.find("\r\n\r\n");
-    const std::size_t lf = bytes.find("\n\n");
+    // Blank lines before the request line are not its end (parseRequest skips them).
+    const std::size_t start = std::min(bytes.find_first_not_of("\r\n"), bytes.size());
+    const std::size_t crlf = bytes.find("\r\n\r\n", start);
+    const std::size_t lf = bytes.find("\n\n", start);
     if (crlf == std::string_view::npos && lf == std::string_view::npos)
         return 0;
     if (lf == std::string_view::npos || (crlf != std::string_view::npos && crlf < lf))

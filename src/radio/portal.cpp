@@ -52,7 +52,7 @@ void Portal::addressFound(const Station& found) {
     for (StationEntry& s : stations_) {
         if (s.name == found.name && s.address.empty()) {
             s.address = found.address;
-            saveStations();
+            keepAddress(found);
             return;
         }
     }
@@ -60,6 +60,25 @@ void Portal::addressFound(const Station& found) {
 
 NowPlaying Portal::nowPlaying() const {
     return {player_.current().name, player_.state(), player_.statusText(), player_.nowPlaying()};
+}
+
+// Into the file as it is now (the user may have edited it since it was read), changing only
+// that entry; a file that cannot take it is left alone, and the user is told.
+void Portal::keepAddress(const Station& found) {
+    if (folder_.empty())
+        return;
+    const std::string path = folder_ + kStationFileName;
+    std::optional<std::string> bytes = files_.readFile(path);
+    AddressWriteBack result = AddressWriteBack::CannotWrite;
+    if (bytes) {
+        result = addStationAddress(*bytes, found.name, found.address);
+        if (result == AddressWriteBack::Written && !files_.writeFile(path, *bytes))
+            result = AddressWriteBack::CannotWrite;
+    }
+    if (result == AddressWriteBack::CannotWrite && onWarning) {
+        onWarning("找到了电台“" + found.name +
+                  "”的地址，但无法在保留 stations.m3u 原有内容的同时写入，文件未作改动。");
+    }
 }
 
 HttpResponse Portal::page(std::string html, bool framed) const {

@@ -7,6 +7,8 @@
 // requests must carry the token of this run, which only our own station page shows.
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +41,9 @@ class Portal {
 
     // The player found a station without an address in its directory: keep the address.
     void addressFound(const Station& found);
+    // Something the user should know that no page shows (a station list that could not be
+    // updated).
+    std::function<void(const std::string& text)> onWarning;
 
   private:
     // `framed`: a page our own pages show in a frame.
@@ -48,6 +53,7 @@ class Portal {
     HttpResponse play(const HttpRequest& request);
     bool tokenMatches(const HttpRequest& request) const;
     void saveStations();
+    void keepAddress(const Station& found);
 
     StationPlayer& player_;
     FileSystem& files_;

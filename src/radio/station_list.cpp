@@ -97,32 +97,47 @@ std::string attributeValue(const std::string& s) {
 
 }  // namespace
 
-std::vector<StationEntry> readStationList(std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        bytes.remove_prefix(3);
-    std::string converted;
-    if (!isValidUtf8(bytes)) {
-        converted = gbkToUtf8(bytes);
-        bytes = converted;
-    }
+namespace {
+
+// Reads the list as readStationList() describes. For each station without an address,
+// `insertAt` (when given) receives where in `bytes` its address line would go: just after its
+// "#EXTINF" line; npos for the others.
+std::vector<StationEntry> scanStationList(std::string_view bytes,
+                                          std::vector<std::size_t>* insertAt) {
+    std::size_t start = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+    // Lines are split in the file's own bytes (no GBK byte is a line feed), so that positions
+    // stay those of the file.
+    const bool gbk = !isValidUtf8(bytes.substr(start));
 
     std::vector<StationEntry> stations;
     bool pending = false;  // an "#EXTINF" waits for its address
+    std::size_t pendingAt = std::string_view::npos;
     Info info;
     std::string nextGroup;
+    auto add = [&](StationEntry entry, std::size_t at) {
+        stations.push_back(std::move(entry));
+        if (insertAt)
+            insertAt->push_back(at);
+    };
     auto finishPending = [&] {
         if (pending && !info.name.empty())
-            stations.push_back({info.name, {}, info.group, info.website});
+            add({info.name, {}, info.group, info.website}, pendingAt);
         pending = false;
     };
 
-    std::size_t start = 0;
+    std::string converted;
     while (start <= bytes.size()) {
         std::size_t end = bytes.find('\n', start);
+        const std::size_t next = end == std::string_view::npos ? bytes.size() + 1 : end + 1;
         if (end == std::string_view::npos)
             end = bytes.size();
-        const std::string_view line = ascii::trim(bytes.substr(start, end - start));
-        start = end + 1;
+        std::string_view raw = bytes.substr(start, end - start);
+        start = next;
+        if (gbk) {
+            converted = gbkToUtf8(raw);
+            raw = converted;
+        }
+        const std::string_view line = ascii::trim(raw);
         if (line.empty())
             continue;
         if (line.front() == '#') {
@@ -130,31 +145,81 @@ std::vector<StationEntry> readStationList(std::string_view bytes) {
                 finishPending();
                 info = {};
                 pending = parseExtinf(line.substr(8), info);
+                pendingAt = std::min(next, bytes.size());
                 if (pending && info.group.empty())
                     info.group = nextGroup;
                 nextGroup.clear();
             } else if (ascii::startsWithNoCase(line, "#EXTGRP:")) {
-                if (pending && info.group.empty())
+                if (pending && info.group.empty()) {
                     info.group = clean(line.substr(8));
-                else
+                    // The group belongs to the entry: its address goes after it.
+                    if (pendingAt != std::string_view::npos)
+                        pendingAt = std::min(next, bytes.size());
+                } else
                     nextGroup = clean(line.substr(8));
             }
             continue;  // "#EXTM3U", comments and directives of other players
         }
-        if (!isAddress(line))
+        if (!isAddress(line)) {
+            // A location of its own that is not played here (a local file, a relative path):
+            // the entry is read as one without address, but nothing is added to it.
+            if (pending)
+                pendingAt = std::string_view::npos;
             continue;
+        }
         if (pending) {
             // An entry named by nothing but blanks takes its address as its name.
-            stations.push_back({info.name.empty() ? std::string(line) : info.name,
-                                std::string(line), info.group, info.website});
+            add({info.name.empty() ? std::string(line) : info.name, std::string(line), info.group,
+                 info.website},
+                std::string_view::npos);
             pending = false;
         } else {
-            stations.push_back({std::string(line), std::string(line), nextGroup, {}});
+            add({std::string(line), std::string(line), nextGroup, {}}, std::string_view::npos);
             nextGroup.clear();
         }
     }
     finishPending();
     return stations;
+}
+
+}  // namespace
+
+std::vector<StationEntry> readStationList(std::string_view bytes) {
+    return scanStationList(bytes, nullptr);
+}
+
+AddressWriteBack addStationAddress(std::string& bytes, std::string_view name,
+                                   std::string_view address) {
+    std::vector<std::size_t> insertAt;
+    const std::vector<StationEntry> stations = scanStationList(bytes, &insertAt);
+    // The station the player was given: the first of that name without an address.
+    std::size_t i = 0;
+    while (i < stations.size() && (stations[i].name != name || !stations[i].address.empty()))
+        ++i;
+    if (i == stations.size() || insertAt[i] == std::string_view::npos)
+        return AddressWriteBack::NoEntry;
+    if (!isAddress(address))
+        return AddressWriteBack::CannotWrite;
+    const std::size_t from = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    std::string line(address);
+    if (!isValidUtf8(std::string_view(bytes).substr(from))) {
+        line = utf8ToGbk(address);
+        if (gbkToUtf8(line) != address)
+            return AddressWriteBack::CannotWrite;  // the file's code page cannot hold it
+    }
+    const std::size_t at = insertAt[i];
+    std::string ending;
+    if (at > 0 && bytes[at - 1] == '\n') {
+        // The line ending of the "#EXTINF" line it follows.
+        line += at > 1 && bytes[at - 2] == '\r' ? "\r\n" : "\n";
+    } else {
+        // The "#EXTINF" was the last line, without an ending: the file stays without one.
+        const std::size_t lf = bytes.find('\n');
+        line.insert(0,
+                    lf != std::string::npos && (lf == 0 || bytes[lf - 1] != '\r') ? "\n" : "\r\n");
+    }
+    bytes.insert(at, line);
+    return AddressWriteBack::Written;
 }
 
 std::string writeStationList(const std::vector<StationEntry>& stations) {

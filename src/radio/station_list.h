@@ -36,6 +36,17 @@ struct StationEntry {
 // Other "#" lines are comments; lines that are not a usable address are skipped.
 std::vector<StationEntry> readStationList(std::string_view bytes);
 
+// Gives `address` to the first station named `name` in the file's `bytes` without one: one
+// address line added after its "#EXTINF" line, ending as that line ends; every other byte stays
+// as it was (byte-order mark, comments, other players' lines and attributes, entries not read).
+// An entry with a location of its own that is not played here (a local file, a relative path)
+// gets none (NoEntry). `bytes` changes only when the result is Written; CannotWrite: the address
+// cannot be written into the file as it is (not a usable address, or characters its code page
+// lacks).
+enum class AddressWriteBack { Written, NoEntry, CannotWrite };
+AddressWriteBack addStationAddress(std::string& bytes, std::string_view name,
+                                   std::string_view address);
+
 // The file's bytes: "#EXTM3U", then each entry; CR LF line ends, no BOM.
 std::string writeStationList(const std::vector<StationEntry>& stations);
 

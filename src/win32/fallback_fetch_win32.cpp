@@ -20,7 +20,12 @@ constexpr UINT kFirstSocketEvent = WM_APP + 100;
 constexpr UINT kSocketEvents = 64;
 constexpr UINT_PTR kSilenceTimer = 1;
 constexpr int kMaxRedirects = 5;
+// The program's own pages (the station page grows with the user's station list) are read up
+// to a size no list reaches; pages from elsewhere to what a page needs.
 constexpr std::size_t kMaxBody = 8 << 20;
+constexpr std::size_t kMaxLocalBody = 512 << 20;
+// An answer whose header lines run on past this is no page.
+constexpr std::size_t kMaxHead = 64 << 10;
 constexpr UINT kTimeoutMs = 15000;
 
 struct Address {
@@ -78,6 +83,7 @@ struct PageFetcher::Fetch {
     std::string request;
     std::size_t sent = 0;
     std::string received;
+    std::size_t headEnd = 0;  // where the header lines end in `received`, once seen
 };
 
 // What a look-up thread found for a name, posted back with kResolved.
@@ -273,8 +279,20 @@ bool PageFetcher::receive() {
     for (;;) {
         const int got = recv(f.socket, buffer, sizeof buffer, 0);
         if (got > 0) {
+            const std::size_t had = f.received.size();
             f.received.append(buffer, static_cast<std::size_t>(got));
-            if (f.received.size() > kMaxBody)
+            if (f.headEnd == 0) {
+                const std::size_t from = had > 3 ? had - 3 : 0;
+                const std::size_t lf = f.received.find("\n\n", from);
+                const std::size_t crlf = f.received.find("\n\r\n", from);
+                f.headEnd = std::min(lf, crlf) == std::string::npos ? 0 : std::min(lf, crlf) + 1;
+                if (f.headEnd == 0 && f.received.size() > kMaxHead) {
+                    f.received.clear();  // not an answer: nothing of it is taken
+                    return false;
+                }
+            }
+            const bool local = f.answer->request.url.host == "127.0.0.1";
+            if (f.received.size() - f.headEnd > (local ? kMaxLocalBody : kMaxBody))
                 return false;
             continue;
         }

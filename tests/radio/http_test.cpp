@@ -12,6 +12,11 @@ TEST(HttpRequests, HeadsAreFoundAndParsed) {
     EXPECT_EQ(requestHeadSize("GET / HTTP/1.1\r\nHost: a\r\n"), 0u);
     EXPECT_EQ(requestHeadSize("GET / HTTP/1.1\r\nHost: a\r\n\r\nbody"), 27u);
     EXPECT_EQ(requestHeadSize("GET / HTTP/1.0\n\n"), 16u);
+    // Blank lines before the request line belong to the head, not end it.
+    const std::string late = "\r\n\n\r\nGET / HTTP/1.1\r\nHost: a\r\n\r\n";
+    ASSERT_EQ(requestHeadSize(late + "body"), late.size());
+    EXPECT_EQ(parseRequest(late)->target, "/");
+    EXPECT_EQ(requestHeadSize("\r\n\r\n"), 0u);
     const auto request =
         parseRequest("GET /play?station=3&token=ab%63+d HTTP/1.1\r\nHOST:  127.0.0.1:1 \r\n\r\n");
     ASSERT_TRUE(request);

@@ -223,6 +223,16 @@ TEST_F(PortalTest, AMissingListIsWrittenAndFoundAddressesAreKept) {
     EXPECT_EQ(updated[1].address, "http://dir.example/cri.mp3");
     EXPECT_EQ(updated.size(), defaultStationList().size());
 
+    // A list that cannot take the address is left alone, and the user is told.
+    std::vector<std::string> warnings;
+    portal.onWarning = [&](const std::string& text) { warnings.push_back(text); };
+    files.writeFails = true;
+    portal.addressFound({"北京新闻", "http://dir.example/bj.mp3"});
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("“北京新闻”"), std::string::npos);
+    EXPECT_EQ(portal.stations()[2].address, "http://dir.example/bj.mp3");  // plays this run
+    files.writeFails = false;
+
     // A list that cannot be written still serves its stations.
     files.deleteFile("C:\\Sonorin\\stations.m3u");
     files.writeFails = true;

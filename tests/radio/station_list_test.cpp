@@ -103,6 +103,57 @@ TEST(StationList, WriterKeepsEachEntryOnItsLines) {
     EXPECT_EQ(back[0].group, "组名");
 }
 
+// Adds the address and checks that the file is byte for byte the old one with `line` at `at`.
+void expectOneLineAdded(const std::string& before, const char* name, std::size_t at,
+                        const std::string& line) {
+    std::string after = before;
+    ASSERT_EQ(addStationAddress(after, name, "http://dir.example/x"), AddressWriteBack::Written)
+        << name;
+    EXPECT_EQ(after, before.substr(0, at) + line + before.substr(at)) << name;
+}
+
+TEST(StationList, AFoundAddressChangesOnlyItsEntry) {
+    const std::string head =
+        "\xEF\xBB\xBF#EXTM3U x-tvg-url=\"a\"\n"
+        "# 我的电台\r\n"
+        "#EXTINF:-1 tvg-logo=\"logo.png\" group-title=\"本地\",本地文件\n"
+        "C:\\Music\\本地.mp3\n"
+        "#EXTINF:-1,相对地址\n"
+        "stream/live.mp3\n"
+        "#EXTINF:-1 tvg-logo=\"cri.png\" group-title=\"新闻\",中文环球\r\n";
+    const std::string tail =
+        "#EXTVLCOPT:network-caching=1000\r\n"
+        "#EXTINF:-1,中文环球\n"  // the same name again: only the first gets it
+        "#EXTINF:-1,最后一个";
+    const std::string file = head + tail;
+    expectOneLineAdded(file, "中文环球", head.size(), "http://dir.example/x\r\n");
+    // The last line has no ending, and the file keeps having none; LF is the file's first ending.
+    expectOneLineAdded(file, "最后一个", file.size(), "\nhttp://dir.example/x");
+
+    // Entries with a location of their own, names not in the file, and an entry that has its
+    // address already leave the file as it is.
+    std::string same = file;
+    for (const char* name : {"本地文件", "相对地址", "没有这个台"})
+        EXPECT_EQ(addStationAddress(same, name, "http://dir.example/x"), AddressWriteBack::NoEntry);
+    ASSERT_EQ(addStationAddress(same, "中文环球", "http://dir.example/x"),
+              AddressWriteBack::Written);
+    ASSERT_EQ(addStationAddress(same, "中文环球", "http://dir.example/y"),
+              AddressWriteBack::Written);
+    const std::string twice = same;
+    EXPECT_EQ(addStationAddress(same, "中文环球", "http://dir.example/z"),
+              AddressWriteBack::NoEntry);
+    EXPECT_EQ(addStationAddress(same, "最后一个", "http://a b"), AddressWriteBack::CannotWrite);
+    EXPECT_EQ(same, twice);
+
+    // A file in the ANSI code page takes what that code page can hold, and nothing else.
+    const std::string gbk = utf8ToGbk("#EXTINF:-1,北京新闻\r\n#EXTINF:-1,天津\r\n");
+    expectOneLineAdded(gbk, "天津", gbk.size(), "http://dir.example/x\r\n");
+    std::string kept = gbk;
+    EXPECT_EQ(addStationAddress(kept, "北京新闻", "http://dir.example/\xF0\x9F\x8E\xB5"),
+              AddressWriteBack::CannotWrite);
+    EXPECT_EQ(kept, gbk);
+}
+
 TEST(StationList, DefaultListHoldsBothListsEachNameOnce) {
     const auto stations = defaultStationList();
     ASSERT_EQ(stations.size(), 39u);  // 35 distinct names of the plan window, 4 new of the editor

@@ -165,6 +165,14 @@ class StandInPaneTest : public WinsockTest {
                     "<b>音乐</b></a><li><a href=\"/other\">别的页</a></ul></body></html>");
             if (line.rfind("GET /other ", 0) == 0)
                 return page("<p>另一页 &amp; 资讯</p><a href=/page>回去</a>");
+            if (line.rfind("GET /big ", 0) == 0)  // the link comes after 9 MB
+                return page("<!--" + std::string(9 << 20, 'x') + "--><a href=/play?n=9>末尾</a>");
+            if (line.rfind("GET /endless-head ", 0) == 0) {
+                std::string lines = "HTTP/1.1 200 OK\r\n";
+                while (lines.size() < (1 << 20))
+                    lines += "X-Padding: " + std::string(100, 'x') + "\r\n";
+                return lines;
+            }
             if (line.rfind("GET /play", 0) == 0)
                 return std::string("HTTP/1.1 204 No Content\r\nConnection: close\r\n\r\n");
             return std::string("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
@@ -238,6 +246,22 @@ TEST_F(StandInPaneTest, FetchesOnItsOwnThreadAndTellsAnUnreachablePage) {
     ASSERT_NE(status, nullptr);
     wchar_t text[128] = {};
     GetWindowTextW(status, text, 128);
+    EXPECT_EQ(std::wstring(text).rfind(L"无法打开网页：", 0), 0u) << text;
+}
+
+TEST_F(StandInPaneTest, ReadsAWholeLargePageButNoEndlessHeader) {
+    auto pane = createWebBrowserPane(parent_, RECT{0, 0, 600, 400});
+    int completes = 0;
+    pane->onDownloadComplete = [&] { ++completes; };
+    pane->navigate(address("/big"));
+    ASSERT_TRUE(testing::pumpUntil([&] { return completes == 1; }, 20000));
+    ASSERT_EQ(pane->linkCount(), 1);
+    EXPECT_EQ(pane->linkText(0), "末尾");
+    pane->navigate(address("/endless-head"));
+    ASSERT_TRUE(testing::pumpUntil([&] { return completes == 2; }, 10000));
+    EXPECT_EQ(pane->linkCount(), 0);
+    wchar_t text[128] = {};
+    GetWindowTextW(findChildOfClass(pane->hwnd(), L"Static"), text, 128);
     EXPECT_EQ(std::wstring(text).rfind(L"无法打开网页：", 0), 0u) << text;
 }
 

@@ -6,9 +6,11 @@
 #include <windows.h>
 
 #include <mmsystem.h>
+#include <psapi.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -283,6 +285,62 @@ TEST_F(StationPlayerWin32Test, AStationWithoutAddressIsFoundInTheDirectory) {
     EXPECT_EQ(server.requests("/json/stations/byname/%E6%B5%8B%E8%AF%95%E7%94%B5%E5%8F%B0"), 1);
     EXPECT_EQ(server.requests("/page"), 1);
     player->stop();
+}
+
+TEST_F(StationPlayerWin32Test, RedirectLoopsEndAndAStopEndsTheFollowing) {
+    auto player = makePlayer();
+    player->play({"环", server.url("/loop")});
+    ASSERT_TRUE(testing::pumpUntil([&] { return player->state() == PlayerState::Failed; }, 5000));
+    EXPECT_EQ(player->statusText(), "无法连接电台");
+    const int hops = server.requests("/loop");
+    EXPECT_GT(hops, 1);
+    EXPECT_LE(hops, 10);
+
+    player->play({"环", server.url("/slow-loop")});
+    ASSERT_TRUE(testing::pumpUntil([&] { return server.requests("/slow-loop") >= 2; }, 3000));
+    player->stop();
+    testing::pumpFor(1000);
+    const int afterStop = server.requests("/slow-loop");
+    testing::pumpFor(1500);
+    EXPECT_EQ(server.requests("/slow-loop"), afterStop) << "still following after the stop";
+}
+
+TEST_F(StationPlayerWin32Test, ManyQuickPlaysLeaveTheLastStationPlaying) {
+    auto player = makePlayer();
+    const int plays = 2000;
+    for (int i = 0; i < plays; ++i) {
+        player->play({std::to_string(i), server.url(i % 2 ? "/live.mp3" : "/live.aac")});
+        testing::pumpPending();
+    }
+    ASSERT_TRUE(testing::pumpUntil([&] { return player->state() == PlayerState::Playing; }, 10000))
+        << player->statusText();
+    EXPECT_EQ(player->current().name, std::to_string(plays - 1));
+    EXPECT_TRUE(testing::pumpUntil(
+        [&] { return server.open("/live.mp3") + server.open("/live.aac") == 1; }, 10000))
+        << server.open("/live.mp3") << " + " << server.open("/live.aac") << " connections open";
+    EXPECT_EQ(server.open("/live.mp3"), 1);
+}
+
+TEST_F(StationPlayerWin32Test, AFastServerDoesNotFillMemory) {
+    auto privateBytes = [] {
+        PROCESS_MEMORY_COUNTERS_EX counters = {};
+        counters.cb = sizeof counters;
+        K32GetProcessMemoryInfo(GetCurrentProcess(),
+                                reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                sizeof counters);
+        // Wine fills in the pagefile use (the committed bytes), not the private bytes.
+        return double(std::max(counters.PrivateUsage, counters.PagefileUsage)) / (1024 * 1024);
+    };
+    auto player = makePlayer();
+    player->play({"快", server.url("/fast.mp3")});
+    ASSERT_TRUE(testing::pumpUntil([&] { return player->state() == PlayerState::Playing; }, 5000));
+    testing::pumpFor(2000);
+    const double before = privateBytes();
+    testing::pumpFor(8000);
+    const double after = privateBytes();
+    EXPECT_EQ(player->state(), PlayerState::Playing);
+    EXPECT_LT(after - before, 4.0);
+    std::printf("[ measured ] fast server: %.1f MB, 8 s later %.1f MB\n", before, after);
 }
 
 }  // namespace

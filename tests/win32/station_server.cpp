@@ -95,9 +95,10 @@ bool StationServer::send(SOCKET client, const std::string& bytes) {
     return true;
 }
 
-// Loops the file at about its real-time rate after a second's head start, with a metadata
-// block every `metaint` bytes when asked for.
-void StationServer::streamEndless(SOCKET client, const std::string& media, std::size_t metaint) {
+// Loops the file at about its real-time rate after a second's head start (or as fast as the
+// client takes it), with a metadata block every `metaint` bytes when asked for.
+void StationServer::streamEndless(SOCKET client, const std::string& media, std::size_t metaint,
+                                  bool realTime) {
     const std::string& file = files_[media];
     const double bytesPerMs = 128000.0 / 8 / 1000;
     const ULONGLONG start = GetTickCount64();
@@ -108,7 +109,7 @@ void StationServer::streamEndless(SOCKET client, const std::string& media, std::
     metadata.insert(metadata.begin(), char(metadata.size() / 16));
     while (!stopping_) {
         const double due = (double(GetTickCount64() - start) + 1000) * bytesPerMs;
-        if (double(sent) >= due) {
+        if (realTime && double(sent) >= due) {
             Sleep(20);
             continue;
         }
@@ -178,6 +179,14 @@ void StationServer::serve(SOCKET client) {
     } else if (path == "/moved") {
         send(client, "HTTP/1.0 302 Found\r\nLocation: " + url("/live.aac") +
                          "\r\nContent-Length: 0\r\n\r\n");
+    } else if (path == "/fast.mp3") {
+        if (send(client, "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\n\r\n"))
+            streamEndless(client, "tone.mp3", 0, false);
+    } else if (path == "/loop" || path == "/slow-loop") {
+        // Redirects to itself for ever; the slow one after a fifth of a second.
+        if (path == "/slow-loop")
+            Sleep(200);
+        send(client, "HTTP/1.0 302 Found\r\nLocation: " + path + "\r\nContent-Length: 0\r\n\r\n");
     } else if (path == "/stall.mp3") {
         // A second of audio, then nothing while the connection stays open.
         const std::string& file = files_["tone.mp3"];

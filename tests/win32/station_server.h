@@ -1,5 +1,6 @@
 // A small HTTP server on 127.0.0.1 for the station player's tests: finite and endless
-// streams, ICY metadata, playlists, a redirect, a stall, an HTML page and a station directory.
+// streams (one at full speed), ICY metadata, playlists, a redirect and redirect loops, a stall,
+// an HTML page and a station directory.
 #pragma once
 
 #include <winsock2.h>
@@ -29,7 +30,8 @@ class StationServer {
     void accept();
     void serve(SOCKET client);
     bool send(SOCKET client, const std::string& bytes);
-    void streamEndless(SOCKET client, const std::string& media, std::size_t metaint);
+    void streamEndless(SOCKET client, const std::string& media, std::size_t metaint,
+                       bool realTime = true);
 
     std::map<std::string, std::string> files_;
     SOCKET listener_ = INVALID_SOCKET;

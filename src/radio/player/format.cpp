@@ -106,9 +106,14 @@ WavParse parseWavHeader(std::span<const std::uint8_t> head, WavFormat& out) {
         return WavParse::NeedMore;
     if (std::memcmp(head.data(), "RIFF", 4) != 0 || std::memcmp(head.data() + 8, "WAVE", 4) != 0)
         return WavParse::Invalid;
+    // Chunks before the samples hold names and tags; more than this is not a stream to wait
+    // for. Checked against the sizes the chunks claim, before their bytes arrive.
+    constexpr std::size_t kMaxBeforeData = 1024 * 1024;
     bool haveFormat = false;
     WavFormat format;
     for (std::size_t at = 12;;) {
+        if (at > kMaxBeforeData)
+            return WavParse::Invalid;
         if (at + 8 > head.size())
             return WavParse::NeedMore;
         const std::uint8_t* chunk = head.data() + at;

@@ -197,6 +197,9 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
     // The tries since the stream broke, and when it broke; both start over once it is heard.
     int attempts = 0;
     std::int64_t failingSince = -1;
+    // Data may keep coming without ever reaching sound (an endless tag, padding, chunks
+    // before the samples): that is no stall, but it must not hold the station for ever.
+    const std::int64_t soundDue = lastData + limits_.probeMs;
 
     auto heard = [&] {
         decodedAny = true;
@@ -305,6 +308,8 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
                 interrupted = true;
                 break;
         }
+        if (!decodedAny && now >= soundDue)
+            return {Outcome::Failed, status::kNoSound};
         if (!interrupted)
             continue;
         if (!decodedAny)

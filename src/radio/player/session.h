@@ -88,7 +88,9 @@ class SessionEvents {
 
 struct SessionLimits {
     std::int64_t stallMs = 10000;  // no data this long: the stream has stalled
-    std::int64_t probeMs = 5000;   // longest wait for enough of the stream to recognise it
+    // Longest wait for enough of the stream to recognise it, and then for its first sound
+    // (a stream of tags or padding that never reaches audio fails after it).
+    std::int64_t probeMs = 5000;
     // A station that played and broke is tried again after 1, 2, 4, … s, at most 30 s apart,
     // until it plays again or has been failing for 10 minutes.
     std::int64_t firstRetryMs = 1000;
@@ -109,6 +111,7 @@ inline constexpr const char* kFinished = "播放完毕";
 inline constexpr const char* kUnreachable = "无法连接电台";
 inline constexpr const char* kNotAudio = "电台发来的不是可以播放的声音";
 inline constexpr const char* kUndecodable = "无法解码电台的声音";
+inline constexpr const char* kNoSound = "电台迟迟没有发来可以播放的声音";
 inline constexpr const char* kNoOutput = "无法打开声音输出设备";
 inline constexpr const char* kHls = "不支持 HLS 分段直播电台";
 inline constexpr const char* kOgg = "不支持 Ogg 格式的电台";

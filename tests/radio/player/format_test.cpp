@@ -106,5 +106,25 @@ TEST(WavHeader, PcmPlainAndExtensibleOthersRefused) {
               WavParse::Invalid);
 }
 
+TEST(WavHeader, EndlessChunksBeforeTheSamplesAreRefusedBeforeTheyArrive) {
+    // Chunk headers claiming 512 KB each, without their bytes: the claim alone decides.
+    Bytes head = wavHeader(1, 2, 44100, 16);
+    head.resize(head.size() - 8);  // without its "data" chunk
+    WavFormat format;
+    const Bytes junk = bytes(std::string_view("junk\0\0\x08\0", 8));
+    WavParse parse = WavParse::NeedMore;
+    int chunks = 0;
+    while (parse == WavParse::NeedMore && chunks < 10) {
+        Bytes probe = head;
+        for (int i = 0; i < chunks; ++i)
+            probe += junk + Bytes(512 * 1024, 0);
+        probe += junk;
+        parse = parseWavHeader(probe, format);
+        ++chunks;
+    }
+    EXPECT_EQ(parse, WavParse::Invalid);
+    EXPECT_LE(chunks, 3);
+}
+
 }  // namespace
 }  // namespace sonorin::radio

@@ -287,6 +287,18 @@ TEST_F(StreamSessionTest, FailuresGiveAShortStatus) {
     EXPECT_EQ(sink.frames.size(), 1u);
 }
 
+TEST_F(StreamSessionTest, DataThatNeverReachesSoundFailsAfterTheProbeTime) {
+    // A tag claiming 256 MB, then more and more of it at 160 KB/s.
+    std::vector<Step> tag{data(bytes(std::string_view("ID3\x03\0\0\x7F\x7F\x7F\x7F", 10)))};
+    tag.insert(tag.end(), 600, data(Bytes(16 * 1024, 0x55)));
+    serve("http://s/tag", {audioAnswer(), tag});
+    play("http://s/tag");
+    EXPECT_EQ(lastText(), status::kNoSound);
+    EXPECT_EQ(events.states.back(), PlayerState::Failed);
+    EXPECT_LE(clock.now, 2 * limits.probeMs + 1000);
+    EXPECT_TRUE(sink.frames.empty());
+}
+
 TEST_F(StreamSessionTest, PlaylistsLeadToTheFirstEntryThatPlays) {
     serve("http://s/list.pls",
           {{200, "audio/x-scpls", "http://s/radio/list.pls", -1, 0},
