@@ -38,6 +38,8 @@ struct HtmlLink {
     // What the user sees of the link (its inner text, blanks collapsed).
     std::string text;
     std::string href;
+    // The text of the last heading (h1 to h6) before the link; empty when none came before.
+    std::string group;
 };
 
 struct HtmlPage {

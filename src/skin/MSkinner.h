@@ -93,6 +93,7 @@ class MSkinner : public SkinDispatcher {
     std::intptr_t buttonMessage(Hwnd h, std::intptr_t saved, unsigned message,
                                 std::uintptr_t wParam, std::intptr_t lParam);
     void pressButton(Hwnd h);
+    void showFaceNow(Hwnd h);
     std::intptr_t keepOwnerDrawn(Hwnd h, std::intptr_t saved, std::uintptr_t wParam,
                                  std::intptr_t lParam);
     std::intptr_t kindMessage(Hwnd h, std::intptr_t saved, unsigned message, std::uintptr_t wParam,

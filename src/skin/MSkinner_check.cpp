@@ -116,6 +116,11 @@ std::intptr_t MSkinner::checkMessage(Hwnd h, std::intptr_t saved, unsigned messa
             if (wParam == msg::kVkSpace)
                 paint(FaceNormal);
             break;
+        case msg::kEnable:
+        case msg::kSetText:
+        case msg::kSetFont:
+            paint(FaceNormal, true);
+            break;
         case msg::kSetFocus:
         case msg::kKillFocus:
             if (option)

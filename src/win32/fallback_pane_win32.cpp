@@ -9,7 +9,9 @@ namespace sonorin::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"SonorinPagePane";
-constexpr int kStatusHeight = 44;
+// The status shows the page's heading and what plays now.
+constexpr int kStatusLines = 2;
+constexpr int kStatusMargin = 4;
 
 void registerWindowClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
@@ -29,6 +31,18 @@ int screenDpi(HWND window) {
     const ScopedHdc screen(window);
     const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
+}
+
+// The height of one line of `font` on the window's screen.
+int lineHeight(HWND window, HFONT font) {
+    const ScopedHdc dc(window);
+    TEXTMETRICW metrics{};
+    if (!dc)
+        return 0;
+    const HGDIOBJ old = SelectObject(dc.get(), font);
+    const bool measured = GetTextMetricsW(dc.get(), &metrics) != FALSE;
+    SelectObject(dc.get(), old);
+    return measured ? metrics.tmHeight + metrics.tmExternalLeading : 0;
 }
 
 void setFont(HWND control, HFONT font) {
@@ -53,9 +67,12 @@ FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner) : owner_(ow
     font_.reset(CreateFontW(-MulDiv(10, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Microsoft YaHei"));
-    status_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0,
+    status_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
                               0, 0, 0, window_.get(), nullptr, instance, nullptr);
     setFont(status_, font_.get());
+    // Whole lines at any DPI: the height follows the font, which follows the screen.
+    const int line = lineHeight(window_.get(), font_.get());
+    statusHeight_ = kStatusLines * (line > 0 ? line : MulDiv(16, dpi, 96)) + 2 * kStatusMargin;
     links_ = std::make_unique<LinkList>(window_.get(), font_.get(), dpi,
                                         [this](int index) { clickLink(index); });
     layout();
@@ -86,6 +103,10 @@ LRESULT CALLBACK FallbackPane::windowProc(HWND window, UINT message, WPARAM wPar
                 case WM_SIZE:
                     pane->layout();
                     return 0;
+                case WM_DRAWITEM:
+                    if (pane->links_)
+                        pane->links_->draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+                    return TRUE;
                 case WM_CTLCOLORSTATIC:
                     SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
                     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
@@ -110,9 +131,9 @@ void FallbackPane::layout() {
         return;
     RECT area{};
     GetClientRect(window_.get(), &area);
-    MoveWindow(status_, 6, 4, area.right - 12, kStatusHeight - 6, TRUE);
+    MoveWindow(status_, 6, kStatusMargin, area.right - 12, statusHeight_ - 2 * kStatusMargin, TRUE);
     if (links_)
-        links_->move(RECT{0, kStatusHeight, area.right, area.bottom});
+        links_->move(RECT{0, statusHeight_, area.right, area.bottom});
 }
 
 void FallbackPane::setBounds(RECT bounds) {

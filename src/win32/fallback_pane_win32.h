@@ -59,6 +59,7 @@ class FallbackPane {
     ScopedFont font_;
     ScopedWindow window_;
     HWND status_ = nullptr;  // a child of window_
+    int statusHeight_ = 0;   // pixels, margins included
     std::unique_ptr<LinkList> links_;
     std::unique_ptr<PageFetcher> fetcher_;
     unsigned generation_ = 0;
