@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/program.h"
 #include "app/frmDingshishouting.h"
+#include "app/program.h"
 #include "schedule/plan_file.h"
 
 namespace sonorin {

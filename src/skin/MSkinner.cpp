@@ -266,6 +266,11 @@ void MSkinner::RefreshCheckGroup(Hwnd h) {
         PaintOptionButton(h, FaceNormal, true);
 }
 
+int MSkinner::scaled(Hwnd h, int pixels) {
+    const int dpi = host_.dpi(h);
+    return dpi > 0 ? roundHalfEven(pixels * dpi / 96.0) : pixels;
+}
+
 void MSkinner::drawOn(Surface target, int x, int y, int w, int h,
                       const std::function<void(Surface, int, int)>& draw) {
     if (!target || w <= 0 || h <= 0)

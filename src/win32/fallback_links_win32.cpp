@@ -120,8 +120,7 @@ void LinkList::draw(const DRAWITEMSTRUCT& item) {
              GetSysColorBrush(selected  ? COLOR_HIGHLIGHT
                               : heading ? COLOR_BTNFACE
                                         : COLOR_WINDOW));
-    const HGDIOBJ oldFont =
-        SelectObject(dc, heading && headingFont_ ? headingFont_.get() : font_);
+    const HGDIOBJ oldFont = SelectObject(dc, heading && headingFont_ ? headingFont_.get() : font_);
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColour =
         SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));

@@ -67,8 +67,9 @@ FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner) : owner_(ow
     font_.reset(CreateFontW(-MulDiv(10, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Microsoft YaHei"));
-    status_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0,
-                              0, 0, 0, window_.get(), nullptr, instance, nullptr);
+    status_ =
+        CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+                        0, 0, 0, 0, window_.get(), nullptr, instance, nullptr);
     setFont(status_, font_.get());
     // Whole lines at any DPI: the height follows the font, which follows the screen.
     const int line = lineHeight(window_.get(), font_.get());

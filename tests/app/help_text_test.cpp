@@ -15,9 +15,11 @@ TEST(HelpText, IsGbkWithCrLfAndNamesWhatTheWindowsHave) {
     std::ifstream file(SONORIN_SOURCE_DIR "/res/help.txt", std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(file), {}};
     ASSERT_FALSE(bytes.empty());
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        if (bytes[i] == '\n')
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\n') {
             ASSERT_TRUE(i > 0 && bytes[i - 1] == '\r') << "bare LF at byte " << i;
+        }
+    }
     const std::string text = gbkToUtf8(bytes);
     EXPECT_EQ(utf8ToGbk(text), bytes) << "not plain GBK";
     // The main window saves through the dialog after "停止"; it has no "保存" button.
