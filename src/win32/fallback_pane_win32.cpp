@@ -1,5 +1,8 @@
 #include "win32/fallback_pane_win32.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -12,6 +15,7 @@ constexpr wchar_t kWindowClass[] = L"SonorinPagePane";
 // The status shows the page's heading and what plays now.
 constexpr int kStatusLines = 2;
 constexpr int kStatusMargin = 4;
+constexpr UINT_PTR kParentSubclassId = 0x50414E45;  // one subclass of the pane's own on the window
 
 void registerWindowClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
@@ -76,15 +80,36 @@ FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner) : owner_(ow
     statusHeight_ = kStatusLines * (line > 0 ? line : MulDiv(16, dpi, 96)) + 2 * kStatusMargin;
     links_ = std::make_unique<LinkList>(window_.get(), font_.get(), dpi,
                                         [this](int index) { clickLink(index); });
+    // What shows of the pane changes with the window around it too.
+    if (SetWindowSubclass(parent, &FallbackPane::parentProc, kParentSubclassId,
+                          reinterpret_cast<DWORD_PTR>(this)))
+        parent_ = parent;
     layout();
 }
 
 FallbackPane::~FallbackPane() {
+    if (parent_)
+        RemoveWindowSubclass(parent_, &FallbackPane::parentProc, kParentSubclassId);
     fetcher_.reset();
     links_.reset();
     if (window_)
         SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
     window_.reset();
+}
+
+LRESULT CALLBACK FallbackPane::parentProc(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR, DWORD_PTR data) {
+    auto* pane = reinterpret_cast<FallbackPane*>(data);
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(parent, &FallbackPane::parentProc, kParentSubclassId);
+        pane->parent_ = nullptr;
+        return DefSubclassProc(parent, message, wParam, lParam);
+    }
+    const LRESULT result = DefSubclassProc(parent, message, wParam, lParam);
+    // After the window's own layout, which places its status bar.
+    if (message == WM_SIZE)
+        pane->layout();
+    return result;
 }
 
 // Every message handled here answers 0 when done, and so when a C++ exception cuts it short:
@@ -127,14 +152,42 @@ LRESULT CALLBACK FallbackPane::windowProc(HWND window, UINT message, WPARAM wPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// The part of the pane the user can see: the window that holds it may cut it off on the
+// right and cover its foot with a status bar, and the list's scroll bar must stay in view.
+RECT FallbackPane::visibleArea() const {
+    RECT area{};
+    GetClientRect(window_.get(), &area);
+    const HWND parent = GetParent(window_.get());
+    RECT shown{};
+    if (!parent || !GetClientRect(parent, &shown))
+        return area;
+    for (HWND sibling = GetWindow(parent, GW_CHILD); sibling;
+         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+        wchar_t cls[32] = {};
+        RECT bar{};
+        if (sibling != window_.get() && IsWindowVisible(sibling) &&
+            GetClassNameW(sibling, cls, 32) && lstrcmpiW(cls, STATUSCLASSNAMEW) == 0 &&
+            GetWindowRect(sibling, &bar)) {
+            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&bar), 2);
+            shown.bottom = std::min(shown.bottom, bar.top);
+        }
+    }
+    MapWindowPoints(parent, window_.get(), reinterpret_cast<POINT*>(&shown), 2);
+    RECT visible{};
+    if (!IntersectRect(&visible, &area, &shown))
+        return area;
+    return visible;
+}
+
 void FallbackPane::layout() {
     if (!window_)
         return;
-    RECT area{};
-    GetClientRect(window_.get(), &area);
-    MoveWindow(status_, 6, kStatusMargin, area.right - 12, statusHeight_ - 2 * kStatusMargin, TRUE);
+    const RECT area = visibleArea();
+    const int left = std::max<int>(area.left, 0);
+    MoveWindow(status_, left + 6, kStatusMargin, area.right - left - 12,
+               statusHeight_ - 2 * kStatusMargin, TRUE);
     if (links_)
-        links_->move(RECT{0, statusHeight_, area.right, area.bottom});
+        links_->move(RECT{left, statusHeight_, area.right, area.bottom});
 }
 
 void FallbackPane::setBounds(RECT bounds) {
