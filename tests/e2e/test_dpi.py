@@ -116,6 +116,7 @@ def show_every_other_window(rig, main, dpi):
     on_screen(rig, main["hwnd"], dpi, "main")
     plan = open_plan_window(rig, main)["hwnd"]
     if not rig.listview(plan)["rows"]:  # plans stay from the start at the DPI before
+        rig.screenshot(f"{dpi}dpi-plan-empty")
         add_plan(rig, plan, datetime.time(7, 0, 0), "不确定", "美国之音")
         rig.wait_until(lambda: rig.listview(plan)["rows"], what="the plan in the list")
     on_screen(rig, plan, dpi, "plan")
