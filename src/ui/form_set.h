@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
-#include "ui/form.h"
 #include "ui/window_system.h"
+#include "ui/form.h"
 
 namespace sonorin::ui {
 
