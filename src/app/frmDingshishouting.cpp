@@ -137,9 +137,13 @@ void frmDingshishouting::Form_Load() {
     for (ui::Control* b : buttons)
         b->setTop(b->top() + 50);
 
-    // Docked to the left of the main window, as tall as it.
+    // Docked to the left of the main window, as tall as it; on its right when the screen has
+    // no room on the left.
     const AudioRecorder& main = program_.form<AudioRecorder>();
-    move(main.left() - width(), main.top(), width(), main.height());
+    const ui::ScreenArea area =
+        p.windows.workArea(main.left(), main.top(), main.width(), main.height());
+    move(ui::dockedLeft(area, main.left(), main.width(), width(), true), main.top(), width(),
+         main.height());
 
     program_.SkinForm(*this);
 

@@ -61,7 +61,11 @@ frmEdit::frmEdit(Program& program) : ui::Form(program.forms, "frmEdit"), program
 void frmEdit::Form_Load() {
     program_.SkinForm(*this);
     frmDingshishouting& plans = program_.form<frmDingshishouting>();
-    move(plans.left() + plans.width(), plans.top(), width(), height());
+    // Beside the plan window, on its right unless the screen has no room there.
+    const ui::ScreenArea area = program_.platform.windows.workArea(plans.left(), plans.top(),
+                                                                   plans.width(), plans.height());
+    move(ui::dockedLeft(area, plans.left(), plans.width(), width(), false), plans.top(), width(),
+         height());
     for (std::string_view s : radio::kPlanEditorStations)
         CBoxDiantai.addItem(std::string(s));
 

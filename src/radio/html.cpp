@@ -227,6 +227,10 @@ bool isBlock(const std::string& name) {
     return false;
 }
 
+bool isHeading(const std::string& name) {
+    return name.size() == 2 && name[0] == 'h' && name[1] >= '1' && name[1] <= '6';
+}
+
 // Collects text as the user sees it: runs of blanks (no-break spaces too) become one blank,
 // and line breaks come only from the structure.
 class TextBuilder {
@@ -366,6 +370,9 @@ HtmlPage readHtmlPage(std::string_view html) {
     std::vector<TextBuilder> linkTexts;
     bool inLink = false;
     bool inTitle = false;
+    bool inHeading = false;
+    TextBuilder heading;
+    std::string group;
     bool hidden = false;  // inside script or style
     for (const HtmlToken& t : tokenizeHtml(clean)) {
         switch (t.kind) {
@@ -380,9 +387,13 @@ HtmlPage readHtmlPage(std::string_view html) {
                         std::ranges::any_of(t.attributes, [](const auto& attribute) {
                             return attribute.first == "aria-current" && attribute.second != "false";
                         });
-                    page.links.push_back({{}, t.attribute("href"), current});
+                    page.links.push_back({{}, t.attribute("href"), current, group});
                     linkTexts.emplace_back();
                     inLink = true;
+                } else if (isHeading(t.text)) {
+                    inHeading = true;
+                    heading = TextBuilder();
+                    text.lineBreak();
                 } else if (t.text == "br") {
                     text.lineBreak();
                     if (inLink)
@@ -402,6 +413,10 @@ HtmlPage readHtmlPage(std::string_view html) {
                     inTitle = false;
                 } else if (t.text == "a") {
                     inLink = false;
+                } else if (isHeading(t.text) && inHeading) {
+                    inHeading = false;
+                    group = heading.result();
+                    text.lineBreak();
                 } else if (t.text == "td" || t.text == "th") {
                     text.blank();
                 } else if (isBlock(t.text)) {
@@ -418,6 +433,8 @@ HtmlPage readHtmlPage(std::string_view html) {
                     break;
                 }
                 text.add(t.text);
+                if (inHeading)
+                    heading.add(t.text);
                 if (inLink)
                     linkTexts.back().add(t.text);
                 break;

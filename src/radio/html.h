@@ -40,6 +40,8 @@ struct HtmlLink {
     std::string href;
     // Marked as the page's current item (aria-current other than "false").
     bool current = false;
+    // The text of the last heading (h1 to h6) before the link; empty when none came before.
+    std::string group;
 };
 
 struct HtmlPage {

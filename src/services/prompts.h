@@ -18,6 +18,20 @@ struct SaveDialogRequest {
     // Pairs of description and pattern joined by '|', e.g. "WAV file (*.wav*)|*.wav".
     std::string filter;
     bool overwritePrompt = true;
+
+    // The extension the dialog gives a name typed without one of its own: that of the first
+    // filter's pattern when it names a single one ("*.wav" gives "wav"), else none ("*.*").
+    std::string defaultExtension() const {
+        const std::size_t bar = filter.find('|');
+        if (bar == std::string::npos)
+            return {};
+        std::string pattern = filter.substr(bar + 1);
+        pattern = pattern.substr(0, pattern.find_first_of("|;"));
+        if (pattern.rfind("*.", 0) != 0 || pattern.size() == 2 ||
+            pattern.find_first_of("*?. ", 2) != std::string::npos)
+            return {};
+        return pattern.substr(2);
+    }
 };
 
 class Prompts {

@@ -157,6 +157,18 @@ std::intptr_t MSkinner::SkinWindowProc(Hwnd h, unsigned message, std::uintptr_t 
                 RefreshCheckGroup(member);
             return result;
         }
+        // A new caption or font changes what the faces show; the control's own handling of
+        // them paints past the engine.
+        case msg::kSetText:
+        case msg::kSetFont:
+            switch (kindOf(h)) {
+                case SkinKind::CommandButton:
+                case SkinKind::CheckBox:
+                case SkinKind::OptionButton:
+                    return kindMessage(h, saved, message, wParam, lParam);
+                default:
+                    return pass();
+            }
         case msg::kBmSetStyle:
             if (kindOf(h) == SkinKind::CommandButton)
                 return keepOwnerDrawn(h, saved, wParam, lParam);
@@ -252,6 +264,11 @@ void MSkinner::RefreshCheckGroup(Hwnd h) {
         PaintCheckBox(h, FaceNormal, true);
     else if (kind == SkinKind::OptionButton)
         PaintOptionButton(h, FaceNormal, true);
+}
+
+int MSkinner::scaled(Hwnd h, int pixels) {
+    const int dpi = host_.dpi(h);
+    return dpi > 0 ? roundHalfEven(pixels * dpi / 96.0) : pixels;
 }
 
 void MSkinner::drawOn(Surface target, int x, int y, int w, int h,

@@ -93,6 +93,7 @@ class MSkinner : public SkinDispatcher {
     std::intptr_t buttonMessage(Hwnd h, std::intptr_t saved, unsigned message,
                                 std::uintptr_t wParam, std::intptr_t lParam);
     void pressButton(Hwnd h);
+    void showFaceNow(Hwnd h);
     std::intptr_t keepOwnerDrawn(Hwnd h, std::intptr_t saved, std::uintptr_t wParam,
                                  std::intptr_t lParam);
     std::intptr_t kindMessage(Hwnd h, std::intptr_t saved, unsigned message, std::uintptr_t wParam,
@@ -122,6 +123,8 @@ class MSkinner : public SkinDispatcher {
     // The same on the whole-window surface of h, which is released afterwards.
     void drawOnWindow(Hwnd h, int x, int y, int w, int hgt,
                       const std::function<void(Surface, int, int)>& draw);
+    // A length of the skin's images (made for 96 dpi) at the window's DPI.
+    int scaled(Hwnd h, int pixels);
     std::intptr_t prop(Hwnd h, const char* name) { return host_.getProp(h, name); }
     void setProp(Hwnd h, const char* name, std::intptr_t value) { host_.setProp(h, name, value); }
 

@@ -128,6 +128,14 @@ void MSkinner::pressButton(Hwnd h) {
     setProp(h, "ALPHALEVEL", 0);
 }
 
+// The current face, whole, without waiting for a paint or a fade: a changed caption, font or
+// enabled state shows the moment it is made.
+void MSkinner::showFaceNow(Hwnd h) {
+    StopFade(h);
+    setProp(h, "ALPHALEVEL", 255);
+    PaintButton(h, 0);
+}
+
 // A dialog makes a push button its default (or no longer) by setting its style, which would
 // turn a skinned button back into one that paints itself. The button stays owner-drawn; the
 // push style asked for is what detaching gives back.
@@ -177,7 +185,12 @@ std::intptr_t MSkinner::buttonMessage(Hwnd h, std::intptr_t saved, unsigned mess
             break;
         case msg::kEnable:
             setProp(h, "OLDSTATE", wParam ? FaceNormal : FaceDisabled);
-            PaintButton(h, 0);
+            showFaceNow(h);
+            break;
+        case msg::kSetText:
+        case msg::kSetFont:
+            RenderButtonFaces(h);
+            showFaceNow(h);
             break;
         case msg::kSetFocus:
         case msg::kKillFocus:

@@ -12,7 +12,6 @@ namespace {
 constexpr int kChecked = 1;
 constexpr int kIndeterminate = 2;
 constexpr int kRoundCell = 13;
-constexpr int kRoundMargin = 5;
 
 }  // namespace
 
@@ -42,12 +41,16 @@ void MSkinner::PaintCheckBox(Hwnd h, int state, bool force) {
         FrameBox(box.surface, 0, 0, cx, cy, BorderColorDisabled);
     }
     const int column = enabled ? 0 : 9;
-    if (check == kChecked)
-        DrawTransparent(box.surface, centreOffset(cx, 9), centreOffset(cy, 8), 9, 8, glyphs, column,
-                        0, KeyColor);
-    else if (check == kIndeterminate)
-        DrawTransparent(box.surface, centreOffset(cx, 7), centreOffset(cy, 7), 7, 7, glyphs,
-                        column + 1, 9, KeyColor);
+    // The glyphs grow with the DPI, as the box itself does.
+    if (check == kChecked) {
+        const int w = scaled(h, 9), ht = scaled(h, 8);
+        DrawNineGrid(box.surface, centreOffset(cx, w), centreOffset(cy, ht), w, ht, glyphs, column,
+                     0, 9, 8, 0, 0, 0, 0, KeyColor);
+    } else if (check == kIndeterminate) {
+        const int side = scaled(h, 7);
+        DrawNineGrid(box.surface, centreOffset(cx, side), centreOffset(cy, side), side, side,
+                     glyphs, column + 1, 9, 7, 7, 0, 0, 0, 0, KeyColor);
+    }
     if (const Surface window = host_.windowSurface(h)) {
         host_.copySurface(window, 0, top, cx, cy, box.surface, 0, 0);
         host_.releaseWindowSurface(h, window);
@@ -66,12 +69,16 @@ void MSkinner::PaintOptionButton(Hwnd h, int state, bool force) {
     const bool checked = host_.send(h, msg::kBmGetCheck, 0, 0) == kChecked;
     const int row = enabled && state >= 0 && state <= FacePressed ? kRoundCell * state
                                                                   : kRoundCell * FaceDisabled;
+    const int dot = scaled(h, 5);
+    // The disc is scaled whole: stretching only its middle, as a frame's would be, turns it
+    // into a rounded square once the box is larger than the image.
     drawOnWindow(h, 0, top, cx, cy, [&](Surface s, int x, int y) {
         DrawNineGrid(s, x, y, cx, cy, image(SkinImage::RoundFaces), 0, row, kRoundCell, kRoundCell,
-                     kRoundMargin, kRoundMargin, kRoundMargin, kRoundMargin, KeyColor);
+                     0, 0, 0, 0, KeyColor);
         if (checked)
-            DrawTransparent(s, x + centreOffset(cx, 5), y + centreOffset(cy, 5), 5, 5,
-                            image(SkinImage::Glyphs), enabled ? 2 : 11, 18, KeyColor);
+            DrawNineGrid(s, x + centreOffset(cx, dot), y + centreOffset(cy, dot), dot, dot,
+                         image(SkinImage::Glyphs), enabled ? 2 : 11, 18, 5, 5, 0, 0, 0, 0,
+                         KeyColor);
     });
 }
 
@@ -115,6 +122,11 @@ std::intptr_t MSkinner::checkMessage(Hwnd h, std::intptr_t saved, unsigned messa
         case msg::kKeyUp:
             if (wParam == msg::kVkSpace)
                 paint(FaceNormal);
+            break;
+        case msg::kEnable:
+        case msg::kSetText:
+        case msg::kSetFont:
+            paint(FaceNormal, true);
             break;
         case msg::kSetFocus:
         case msg::kKillFocus:

@@ -53,8 +53,10 @@ void MSkinner::PaintComboButton(Hwnd h, Surface target, int state, bool force) {
                      0, kDropFaceWidth, kDropFaceHeight, 2, 1, 1, 1);
     else
         FillBox(button.surface, 0, 0, bw, bh, White);
-    DrawTransparent(button.surface, centreOffset(bw, kArrowWidth), centreOffset(ht, 6), kArrowWidth,
-                    kArrowHeight, parts, 8, host_.isEnabled(h) ? 0 : kArrowHeight, KeyColor);
+    const int aw = scaled(h, kArrowWidth), ah = scaled(h, kArrowHeight);
+    DrawNineGrid(button.surface, centreOffset(bw, aw), centreOffset(ht, scaled(h, 6)), aw, ah,
+                 parts, 8, host_.isEnabled(h) ? 0 : kArrowHeight, kArrowWidth, kArrowHeight, 0, 0,
+                 0, 0, KeyColor);
     const Surface into = target ? target : host_.windowSurface(h);
     if (into) {
         host_.copySurface(into, w - bw - 1, 1, bw, bh, button.surface, 0, 0);

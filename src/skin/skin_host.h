@@ -82,6 +82,11 @@ class SkinHost {
     virtual ScreenBox windowBox(Hwnd h) = 0;
     virtual ScreenBox clientBox(Hwnd h) = 0;  // left and top 0
     virtual int systemMetric(int index) = 0;
+    // The dots per inch the window is drawn at; the skin's own images are made for 96.
+    virtual int dpi(Hwnd h) {
+        (void)h;
+        return 96;
+    }
     // The background colour a fresh surface of the window's client area draws text on.
     virtual Rgb clientBackground(Hwnd h) = 0;
     // Rectangle (header coordinates) and text of one item of a list header; false if none.

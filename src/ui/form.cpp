@@ -34,6 +34,13 @@ void Form::setCaption(const std::string& caption) {
 }
 
 void Form::move(double left, double top, double width, double height) {
+    // Every place the program gives a window lies inside the work area of its monitor:
+    // docked, centred or restored, it never starts off the screen.
+    const ScreenArea area = forms_.windowSystem().workArea(left, top, width, height);
+    if (!area.empty()) {
+        left = keptInside(left, width, area.left, area.right);
+        top = keptInside(top, height, area.top, area.bottom);
+    }
     if (left == left_ && top == top_ && width == width_ && height == height_)
         return;
     left_ = left;

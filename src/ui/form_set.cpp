@@ -18,6 +18,10 @@ void FormSet::show(Form& form, bool modal) {
     if (!form.loaded())
         return;  // the load handler unloaded it again
     form.setModal(modal);
+    // A window the window system placed itself (centred at creation) comes inside the work
+    // area too, as does one restored onto a screen that has changed meanwhile.
+    if (form.windowState() == WindowState::Normal)
+        form.move(form.left(), form.top(), form.width(), form.height());
     form.setVisibleFlag(true);
     if (modal) {
         windowSystem_.runModal(form);

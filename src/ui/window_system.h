@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "ui/screen_area.h"
+
 namespace sonorin::ui {
 class Form;
 class MenuItem;
@@ -29,6 +31,15 @@ class WindowSystem {
     virtual void activate(ui::Form& form) = 0;
     virtual double screenWidth() = 0;  // twips
     virtual double screenHeight() = 0;
+    // The work area of the monitor that shows most of the given window box, in twips. Without
+    // one of its own, a window system offers the whole screen.
+    virtual ui::ScreenArea workArea(double left, double top, double width, double height) {
+        (void)left;
+        (void)top;
+        (void)width;
+        (void)height;
+        return {0, 0, screenWidth(), screenHeight()};
+    }
     // The form's native window handle, 0 when it has none (the skin engine attaches to it).
     virtual std::uintptr_t nativeHandle(const ui::Form&) { return 0; }
 };

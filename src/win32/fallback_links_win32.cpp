@@ -21,8 +21,28 @@ void removeAll(HWND list) {
 void addEntry(HWND list, const std::wstring& text) {
     SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
-void setColumnWidth(HWND list, int pixels) {
-    SendMessageW(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(pixels), 0);
+void setLineHeight(HWND list, int pixels) {
+    SendMessageW(list, LB_SETITEMHEIGHT, 0, static_cast<LPARAM>(pixels));
+}
+std::wstring entryText(HWND list, UINT entry) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, entry, 0);
+    if (length <= 0)
+        return {};
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT got =
+        SendMessageW(list, LB_GETTEXT, entry, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return text;
+}
+int fontHeight(HWND window, HFONT font) {
+    const ScopedHdc dc(window);
+    TEXTMETRICW metrics{};
+    if (!dc)
+        return 0;
+    const HGDIOBJ old = SelectObject(dc.get(), font);
+    const bool measured = GetTextMetricsW(dc.get(), &metrics) != FALSE;
+    SelectObject(dc.get(), old);
+    return measured ? metrics.tmHeight : 0;
 }
 // The entry under a point given as a mouse message's lParam; -1 when none is.
 int entryAt(HWND list, LPARAM point) {
@@ -39,13 +59,21 @@ int selectedEntry(HWND list) {
 LinkList::LinkList(HWND parent, HFONT font, int dpi, ClickHandler clicked)
     : clicked_(std::move(clicked)) {
     list_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                            WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_TABSTOP | LBS_NOTIFY |
-                                LBS_NOINTEGRALHEIGHT | LBS_MULTICOLUMN,
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY |
+                                LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS,
                             0, 0, 0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!list_)
         return;
+    font_ = font;
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    setColumnWidth(list_, MulDiv(150, dpi, 96));
+    LOGFONTW bold{};
+    if (font && GetObjectW(font, sizeof bold, &bold) == sizeof bold) {
+        bold.lfWeight = FW_BOLD;
+        headingFont_.reset(CreateFontIndirectW(&bold));
+    }
+    const int text = fontHeight(list_, font);
+    setLineHeight(list_, (text > 0 ? text : MulDiv(16, dpi, 96)) + MulDiv(6, dpi, 96));
+    indent_ = MulDiv(16, dpi, 96);
     SetWindowSubclass(list_, &LinkList::listProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -58,12 +86,24 @@ LinkList::~LinkList() {
 void LinkList::show(const std::vector<radio::HtmlLink>& links) {
     if (!list_)
         return;
+    // The page's headings (entries that do nothing when clicked) and its links, the one
+    // playing marked.
     std::vector<std::wstring> entries;
-    for (const radio::HtmlLink& link : links)
+    std::vector<int> linkOf;
+    const std::string* group = nullptr;
+    for (std::size_t i = 0; i < links.size(); ++i) {
+        const radio::HtmlLink& link = links[i];
+        if (!link.group.empty() && (!group || *group != link.group)) {
+            entries.push_back(wide(link.group));
+            linkOf.push_back(-1);
+        }
+        group = &link.group;
         entries.push_back(
             wide((link.current ? "▶ " : "") + (link.text.empty() ? link.href : link.text)));
+        linkOf.push_back(static_cast<int>(i));
+    }
     // The same page read again: the list stays as it is, without a flicker.
-    if (entries == shown_)
+    if (entries == shown_ && linkOf == links_)
         return;
     // The same page with another link marked: the user's place in it stays.
     const bool samePlaces = entries.size() == shown_.size();
@@ -81,6 +121,7 @@ void LinkList::show(const std::vector<radio::HtmlLink>& links) {
     setRedraw(list_, true);
     InvalidateRect(list_, nullptr, TRUE);
     shown_ = std::move(entries);
+    links_ = std::move(linkOf);
 }
 
 void LinkList::move(RECT area) {
@@ -89,12 +130,40 @@ void LinkList::move(RECT area) {
                    TRUE);
 }
 
+void LinkList::draw(const DRAWITEMSTRUCT& item) {
+    if (item.hwndItem != list_ || item.itemID >= links_.size())
+        return;
+    const bool heading = links_[item.itemID] < 0;
+    const bool selected = (item.itemState & ODS_SELECTED) && !heading;
+    HDC dc = item.hDC;
+    FillRect(dc, &item.rcItem,
+             GetSysColorBrush(selected  ? COLOR_HIGHLIGHT
+                              : heading ? COLOR_BTNFACE
+                                        : COLOR_WINDOW));
+    const HGDIOBJ oldFont = SelectObject(dc, heading && headingFont_ ? headingFont_.get() : font_);
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour =
+        SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    RECT text = item.rcItem;
+    text.left += heading ? indent_ / 3 : indent_;
+    text.right -= indent_ / 3;
+    const std::wstring caption = entryText(list_, item.itemID);
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldFont);
+    if ((item.itemState & ODS_FOCUS) && !heading)
+        DrawFocusRect(dc, &item.rcItem);
+}
+
 // The handler runs inside the list's window procedure: a C++ exception must not unwind
-// through the window system's frames, so the click is simply over.
-void LinkList::click(int index) noexcept {
+// through the window system's frames, so the click is simply over. A heading is no link.
+void LinkList::click(int entry) noexcept {
     try {
-        if (clicked_)
-            clicked_(index);
+        if (clicked_ && entry >= 0 && static_cast<std::size_t>(entry) < links_.size() &&
+            links_[entry] >= 0)
+            clicked_(links_[entry]);
     } catch (...) {
     }
 }

@@ -1,4 +1,5 @@
-// The stand-in pane's list of a page's links, by their texts, in columns. A click on an entry
+// The stand-in pane's list of a page's links, by their texts, one a line under the page's
+// headings, scrolling up and down. Headings are set off and do nothing. A click on an entry
 // (the button coming up over it, as a link reacts) or Enter on the selected one clicks that
 // link. Moving through the list with the mouse held down or with the arrow keys only selects,
 // and the second click of a double click does not click again.
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "radio/html.h"
+#include "win32/scoped_win.h"
 
 namespace sonorin::win32 {
 
@@ -18,7 +20,8 @@ class LinkList {
   public:
     using ClickHandler = std::function<void(int index)>;
 
-    // A list box child of `parent` (destroyed with it) in `font`, its columns sized for `dpi`.
+    // A list box child of `parent` (destroyed with it) in `font`, its lines sized for `dpi`;
+    // `clicked` gets the index of the link in the list shown.
     LinkList(HWND parent, HFONT font, int dpi, ClickHandler clicked);
     ~LinkList();
     LinkList(const LinkList&) = delete;
@@ -29,6 +32,8 @@ class LinkList {
     void show(const std::vector<radio::HtmlLink>& links);
     void move(RECT area);
     HWND hwnd() const { return list_; }
+    // The parent passes on the list's WM_DRAWITEM.
+    void draw(const DRAWITEMSTRUCT& item);
 
   private:
     static LRESULT CALLBACK listProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam,
@@ -36,6 +41,11 @@ class LinkList {
     void click(int index) noexcept;
 
     HWND list_ = nullptr;
+    HFONT font_ = nullptr;
+    ScopedFont headingFont_;
+    int indent_ = 0;
+    // Per entry, the link it stands for; -1 for a heading.
+    std::vector<int> links_;
     ClickHandler clicked_;
     std::vector<std::wstring> shown_;
     bool doubleClicked_ = false;

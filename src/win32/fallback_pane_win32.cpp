@@ -1,5 +1,8 @@
 #include "win32/fallback_pane_win32.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <functional>
 #include <utility>
 
@@ -9,7 +12,10 @@ namespace sonorin::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"SonorinPagePane";
-constexpr int kStatusHeight = 44;
+// The status shows the page's heading and what plays now.
+constexpr int kStatusLines = 2;
+constexpr int kStatusMargin = 4;
+constexpr UINT_PTR kParentSubclassId = 0x50414E45;  // one subclass of the pane's own on the window
 
 void registerWindowClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
@@ -29,6 +35,18 @@ int screenDpi(HWND window) {
     const ScopedHdc screen(window);
     const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
+}
+
+// The height of one line of `font` on the window's screen.
+int lineHeight(HWND window, HFONT font) {
+    const ScopedHdc dc(window);
+    TEXTMETRICW metrics{};
+    if (!dc)
+        return 0;
+    const HGDIOBJ old = SelectObject(dc.get(), font);
+    const bool measured = GetTextMetricsW(dc.get(), &metrics) != FALSE;
+    SelectObject(dc.get(), old);
+    return measured ? metrics.tmHeight + metrics.tmExternalLeading : 0;
 }
 
 void setFont(HWND control, HFONT font) {
@@ -53,20 +71,45 @@ FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner) : owner_(ow
     font_.reset(CreateFontW(-MulDiv(10, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Microsoft YaHei"));
-    status_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0,
-                              0, 0, 0, window_.get(), nullptr, instance, nullptr);
+    status_ =
+        CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX,
+                        0, 0, 0, 0, window_.get(), nullptr, instance, nullptr);
     setFont(status_, font_.get());
+    // Whole lines at any DPI: the height follows the font, which follows the screen.
+    const int line = lineHeight(window_.get(), font_.get());
+    statusHeight_ = kStatusLines * (line > 0 ? line : MulDiv(16, dpi, 96)) + 2 * kStatusMargin;
     links_ = std::make_unique<LinkList>(window_.get(), font_.get(), dpi,
                                         [this](int index) { clickLink(index); });
+    // What shows of the pane changes with the window around it too.
+    if (SetWindowSubclass(parent, &FallbackPane::parentProc, kParentSubclassId,
+                          reinterpret_cast<DWORD_PTR>(this)))
+        parent_ = parent;
     layout();
 }
 
 FallbackPane::~FallbackPane() {
+    if (parent_)
+        RemoveWindowSubclass(parent_, &FallbackPane::parentProc, kParentSubclassId);
     fetcher_.reset();
     links_.reset();
     if (window_)
         SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
     window_.reset();
+}
+
+LRESULT CALLBACK FallbackPane::parentProc(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR, DWORD_PTR data) {
+    auto* pane = reinterpret_cast<FallbackPane*>(data);
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(parent, &FallbackPane::parentProc, kParentSubclassId);
+        pane->parent_ = nullptr;
+        return DefSubclassProc(parent, message, wParam, lParam);
+    }
+    const LRESULT result = DefSubclassProc(parent, message, wParam, lParam);
+    // After the window's own layout, which places its status bar.
+    if (message == WM_SIZE)
+        pane->layout();
+    return result;
 }
 
 // Every message handled here answers 0 when done, and so when a C++ exception cuts it short:
@@ -86,6 +129,10 @@ LRESULT CALLBACK FallbackPane::windowProc(HWND window, UINT message, WPARAM wPar
                 case WM_SIZE:
                     pane->layout();
                     return 0;
+                case WM_DRAWITEM:
+                    if (pane->links_)
+                        pane->links_->draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+                    return TRUE;
                 case WM_CTLCOLORSTATIC:
                     SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
                     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
@@ -105,14 +152,42 @@ LRESULT CALLBACK FallbackPane::windowProc(HWND window, UINT message, WPARAM wPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// The part of the pane the user can see: the window that holds it may cut it off on the
+// right and cover its foot with a status bar, and the list's scroll bar must stay in view.
+RECT FallbackPane::visibleArea() const {
+    RECT area{};
+    GetClientRect(window_.get(), &area);
+    const HWND parent = GetParent(window_.get());
+    RECT shown{};
+    if (!parent || !GetClientRect(parent, &shown))
+        return area;
+    for (HWND sibling = GetWindow(parent, GW_CHILD); sibling;
+         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+        wchar_t cls[32] = {};
+        RECT bar{};
+        if (sibling != window_.get() && IsWindowVisible(sibling) &&
+            GetClassNameW(sibling, cls, 32) && lstrcmpiW(cls, STATUSCLASSNAMEW) == 0 &&
+            GetWindowRect(sibling, &bar)) {
+            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&bar), 2);
+            shown.bottom = std::min(shown.bottom, bar.top);
+        }
+    }
+    MapWindowPoints(parent, window_.get(), reinterpret_cast<POINT*>(&shown), 2);
+    RECT visible{};
+    if (!IntersectRect(&visible, &area, &shown))
+        return area;
+    return visible;
+}
+
 void FallbackPane::layout() {
     if (!window_)
         return;
-    RECT area{};
-    GetClientRect(window_.get(), &area);
-    MoveWindow(status_, 6, 4, area.right - 12, kStatusHeight - 6, TRUE);
+    const RECT area = visibleArea();
+    const int left = std::max<int>(area.left, 0);
+    MoveWindow(status_, left + 6, kStatusMargin, area.right - left - 12,
+               statusHeight_ - 2 * kStatusMargin, TRUE);
     if (links_)
-        links_->move(RECT{0, kStatusHeight, area.right, area.bottom});
+        links_->move(RECT{left, statusHeight_, area.right, area.bottom});
 }
 
 void FallbackPane::setBounds(RECT bounds) {

@@ -49,10 +49,13 @@ class FallbackPane {
     using Kind = PageFetcher::Kind;
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK parentProc(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR id, DWORD_PTR data);
     void enqueue(Kind kind, const radio::HttpUrl& url);
     void finished(std::unique_ptr<PageFetcher::Answer> answer);
     void showPage(radio::HtmlPage page, const radio::HttpUrl& url);
     void showStatus(const std::string& text);
+    RECT visibleArea() const;
     void layout();
     void fire(bool begin);
 
@@ -60,7 +63,9 @@ class FallbackPane {
     // The font outlives the window and the controls that use it.
     ScopedFont font_;
     ScopedWindow window_;
+    HWND parent_ = nullptr;  // whose size changes are followed, while subclassed
     HWND status_ = nullptr;  // a child of window_
+    int statusHeight_ = 0;   // pixels, margins included
     std::unique_ptr<LinkList> links_;
     std::unique_ptr<PageFetcher> fetcher_;
     unsigned generation_ = 0;

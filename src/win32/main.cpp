@@ -11,6 +11,7 @@
 #include "win32/process_info_win32.h"
 #include "win32/prompts_win32.h"
 #include "win32/registry_win32.h"
+#include "win32/running_copy_win32.h"
 #include "win32/settings_store_win32.h"
 #include "win32/shell_win32.h"
 #include "win32/skin_host_win32.h"
@@ -23,6 +24,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // are first needed: an offline start never loads them.
     int exitCode = 0;
     {
+        // One copy at a time: a second start shows the first and ends (a second scheduler
+        // would run every plan twice, a second pane play over the first).
+        sonorin::win32::Win32ProcessInfo process;
+        if (process.anotherInstanceRunning() && sonorin::win32::showRunningCopy())
+            return 0;
         sonorin::win32::Win32WindowSystem windows(instance);
         sonorin::win32::Win32Clock clock;
         sonorin::Win32Prompts prompts;
@@ -37,7 +43,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         sonorin::win32::Win32TrayIcons tray(windows);
         sonorin::win32::Win32PowerApi power;
         sonorin::win32::Win32Registry registry;
-        sonorin::win32::Win32ProcessInfo process;
         sonorin::win32::Win32SkinHost skin;
         sonorin::Platform platform{clock,  prompts, shell, mci,   settings, files,   windows,
                                    player, server,  tray,  power, registry, process, &skin};

@@ -344,9 +344,12 @@ std::optional<std::string> Win32Prompts::saveFileDialog(const SaveDialogRequest&
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
-    // No default extension: the name is used as the user leaves it. OFN_EXTENSIONDIFFERENT is
-    // only ever reported back by the dialog; it is part of the flag value the program has
-    // always passed and changes nothing.
+    // A name typed without an extension gets the filter's, before the dialog asks about
+    // replacing a file of that name; one typed with another extension stays as typed.
+    // OFN_EXTENSIONDIFFERENT is only ever reported back by the dialog; it is part of the flag
+    // value the program has always passed and changes nothing.
+    const std::wstring extension = win32::wide(request.defaultExtension());
+    ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_EXTENSIONDIFFERENT;
     if (request.overwritePrompt)
         ofn.Flags |= OFN_OVERWRITEPROMPT;

@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "win32/dpi_win32.h"
 #include "win32/wide.h"
 
 namespace sonorin::win32 {
@@ -235,6 +236,10 @@ ScreenBox Win32SkinHost::clientBox(Hwnd h) {
 
 int Win32SkinHost::systemMetric(int index) {
     return GetSystemMetrics(index);
+}
+
+int Win32SkinHost::dpi(Hwnd h) {
+    return windowDpi(hwndOf(h));
 }
 
 Rgb Win32SkinHost::clientBackground(Hwnd h) {

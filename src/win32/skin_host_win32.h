@@ -54,6 +54,7 @@ class Win32SkinHost : public SkinHost {
     ScreenBox windowBox(Hwnd h) override;
     ScreenBox clientBox(Hwnd h) override;
     int systemMetric(int index) override;
+    int dpi(Hwnd h) override;
     Rgb clientBackground(Hwnd h) override;
     bool headerItem(Hwnd h, int index, ScreenBox& rect, std::string& text) override;
 

@@ -2,15 +2,18 @@
 buttons out from twips at the screen's DPI, draws their captions with a font of that DPI, and
 no caption is cut off. Screenshots of each land in build/e2e-artifacts/."""
 
+import datetime
 import subprocess
 
 from rig import CAPTION
+from test_plans import PLAN_CAPTION, add_plan, open_plan_window
+from test_startup_offline import offline_window
 
 DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
 ROW = ["录音", "停止", "定时1", "定时2", "重置", "设置", "更多"]
 SETTINGS_BUTTONS = ["开始时间", "结束时间", "文件名", "确定", "取消"]
 BUTTON_HEIGHT = 735  # twips
-SCREEN_WIDTH = 1280  # pixels, the rig's X screen
+SCREEN_WIDTH, SCREEN_HEIGHT = 1280, 800  # pixels, the rig's X screen
 INK = 80  # how much darker than the button face a pixel of text is
 
 
@@ -87,8 +90,48 @@ def check_at(rig, dpi):
     heights.append(check_captions(shot, dialog, buttons, dpi))
     rig.click(dialog["hwnd"], "取消")
     rig.wait_until(lambda: not rig.windows("参数设置"), 5, what="the settings dialog to close")
+    show_every_other_window(rig, main, dpi)
     assert rig.stop(program, main["hwnd"]) == 0
+
+    rig.set_hosts([])  # offline: the offline window instead of the main window
+    program = rig.start()
+    window = offline_window(rig, timeout=10)
+    on_screen(rig, window["hwnd"], dpi, "offline")
+    assert rig.stop(program, window["hwnd"]) == 0
     return max(heights)
+
+
+def on_screen(rig, hwnd, dpi, name):
+    """Takes the window's screenshot and checks that all of it lies on the screen."""
+    rig.screenshot(f"{dpi}dpi-{name}")
+    window = [w for w in rig.windows() if w["hwnd"] == hwnd][0]
+    inside = (window["left"] >= 0 and window["top"] >= 0
+              and window["left"] + window["width"] <= SCREEN_WIDTH
+              and window["top"] + window["height"] <= SCREEN_HEIGHT)
+    assert inside, f"the {name} window is off the screen at {dpi} dpi: {window}"
+
+
+def show_every_other_window(rig, main, dpi):
+    """The plan window, the plan editor, the shutdown window and the about box."""
+    on_screen(rig, main["hwnd"], dpi, "main")
+    plan = open_plan_window(rig, main)["hwnd"]
+    if not rig.listview(plan)["rows"]:  # plans stay from the start at the DPI before
+        rig.screenshot(f"{dpi}dpi-plan-empty")
+        add_plan(rig, plan, datetime.time(7, 0, 0), "不确定", "美国之音")
+        rig.wait_until(lambda: rig.listview(plan)["rows"], what="the plan in the list")
+    on_screen(rig, plan, dpi, "plan")
+    rig.right_click_row(plan, 0)
+    rig.wait_until(lambda: [w for w in rig.windows() if w["class"] == "#32768"],
+                   what="the context menu")
+    rig.popup(1)
+    on_screen(rig, rig.wait_window("Form1")["hwnd"], dpi, "plan-editor")
+    rig.click(main["hwnd"], "定时2")
+    on_screen(rig, rig.wait_window("定时关机设置")["hwnd"], dpi, "shutdown")
+    rig.menu(main["hwnd"], "3/5")  # 帮助(H) > 关于
+    on_screen(rig, rig.wait_window("关于 星澜网络收音机")["hwnd"], dpi, "about")
+    for caption in ("关于 星澜网络收音机", "定时关机设置", "Form1", PLAN_CAPTION):
+        for window in rig.windows(caption):
+            rig.close(window["hwnd"])
 
 
 def check_captions(shot, window, buttons, dpi):

@@ -63,10 +63,11 @@ def test_auto_listen_and_clicks_in_the_pane_play_through_the_portal(rig):
     rig.online()
     program = rig.start(files=[("stations.m3u", station_list("http://127.0.0.1:8000/a.mp3"))])
     main = rig.main_window()
-    # The stations in the list's order (once one plays, "停止收听" stands above them).
-    stations = ["中文环球", "北京新闻", "北京音乐"]
+    # The stations in the list's order under the page's group headings (once one plays, the
+    # page's heading and "停止收听" stand above them).
+    stations = ["新闻资讯", "中文环球", "北京新闻", "音乐", "北京音乐"]
     box = rig.wait_until(lambda: (b := pane_list(rig, main))
-                         and [i.removeprefix("▶ ") for i in b["items"][-3:]] == stations
+                         and [i.removeprefix("▶ ") for i in b["items"][-5:]] == stations
                          and b, 5, what="the stations in the pane")
     # 1.5 s after start-up the auto-listen clicks "中文环球".
     now_playing(rig, "中文环球")
@@ -74,8 +75,9 @@ def test_auto_listen_and_clicks_in_the_pane_play_through_the_portal(rig):
 
     # The pane reads the page again after the click, the station marked; then Enter on an
     # entry of the list plays that station, as a click on it does.
-    rig.wait_until(lambda: pane_list(rig, main)["items"] ==
-                   ["停止收听", "▶ 中文环球", "北京新闻", "北京音乐"], 5,
+    heading = ["星澜网络收音机 · 电台与资讯", "停止收听"]
+    marked = ["新闻资讯", "▶ 中文环球", "北京新闻", "音乐", "北京音乐"]
+    rig.wait_until(lambda: pane_list(rig, main)["items"] == heading + marked, 5,
                    what="the pane to show the page again")
     rig.select(box["parent"], "ListBox#1", "北京新闻")
     rig.post(box["hwnd"], WM_KEYDOWN, VK_RETURN, 0)

@@ -46,7 +46,8 @@ def test_record_by_hand_and_save_through_the_save_dialog(rig):
     assert re.fullmatch(r"录音_从\d{4}-\d{1,2}-\d{1,2}_\d{1,2}-\d{2}-\d{2}"
                         r"到\d{4}-\d{1,2}-\d{1,2}_\d{1,2}-\d{2}-\d{2}", proposed), proposed
     rig.screenshot("save-dialog")
-    target = "C:\\e2e\\" + rig.name + "\\录音文件\\手动录音.wav"
+    # Typed without an extension: the file still gets ".wav".
+    target = "C:\\e2e\\" + rig.name + "\\录音文件\\手动录音"
     rig.set_text(dialog["hwnd"], box["id"], target)
     rig.click_id(dialog["hwnd"], 1)
     saved = program.folder / "录音文件" / "手动录音.wav"

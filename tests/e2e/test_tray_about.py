@@ -43,6 +43,21 @@ def test_minimized_without_plans_the_main_window_waits_in_the_tray(rig):
     assert rig.stop(program, main["hwnd"]) == 0
 
 
+def test_a_second_start_brings_the_running_copy_back_and_ends(rig):
+    rig.online()
+    program = rig.start()
+    main = rig.main_window()
+    rig.minimize(main["hwnd"])
+    rig.wait_until(lambda: tray_icons(rig), 5, what="the tray icon")
+    for _ in ("from the tray", "while it shows"):
+        second = rig.launch(program.folder / "sonorin.exe")
+        assert second.wait(10) == 0, "the second copy did not end"
+        shown = rig.wait_until(lambda: [w for w in rig.windows(CAPTION) if not w["minimized"]],
+                               5, what="the running copy's window in front")
+        assert [w["hwnd"] for w in shown] == [main["hwnd"]]
+    assert rig.stop(program, main["hwnd"]) == 0
+
+
 def test_the_about_box_shows_the_version_and_tells_when_system_information_is_missing(rig):
     rig.online()
     program = rig.start()

@@ -36,6 +36,17 @@ TEST(HtmlTokenizer, ReadsTagsAttributesAndTextOfAnyCase) {
     EXPECT_EQ(tokens[5].text, "br");
 }
 
+TEST(HtmlPageReader, LinksKnowTheHeadingTheyComeUnder) {
+    const HtmlPage page = readHtmlPage(
+        "<a href=/top>top</a><h1>Radio <i>now</i></h1><a href=/stop>stop</a>"
+        "<h2>新闻</h2><ul><li><a href=/1>北京新闻</a></li></ul><h3></h3><a href=/2>x</a>");
+    std::vector<std::string> groups;
+    for (const HtmlLink& link : page.links)
+        groups.push_back(link.group);
+    EXPECT_EQ(groups, (std::vector<std::string>{"", "Radio now", "新闻", ""}));
+    EXPECT_EQ(page.text, "top\nRadio now\nstop\n新闻\n北京新闻\nx");
+}
+
 TEST(HtmlTokenizer, EntitiesNamedNumericAndUnknown) {
     EXPECT_EQ(decodeEntities("&lt;&gt;&quot;&#39;&apos;&nbsp;&copy;&mdash;"),
               "<>\"''\xC2\xA0\xC2\xA9\xE2\x80\x94");

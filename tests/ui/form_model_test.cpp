@@ -110,6 +110,33 @@ TEST_F(FormModelTest, AnUnloadHandlerThatUnloadsItsOwnWindowRunsOnce) {
     EXPECT_EQ(oneUnloads, 1);
 }
 
+TEST_F(FormModelTest, PlacedAndShownWindowsStayInsideTheWorkArea) {
+    const double w = windows.screenW, h = windows.screenH;
+    one.move(-420, h - 1000, 3000, 2000);
+    EXPECT_EQ(one.left(), 0);
+    EXPECT_EQ(one.top(), h - 2000);
+    // Larger than the screen: the top left corner stays reachable.
+    one.move(100, 100, w + 15, h + 15);
+    EXPECT_EQ(one.left(), 0);
+    EXPECT_EQ(one.top(), 0);
+    // Placed by the window system beyond the right edge, brought in when shown.
+    two.load();
+    two.syncFromNative(w - 100, 300, 3000, 2000);
+    two.show();
+    EXPECT_EQ(two.left(), w - 3000);
+    EXPECT_EQ(two.top(), 300);
+}
+
+TEST(ScreenAreaTest, DockingTakesThePreferredSideThenTheOtherThenStaysInside) {
+    const ScreenArea area{0, 0, 10000, 8000};
+    EXPECT_EQ(dockedLeft(area, 4000, 3000, 2000, true), 2000);
+    EXPECT_EQ(dockedLeft(area, 1000, 3000, 2000, true), 4000);
+    EXPECT_EQ(dockedLeft(area, 4000, 3000, 2000, false), 7000);
+    EXPECT_EQ(dockedLeft(area, 6000, 3000, 2000, false), 4000);
+    EXPECT_EQ(dockedLeft(area, 1000, 8000, 2000, true), 0);
+    EXPECT_EQ(dockedLeft(area, 1000, 8000, 2000, false), 8000);
+}
+
 TEST_F(FormModelTest, OptionButtonsOfOneContainerExcludeEachOtherAndClickWhenSelected) {
     int aClicks = 0, bClicks = 0;
     one.a.onClick = [&] { ++aClicks; };

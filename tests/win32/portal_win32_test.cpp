@@ -283,12 +283,14 @@ TEST_F(StandInPaneTest, ListsTheLinksOfAServedPageAndClicksThem) {
     ASSERT_GE(events.size(), 2u);
     EXPECT_EQ(events.back(), "complete");
 
-    // The user sees the links in a list box, by their texts.
+    // The user sees the links in a list box, by their texts, under the page's heading.
     const HWND list = findChildOfClass(pane->hwnd(), L"ListBox");
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 3);
-    wchar_t first[32] = {};
-    SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first));
+    EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 4);
+    wchar_t heading[32] = {}, first[32] = {};
+    SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(heading));
+    SendMessageW(list, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(first));
+    EXPECT_STREQ(heading, L"电台");
     EXPECT_STREQ(first, L"中文环球");
 
     // Two clicks in a row reach the server in their order; the page stays (204) and is read
@@ -307,13 +309,20 @@ TEST_F(StandInPaneTest, ListsTheLinksOfAServedPageAndClicksThem) {
     EXPECT_EQ(pane->linkCount(), 3);
 
     // The user's click on an entry of the list clicks that link; Enter on the selected one too.
-    RECT item{};
-    SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
-    const LPARAM inside = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, inside);
-    SendMessageW(list, WM_LBUTTONUP, 0, inside);
+    // The heading is no link.
+    const auto clickEntry = [&](int entry) {
+        RECT item{};
+        SendMessageW(list, LB_GETITEMRECT, entry, reinterpret_cast<LPARAM>(&item));
+        const LPARAM inside =
+            MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+        SendMessageW(list, WM_LBUTTONUP, 0, inside);
+        return item;
+    };
+    clickEntry(0);
+    const RECT item = clickEntry(1);
     ASSERT_TRUE(testing::pumpUntil([&] { return count("GET /play?n=1 ") == 2; }, 5000));
-    SendMessageW(list, LB_SETCURSEL, 1, 0);
+    SendMessageW(list, LB_SETCURSEL, 2, 0);
     SendMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
     ASSERT_TRUE(testing::pumpUntil([&] { return count("GET /play?n=2 ") == 2; }, 5000));
     // Below the last entry there is nothing to click.

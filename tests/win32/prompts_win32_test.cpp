@@ -218,8 +218,13 @@ TEST_F(PromptsWin32Test, SaveDialogReturnsTheChosenPathOrNothingOnCancel) {
          [](HWND box) { PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0); });
     const std::optional<std::string> chosen = prompts.saveFileDialog(request);
     finishUser();
-    // No extension is added: the name comes back as it stood.
-    EXPECT_EQ(chosen, folder + "\\录音_从2026-12-6_9-05-07到2026-12-6_9-20-00");
+    // A name without an extension gets the filter's; one with another extension keeps it.
+    EXPECT_EQ(chosen, folder + "\\录音_从2026-12-6_9-05-07到2026-12-6_9-20-00.wav");
+    request.fileName = "节目.mp3";
+    user(L"#32770", L"保存录音文件",
+         [](HWND box) { PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0); });
+    EXPECT_EQ(prompts.saveFileDialog(request), folder + "\\节目.mp3");
+    finishUser();
 
     user(L"#32770", L"保存录音文件",
          [](HWND box) { PostMessageW(GetDlgItem(box, IDCANCEL), BM_CLICK, 0, 0); });

@@ -129,6 +129,15 @@ class SkinWin32Test : public ::testing::Test {
         }
         EXPECT_EQ(wrong, 0) << "face " << n;
     }
+    // Pixels that differ, the rounded-off corners left out.
+    static int differing(const skin::PixelImage& a, const skin::PixelImage& b) {
+        int count = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x)
+                if (!((x < 2 || x >= kW - 2) && (y < 2 || y >= kH - 2)) && a.at(x, y) != b.at(x, y))
+                    ++count;
+        return count;
+    }
     void repaint(HWND h) {
         RedrawWindow(h, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
@@ -178,6 +187,32 @@ TEST_F(SkinWin32Test, AButtonShowsTheFaceOfEachState) {
     EXPECT_EQ(GetWindowRgn(button, region), ERROR);
     DeleteObject(region);
     EXPECT_FALSE(IsWindowEnabled(button));
+}
+
+// A caption, font or enabled change shows at once, before any paint, exactly as a button
+// skinned with them from the start shows; and no later paint brings the old face back.
+TEST_F(SkinWin32Test, CaptionFontAndEnabledChangesShowAtOnce) {
+    HWND changing = addButton(L"启动", 10, 70);
+    HWND reference = addButton(L"取消", 120, 70);
+    HFONT big = CreateFontW(-22, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    SendMessageW(reference, WM_SETFONT, reinterpret_cast<WPARAM>(big), FALSE);
+    EnableWindow(reference, FALSE);
+    ASSERT_EQ(engine.SkinForm(handle(form)), 1);
+    repaint(form);
+    const skin::PixelImage before = shown(changing);
+
+    SetWindowTextW(changing, L"取消");
+    SendMessageW(changing, WM_SETFONT, reinterpret_cast<WPARAM>(big), FALSE);
+    EnableWindow(changing, FALSE);
+    const skin::PixelImage atOnce = shown(changing);
+    testing::pumpPending();
+    const skin::PixelImage later = shown(changing);
+    const skin::PixelImage wanted = shown(reference);
+    EXPECT_GT(differing(atOnce, before), 0);
+    EXPECT_EQ(differing(atOnce, wanted), 0);
+    EXPECT_EQ(differing(later, wanted), 0);
+    DestroyWindow(form);
+    DeleteObject(big);
 }
 
 TEST_F(SkinWin32Test, AMessageBoxOfASkinnedWindowGetsSkinnedButtons) {
