@@ -12,6 +12,7 @@
 
 #include "radio/player/icy.h"
 #include "radio/player/playlist.h"
+#include "radio/url.h"
 
 #include "win32/wide.h"
 
