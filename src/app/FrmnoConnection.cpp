@@ -101,8 +101,9 @@ void FrmnoConnection::Timer1_Timer() {
         return;
     AudioRecorder& main = program_.form<AudioRecorder>();
     // The main window's buttons have not followed what was done here; a recording that goes
-    // on must be stoppable there.
-    if (visible()) {
+    // on must be stoppable there. Without one the main window keeps its own start states:
+    // this window's "录音" waits for "重置", the main window's does not.
+    if (visible() && panel.recording()) {
         main.cmdRecord.setEnabled(cmdRecord.enabled());
         main.cmdStop.setEnabled(cmdStop.enabled());
         main.cmdPlay.setEnabled(cmdPlay.enabled());

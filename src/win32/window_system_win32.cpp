@@ -108,6 +108,20 @@ double Win32WindowSystem::screenHeight() {
     return twipsAt(GetSystemMetrics(SM_CYSCREEN), primaryMonitorDpi());
 }
 
+// Window positions are converted at the system DPI, so the work area is too: a box in those
+// twips lands on the monitor that shows most of it, and the task bar's edge is left out.
+ui::ScreenArea Win32WindowSystem::workArea(double left, double top, double width, double height) {
+    const RECT box{pixelsFromTwips(left), pixelsFromTwips(top), pixelsFromTwips(left + width),
+                   pixelsFromTwips(top + height)};
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromRect(&box, MONITOR_DEFAULTTONEAREST), &info))
+        return ui::WindowSystem::workArea(left, top, width, height);
+    const RECT& work = info.rcWork;
+    return {twipsFromPixels(work.left), twipsFromPixels(work.top), twipsFromPixels(work.right),
+            twipsFromPixels(work.bottom)};
+}
+
 void Win32WindowSystem::createWindow(ui::Form& form) {
     if (windowOf(form))
         return;

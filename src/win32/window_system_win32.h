@@ -36,6 +36,7 @@ class Win32WindowSystem : public WindowSystem {
     void activate(ui::Form& form) override;
     double screenWidth() override;
     double screenHeight() override;
+    ui::ScreenArea workArea(double left, double top, double width, double height) override;
     std::uintptr_t nativeHandle(const ui::Form& form) override;
 
     // Runs the program's message loop until the last window is gone; returns the exit code.

@@ -84,6 +84,13 @@ TEST_F(OfflineTest, ReconnectShowsTheMainWindowAndNavigatesUntilThePageHoldsTheW
     EXPECT_EQ(windows.browser.navigated.size(), 1u);
 }
 
+TEST_F(OfflineTest, WithoutATakeTheMainWindowKeepsItsOwnRecordButton) {
+    shell.online = true;
+    offline().Timer1.tick();
+    EXPECT_TRUE(main().cmdRecord.enabled());
+    EXPECT_FALSE(main().cmdStop.enabled());
+}
+
 TEST_F(OfflineTest, ARecordingGoesOnIntoTheMainWindowWhichCanStopIt) {
     FrmnoConnection& f = offline();
     f.cmdReset.click();
