@@ -116,7 +116,7 @@ ui::ScreenArea Win32WindowSystem::workArea(double left, double top, double width
     MONITORINFO info{};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoW(MonitorFromRect(&box, MONITOR_DEFAULTTONEAREST), &info))
-        return ui::WindowSystem::workArea(left, top, width, height);
+        return WindowSystem::workArea(left, top, width, height);
     const RECT& work = info.rcWork;
     return {twipsFromPixels(work.left), twipsFromPixels(work.top), twipsFromPixels(work.right),
             twipsFromPixels(work.bottom)};
