@@ -12,8 +12,16 @@ long long numberField(const nlohmann::json& station, const char* key, long long 
     const auto it = station.find(key);
     if (it == station.end())
         return fallback;
-    if (it->is_number())
+    if (it->is_number_integer())
         return it->get<long long>();
+    if (it->is_number_float()) {
+        // A float out of range (or NaN) would make the conversion undefined: clamp it.
+        const double value = it->get<double>();
+        if (!(value == value))
+            return fallback;
+        constexpr double kLimit = 9.0e18;
+        return static_cast<long long>(std::clamp(value, -kLimit, kLimit));
+    }
     if (it->is_boolean())
         return it->get<bool>() ? 1 : 0;
     if (it->is_string()) {

@@ -34,6 +34,11 @@ TEST(StationDirectory, EmptyAndBrokenAnswers) {
     EXPECT_FALSE(directoryCandidates("<html>"));
     EXPECT_FALSE(directoryCandidates(R"({"error":"x"})"));
     EXPECT_FALSE(directoryCandidates(R"([{"url":"http://a/")"));
+    // Numbers sent as floats, some far beyond any integer, still rank.
+    EXPECT_EQ(directoryCandidates(
+                  R"([{"url":"http://a/","votes":2.5,"lastcheckok":5e55},)"
+                  R"({"url":"http://b/","votes":-1e300},{"url":"http://c/","votes":5e55}])"),
+              (List{"http://c/", "http://a/", "http://b/"}));
 }
 
 }  // namespace
