@@ -150,9 +150,7 @@ void AudioRecorder::Form_Unload(int& cancel) {
     });
     // An icon left behind would stay in the tray until the mouse passes over it.
     resumeNext([&] { program_.module1.RemoveTrayIcon(); });
-    // End this process only. Ending every process of our image name would also kill another
-    // copy of the program in the middle of its recording.
-    p.shell.endProcess(0);
+    program_.endProcess();
 }
 
 void AudioRecorder::mnuExit_Click() {

@@ -81,9 +81,8 @@ void FrmnoConnection::Form_Unload(int& cancel) {
     if (program_.recorderState.RenamePending)
         program_.wave.FinishPendingRename();
     program_.module1.RemoveTrayIcon();
-    // Closing the offline window ends the program. Only this process ends: another running
-    // copy of the program may be in the middle of a recording.
-    program_.platform.shell.endProcess(0);
+    // Closing the offline window ends the program.
+    program_.endProcess();
 }
 
 void FrmnoConnection::Form_Resize() {

@@ -48,6 +48,11 @@ Program::~Program() {
     platform.server.onRequest = nullptr;
 }
 
+void Program::endProcess() {
+    platform.player.stopForExit();
+    platform.shell.endProcess(0);
+}
+
 void Program::start() {
     startPortal();
     AudioRecorder& main = form<AudioRecorder>();

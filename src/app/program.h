@@ -118,6 +118,10 @@ class Program {
     // question the closing window has already asked.
     bool exiting() const { return exiting_; }
 
+    // Ends this process only: another running copy of the program may be in the middle of a
+    // recording. The station is silenced first and its worker let go of the sound device.
+    void endProcess();
+
     // Frees windows that have been unloaded; call when no handler of theirs is running.
     void collectUnloaded() { unloaded_.clear(); }
 

@@ -23,6 +23,9 @@ class StationPlayer {
     virtual void play(const Station& station) = 0;
     // Silent within 100 ms.
     virtual void stop() = 0;
+    // The process is about to end: stops, and gives work running elsewhere a short while to
+    // let go of the sound device and the connection.
+    virtual void stopForExit() { stop(); }
     virtual PlayerState state() const = 0;
     // The station being played or tried; empty when stopped.
     virtual Station current() const = 0;

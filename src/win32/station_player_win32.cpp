@@ -134,15 +134,9 @@ Win32StationPlayer::Win32StationPlayer(Options options) : options_(std::move(opt
 Win32StationPlayer::~Win32StationPlayer() {
     stopWorker();
     // A worker blocked in the network beyond this is left behind; it owns what it uses.
-    const ULONGLONG deadline = GetTickCount64() + 3000;
-    for (auto& [worker, thread] : threads_) {
-        while (!worker->finished && GetTickCount64() < deadline)
-            Sleep(10);
-        if (worker->finished)
-            thread.join();
-        else
-            thread.detach();
-    }
+    waitForWorkers(3000);
+    for (auto& [worker, thread] : threads_)
+        thread.detach();
     if (window_) {
         MSG message;
         while (PeekMessageW(&message, window_, kEventMessage, kEventMessage, PM_REMOVE))
@@ -193,6 +187,26 @@ void Win32StationPlayer::stop() {
     status_.clear();
     title_.clear();
     changed();
+}
+
+// Ending the process under a playing worker would pull the sound device and the connection
+// away from under it, in the middle of the sound driver's own clean-up.
+void Win32StationPlayer::stopForExit() {
+    stop();
+    waitForWorkers(1500);
+}
+
+bool Win32StationPlayer::waitForWorkers(DWORD ms) {
+    const ULONGLONG deadline = GetTickCount64() + ms;
+    for (auto it = threads_.begin(); it != threads_.end();) {
+        while (!it->first->finished && GetTickCount64() < deadline)
+            Sleep(10);
+        if (!it->first->finished)
+            return false;
+        it->second.join();
+        it = threads_.erase(it);
+    }
+    return true;
 }
 
 void Win32StationPlayer::changed() {

@@ -30,6 +30,7 @@ class Win32StationPlayer : public StationPlayer {
 
     void play(const Station& station) override;
     void stop() override;
+    void stopForExit() override;
     PlayerState state() const override { return state_; }
     Station current() const override { return current_; }
     std::string statusText() const override { return status_; }
@@ -39,6 +40,8 @@ class Win32StationPlayer : public StationPlayer {
     struct Event;
 
   private:
+    // Joins the workers that end within `ms`; returns false when one is still running.
+    bool waitForWorkers(DWORD ms);
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void stopWorker();
     void apply(const Event& event);

@@ -31,11 +31,14 @@ class ExitTest : public ProgramFixture {
     }
 };
 
-TEST_F(ExitTest, PlansEditedAfterTheNetworkReturnedAreSavedBeforeTheProcessEnds) {
+TEST_F(ExitTest, PlansAreSavedAndTheStationSilencedBeforeTheProcessEnds) {
     startOfflineThenGoOnline();
     program().form<frmDingshishouting>().addPlan({"8:00:00", "9:00:00", "中文环球"});
+    player.play({"中文环球", "http://127.0.0.1/live"});
 
     EXPECT_TRUE(program().form<AudioRecorder>().unload(ui::kUnloadFormControlMenu));
+    // The station is silenced, not cut off by the end of the process.
+    EXPECT_EQ(player.state(), PlayerState::Stopped);
     const std::size_t saved = events.first("fs replaceFile C:\\Sonorin\\RadioTime.ini.tmp");
     ASSERT_NE(saved, EventLog::npos);
     EXPECT_LT(saved, events.first("shell endProcess"));

@@ -153,7 +153,8 @@ def test_the_pane_follows_the_player_through_a_title_and_a_dropped_source(rig):
         # Read off the window: each change within about a second (the driver's own round trip
         # is in these figures).
         assert max(delays) < 1.5, delays
-        assert rig.stop(program, main["hwnd"]) == 0
+        code = rig.stop(program, main["hwnd"])
+        assert code == 0, f"exit code {code:#x}"
     finally:
         icecast.close()
 
