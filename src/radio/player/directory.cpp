@@ -71,24 +71,28 @@ std::optional<std::vector<std::string>> directoryCandidates(std::string_view jso
     struct Candidate {
         std::string url;
         bool working;
+        bool hls;  // segments fetched one by one: a plain stream of the station is preferred
         long long votes;
     };
     std::vector<Candidate> candidates;
     for (const nlohmann::json& station : answer) {
-        if (!station.is_object() || numberField(station, "hls", 0) != 0)
+        if (!station.is_object())
             continue;
         std::string url = textField(station, "url_resolved");
         if (!isWebAddress(url))
             url = textField(station, "url");
         if (!isWebAddress(url))
             continue;
-        candidates.push_back(
-            {url, numberField(station, "lastcheckok", 1) != 0, numberField(station, "votes", 0)});
+        candidates.push_back({url, numberField(station, "lastcheckok", 1) != 0,
+                              numberField(station, "hls", 0) != 0,
+                              numberField(station, "votes", 0)});
     }
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) {
                          if (a.working != b.working)
                              return a.working;
+                         if (a.hls != b.hls)
+                             return !a.hls;
                          return a.votes > b.votes;
                      });
     std::vector<std::string> urls;

@@ -164,9 +164,9 @@ StreamSession::Outcome StreamSession::followPlaylist(const std::string& url, Ope
     opened.connection.reset();
     const std::string_view text(reinterpret_cast<const char*>(opened.head.data()),
                                 opened.head.size());
-    if (isHlsPlaylist(text))
-        return {Outcome::Failed, status::kHls};
     const std::string& base = opened.answer.finalUrl.empty() ? url : opened.answer.finalUrl;
+    if (isHlsPlaylist(text))
+        return playHls(base, text);
     std::vector<std::string> entries = parsePlaylist(text, base);
     if (entries.empty() || depth >= limits_.playlistDepth)
         return {Outcome::Failed, status::kEmptyPlaylist};
@@ -190,51 +190,16 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
     bool wavReady = false;
     std::vector<std::uint8_t> pending;
     std::vector<std::uint8_t> payload;
-    int undecodable = 0;
-    bool decodedAny = false;
-    bool announced = false;
+    Progress progress;
     std::int64_t lastData = clock_.nowMs();
-    // The tries since the stream broke, and when it broke; both start over once it is heard.
-    int attempts = 0;
-    std::int64_t failingSince = -1;
     // Data may keep coming without ever reaching sound (an endless tag, padding, chunks
     // before the samples): that is no stall, but it must not hold the station for ever.
     const std::int64_t soundDue = lastData + limits_.probeMs;
 
-    auto heard = [&] {
-        decodedAny = true;
-        undecodable = 0;
-        attempts = 0;
-        failingSince = -1;
-        if (!announced) {
-            announced = true;
-            events_.changed(PlayerState::Playing, status::kPlaying);
-        }
-        if (!audioStarted_) {
-            audioStarted_ = true;
-            if (!candidate_.empty())
-                events_.addressFound(candidate_);
-        }
-    };
-    auto drainFrames = [&]() -> std::optional<Outcome> {
-        while (auto frame = reader.next()) {
-            if (stopping())
-                return Outcome{Outcome::Stopped, {}};
-            const SinkResult result = sink_.frame(*frame);
-            if (result == SinkResult::Played) {
-                heard();
-            } else if (result == SinkResult::NoOutput) {
-                return Outcome{Outcome::Failed, status::kNoOutput};
-            } else if (++undecodable >= limits_.undecodableFrames && !decodedAny) {
-                return Outcome{Outcome::Failed, status::kUndecodable};
-            }
-        }
-        return std::nullopt;
-    };
     auto consume = [&](std::span<const std::uint8_t> bytes) -> std::optional<Outcome> {
         if (kind != StreamKind::Wav) {
             reader.push(bytes);
-            return drainFrames();
+            return drainFrames(reader, progress);
         }
         pending.insert(pending.end(), bytes.begin(), bytes.end());
         if (!wavReady) {
@@ -254,7 +219,7 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
                 return Outcome{Outcome::Failed, status::kNoOutput};
             }
             pending.erase(pending.begin(), pending.begin() + std::ptrdiff_t(whole));
-            heard();
+            heard(progress);
         }
         return std::nullopt;
     };
@@ -295,9 +260,9 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
                 if (opened.answer.contentLength >= 0 &&
                     opened.received >= opened.answer.contentLength) {
                     reader.finish();
-                    if (auto outcome = drainFrames())
+                    if (auto outcome = drainFrames(reader, progress))
                         return *outcome;
-                    if (!decodedAny)
+                    if (!progress.decodedAny)
                         return {Outcome::Failed, status::kUndecodable};
                     sink_.finish();
                     return {stopping() ? Outcome::Stopped : Outcome::Played, status::kFinished};
@@ -308,18 +273,19 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
                 interrupted = true;
                 break;
         }
-        if (!decodedAny && now >= soundDue)
+        if (!progress.decodedAny && now >= soundDue)
             return {Outcome::Failed, status::kNoSound};
         if (!interrupted)
             continue;
-        if (!decodedAny)
+        if (!progress.decodedAny)
             return {Outcome::Failed, status::kUndecodable};
         // What is queued plays out meanwhile; the title belonged to the broken stream.
-        if (failingSince < 0)
-            failingSince = now;
-        announced = false;
+        if (progress.failingSince < 0)
+            progress.failingSince = now;
+        progress.announced = false;
         events_.title("");
-        if (auto outcome = reconnect(url, kind, opened, attempts, failingSince))
+        if (auto outcome =
+                reconnect(url, kind, opened, progress.attempts, progress.failingSince))
             return *outcome;
         reader = FrameReader(codec);
         wavReady = false;
@@ -329,6 +295,45 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
         if (auto outcome = consume(opened.head))
             return *outcome;
     }
+}
+
+void StreamSession::heard(Progress& progress) {
+    progress.decodedAny = true;
+    progress.undecodable = 0;
+    progress.attempts = 0;
+    progress.failingSince = -1;
+    if (!progress.announced) {
+        progress.announced = true;
+        events_.changed(PlayerState::Playing, status::kPlaying);
+    }
+    if (!audioStarted_) {
+        audioStarted_ = true;
+        if (!candidate_.empty())
+            events_.addressFound(candidate_);
+    }
+}
+
+std::optional<StreamSession::Outcome> StreamSession::drainFrames(FrameReader& reader,
+                                                                 Progress& progress) {
+    while (auto frame = reader.next()) {
+        if (stopping())
+            return Outcome{Outcome::Stopped, {}};
+        const SinkResult result = sink_.frame(*frame);
+        if (result == SinkResult::Played)
+            heard(progress);
+        else if (result == SinkResult::NoOutput)
+            return Outcome{Outcome::Failed, status::kNoOutput};
+        else if (++progress.undecodable >= limits_.undecodableFrames && !progress.decodedAny)
+            return Outcome{Outcome::Failed, status::kUndecodable};
+    }
+    return std::nullopt;
+}
+
+std::int64_t StreamSession::retryDelay(int attempts) const {
+    std::int64_t wait = limits_.firstRetryMs;
+    for (int i = 1; i < attempts && wait < limits_.longestRetryMs; ++i)
+        wait *= 2;
+    return std::min(wait, limits_.longestRetryMs);
 }
 
 void StreamSession::pause(std::int64_t ms) {
@@ -351,10 +356,7 @@ std::optional<StreamSession::Outcome> StreamSession::reconnect(const std::string
             return Outcome{Outcome::Failed, status::kInterrupted};
         ++attempts;
         events_.changed(PlayerState::Connecting, status::reconnecting(attempts));
-        std::int64_t wait = limits_.firstRetryMs;
-        for (int i = 1; i < attempts && wait < limits_.longestRetryMs; ++i)
-            wait *= 2;
-        pause(std::min(wait, limits_.longestRetryMs));
+        pause(retryDelay(attempts));
         if (stopping())
             return Outcome{Outcome::Stopped, {}};
         opened = openStream(url);

@@ -11,10 +11,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "radio/player/format.h"
 #include "radio/player/frames.h"
+#include "radio/player/hls.h"
 #include "radio/station_player.h"
 
 namespace sonorin::radio {
@@ -113,7 +115,8 @@ inline constexpr const char* kNotAudio = "电台发来的不是可以播放的�
 inline constexpr const char* kUndecodable = "无法解码电台的声音";
 inline constexpr const char* kNoSound = "电台迟迟没有发来可以播放的声音";
 inline constexpr const char* kNoOutput = "无法打开声音输出设备";
-inline constexpr const char* kHls = "不支持 HLS 分段直播电台";
+inline constexpr const char* kHlsEncrypted = "不支持加密的 HLS 电台";
+inline constexpr const char* kHlsFormat = "不支持这种 HLS 电台的分段格式";
 inline constexpr const char* kOgg = "不支持 Ogg 格式的电台";
 inline constexpr const char* kEmptyPlaylist = "播放列表里没有可用的地址";
 inline constexpr const char* kInterrupted = "电台连接已中断";
@@ -146,11 +149,35 @@ class StreamSession {
         std::string status;
     };
     struct Opened;
+    // How a stream is going: whether it has been heard, and the tries since it broke.
+    struct Progress {
+        bool decodedAny = false;
+        bool announced = false;
+        int undecodable = 0;
+        int attempts = 0;
+        std::int64_t failingSince = -1;  // when it broke; -1 while it plays
+    };
+    // A whole small resource: a playlist or an HLS segment.
+    struct Fetched {
+        std::vector<std::uint8_t> bytes;
+        std::string url;  // after redirects
+        std::string failure;
+        bool stopped = false;
+    };
 
     Outcome playAddress(const std::string& url, int depth, bool announce);
     Outcome streamAudio(const std::string& url, Opened opened);
     Outcome followPlaylist(const std::string& url, Opened opened, int depth);
+    Outcome playHls(const std::string& url, std::string_view text);
+    Outcome streamHls(const std::string& url, HlsPlaylist list);
     Opened openStream(const std::string& url);
+    Fetched fetch(const std::string& url, std::size_t limit);
+    // The stream has been heard: reported once, the tries since a break forgotten.
+    void heard(Progress& progress);
+    // Hands the reader's whole frames to the sink; an outcome ends the stream.
+    std::optional<Outcome> drainFrames(FrameReader& reader, Progress& progress);
+    // The pause before the `attempts`-th try after a break: 1, 2, 4, … s, at most 30 s.
+    std::int64_t retryDelay(int attempts) const;
     bool readAll(Connection& connection, std::vector<std::uint8_t>& into, std::size_t limit);
     // Opens the stream again after a break, waiting longer between tries; Stopped or Failed
     // (given up) when no stream came back, else the new stream of the same kind.

@@ -12,7 +12,7 @@ TEST(StationDirectory, LookupAddressEncodesTheName) {
               "http://127.0.0.1:9/json/stations/byname/%E4%B8%AD%E6%96%87%20a%2Fb");
 }
 
-TEST(StationDirectory, WorkingStationsFirstThenMostVotes) {
+TEST(StationDirectory, WorkingStationsFirstPlainStreamsBeforeHlsThenMostVotes) {
     const std::string answer = R"([
         {"name":"a","url":"http://a/","url_resolved":"","votes":5,"lastcheckok":1},
         {"name":"dead","url":"http://dead/","votes":900,"lastcheckok":0},
@@ -25,7 +25,8 @@ TEST(StationDirectory, WorkingStationsFirstThenMostVotes) {
         42, {"url": 7}
     ])";
     EXPECT_EQ(directoryCandidates(answer),
-              (List{"http://b/", "http://a/", "http://tie/", "http://dead/"}));
+              (List{"http://b/", "http://a/", "http://tie/", "http://hls/index.m3u8",
+                    "http://dead/"}));
 }
 
 TEST(StationDirectory, EmptyAndBrokenAnswers) {

@@ -252,8 +252,10 @@ TEST_F(StreamSessionTest, FailuresGiveAShortStatus) {
         {Script{audioAnswer("text/html"), {data(bytes("<!DOCTYPE html><p>hello")), kEnd}},
          status::kNotAudio},
         {Script{audioAnswer("application/vnd.apple.mpegurl"),
-                {data(bytes("#EXTM3U\n#EXT-X-TARGETDURATION:6\nseg1.ts\n")), kEnd}},
-         status::kHls},
+                {data(bytes("#EXTM3U\n#EXT-X-TARGETDURATION:6\n#EXT-X-KEY:METHOD=AES-128,URI=\"k\"\n"
+                            "seg1.ts\n")),
+                 kEnd}},
+         status::kHlsEncrypted},
         {Script{audioAnswer(), {}}, status::kInterrupted},  // connects, sends nothing
         {Script{audioAnswer(), {data(Bytes(1000, 0x20)), kEnd}}, status::kNotAudio},
         {Script{audioAnswer("audio/ogg"), {data(bytes("OggS") + Bytes(200, 1)), kEnd}},
@@ -386,6 +388,49 @@ TEST_F(StreamSessionTest, PlainWavIsPlayedAsItsSamples) {
     EXPECT_EQ(*sink.pcmFormat, (PcmFormat{2, 44100, 16}));
     EXPECT_EQ(sink.pcmBytes, 4000u);
     EXPECT_EQ(lastText(), status::kFinished);
+}
+
+
+// A live HLS list of `count` packed-audio segments from number `first`.
+Bytes hlsList(int first, int count, std::string_view end = "") {
+    std::string list = "#EXTM3U\n#EXT-X-TARGETDURATION:4\n#EXT-X-MEDIA-SEQUENCE:" +
+                       std::to_string(first) + "\n";
+    for (int n = first; n < first + count; ++n)
+        list += "#EXTINF:4,\nseg" + std::to_string(n) + ".aac\n";
+    return bytes(list + std::string(end));
+}
+
+TEST_F(StreamSessionTest, AnHlsStationPlaysItsNewSegmentsInOrderAndRidesOutAnOutage) {
+    const std::string media = "http://s/live/index.m3u8";
+    serve("http://s/master.m3u8",
+          {audioAnswer("application/vnd.apple.mpegurl"),
+           {data(bytes("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=64000,CODECS=\"mp4a.40.2\"\n"
+                       "live/index.m3u8\n")),
+            kEnd}});
+    serve(media, {audioAnswer(), {data(hlsList(10, 5)), kEnd}});
+    serve(media, {audioAnswer(), {data(hlsList(11, 5)), kEnd}});
+    serve(media, {{404, "text/html", "", -1, 0}, {kEnd}});
+    serve(media, {{0, "", "", -1, 0}, {}});  // refused
+    serve(media, {audioAnswer(), {data(hlsList(12, 5, "#EXT-X-ENDLIST\n")), kEnd}});
+    const Bytes segment = bytes("ID3\x04") + Bytes(6, 0) + repeat(adtsFrame(), 10);
+    for (int n = 10; n <= 16; ++n)
+        serve("http://s/live/seg" + std::to_string(n) + ".aac", {audioAnswer(), {data(segment), kEnd}});
+    play("http://s/master.m3u8");
+
+    std::vector<std::string> segments;
+    for (const std::string& url : transport.opened) {
+        if (url.ends_with(".aac"))
+            segments.push_back(url.substr(url.rfind('/') + 1));
+    }
+    // Three behind the live edge, then each new one once, across the outage.
+    EXPECT_EQ(segments, (std::vector<std::string>{"seg12.aac", "seg13.aac", "seg14.aac",
+                                                  "seg15.aac", "seg16.aac"}));
+    EXPECT_EQ(sink.frames, std::vector<Codec>(50, Codec::Aac));
+    const std::vector<std::string> expected{status::kConnecting, status::kPlaying,
+                                            status::reconnecting(1), status::reconnecting(2),
+                                            status::kPlaying, status::kFinished};
+    EXPECT_EQ(events.texts, expected);
+    EXPECT_EQ(sink.finished, 1);
 }
 
 }  // namespace
