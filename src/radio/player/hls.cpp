@@ -124,6 +124,7 @@ HlsPlaylist parseHlsPlaylist(std::string_view bytes, std::string_view baseUrl) {
     double duration = 0;
     bool discontinuity = false;
     bool variantPending = false;
+    bool segmentLines = false;
     HlsVariant variant;
     while (!bytes.empty()) {
         const std::size_t end = bytes.find_first_of("\r\n");
@@ -137,7 +138,11 @@ HlsPlaylist parseHlsPlaylist(std::string_view bytes, std::string_view baseUrl) {
             const std::string_view value =
                 colon == std::string_view::npos ? std::string_view() : line.substr(colon + 1);
             if (tag == "#EXT-X-MEDIA-SEQUENCE") {
-                sequence = std::max<std::int64_t>(0, number<std::int64_t>(value, 0));
+                // It numbers the first segment; one further down would number segments twice.
+                // Far below where counting on could overflow.
+                if (!segmentLines)
+                    sequence = std::clamp<std::int64_t>(number<std::int64_t>(value, 0), 0,
+                                                        std::int64_t(1) << 52);
             } else if (tag == "#EXT-X-TARGETDURATION") {
                 list.targetSeconds = seconds(value);
             } else if (tag == "#EXTINF") {
@@ -182,6 +187,7 @@ HlsPlaylist parseHlsPlaylist(std::string_view bytes, std::string_view baseUrl) {
             if (isWebAddress(url))
                 list.segments.push_back({url, sequence, duration, discontinuity});
             ++sequence;
+            segmentLines = true;
             discontinuity = false;
         }
         duration = 0;
