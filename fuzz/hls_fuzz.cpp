@@ -1,4 +1,4 @@
-// HLS lists and the segments they name. Every segment and the chosen list are http or https
+// HLS lists and the segments they name. Every segment and every variant chosen are http or https
 // addresses, the segments' numbers rise; the audio of a transport stream comes out the same
 // whatever the pieces it arrives in (the first byte chooses their size).
 #include <cstdint>
@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                    fuzz::escaped(input));
     }
     FUZZ_CHECK(radio::hlsLiveStart(list) <= list.segments.size(), fuzz::escaped(input));
-    if (const auto media = radio::chooseHlsMedia(list))
-        FUZZ_CHECK(isWebAddress(*media), fuzz::escaped(input));
+    for (const std::string& media : radio::hlsMediaChoices(list))
+        FUZZ_CHECK(isWebAddress(media), fuzz::escaped(input));
 
     const std::span<const std::uint8_t> bytes(data, size);
     FUZZ_CHECK(radio::id3TagsLength(bytes) <= size, fuzz::escaped(input));

@@ -195,26 +195,38 @@ HlsPlaylist parseHlsPlaylist(std::string_view bytes, std::string_view baseUrl) {
     return list;
 }
 
-std::optional<std::string> chooseHlsMedia(const HlsPlaylist& master) {
-    const HlsVariant* best = nullptr;
+std::vector<std::string> hlsMediaChoices(const HlsPlaylist& master) {
+    constexpr long long kRichest = 192000;
+    std::vector<const HlsVariant*> audio;
+    std::vector<const HlsVariant*> others;
     for (const HlsVariant& v : master.variants) {
-        if (everyCodec(v.codecs, playableAudio) && (!best || v.bandwidth > best->bandwidth))
-            best = &v;
+        if (everyCodec(v.codecs, playableAudio))
+            audio.push_back(&v);
+        else if (!everyCodec(v.codecs, isAudioCodec))
+            others.push_back(&v);  // video, or codecs not stated
     }
-    // Otherwise the leanest variant, unless all it holds is audio the player cannot decode.
-    const bool audioOnly = best != nullptr;
-    for (const HlsVariant& v : master.variants) {
-        if (!audioOnly && !everyCodec(v.codecs, isAudioCodec) &&
-            (!best || v.bandwidth < best->bandwidth))
-            best = &v;
+    std::stable_sort(audio.begin(), audio.end(), [](const HlsVariant* a, const HlsVariant* b) {
+        const bool aFits = a->bandwidth <= kRichest;
+        const bool bFits = b->bandwidth <= kRichest;
+        if (aFits != bFits)
+            return aFits;
+        return aFits ? a->bandwidth > b->bandwidth : a->bandwidth < b->bandwidth;
+    });
+    std::stable_sort(others.begin(), others.end(), [](const HlsVariant* a, const HlsVariant* b) {
+        return a->bandwidth < b->bandwidth;
+    });
+    audio.insert(audio.end(), others.begin(), others.end());
+    std::vector<std::string> choices;
+    for (const HlsVariant* v : audio) {
+        std::string url = v->url;
+        for (const auto& [group, uri] : master.audioRenditions) {
+            if (!v->audioGroup.empty() && group == v->audioGroup)
+                url = uri;
+        }
+        if (std::find(choices.begin(), choices.end(), url) == choices.end())
+            choices.push_back(std::move(url));
     }
-    if (!best)
-        return std::nullopt;
-    for (const auto& [group, uri] : master.audioRenditions) {
-        if (!best->audioGroup.empty() && group == best->audioGroup)
-            return uri;
-    }
-    return best->url;
+    return choices;
 }
 
 std::size_t hlsLiveStart(const HlsPlaylist& media) {

@@ -45,10 +45,11 @@ struct HlsPlaylist {
 // Entries are resolved against `baseUrl`; those that are not http(s) addresses are left out.
 HlsPlaylist parseHlsPlaylist(std::string_view bytes, std::string_view baseUrl);
 
-// The address of the media playlist to play from a master playlist, or nothing when it offers
-// none: the richest audio-only variant, else the leanest one (only its audio is played, but all
-// of it is fetched); the audio-only rendition of the variant's audio group where it has one.
-std::optional<std::string> chooseHlsMedia(const HlsPlaylist& master);
+// The media playlists of a master playlist in the order a listener would want them: audio-only
+// variants first, the richest up to 192 kbit/s, then the richer ones from the leanest up; then
+// the other variants from the leanest up (only their audio is played, but all of it is
+// fetched). A variant with an audio-only rendition of its own is played from that.
+std::vector<std::string> hlsMediaChoices(const HlsPlaylist& master);
 
 // The index of the first segment to play of a live list: three from the end, as players do,
 // so that the next segment is there before this one has played out.

@@ -162,6 +162,7 @@ class StreamSession {
         std::vector<std::uint8_t> bytes;
         std::string url;  // after redirects
         std::string failure;
+        bool httpError = false;  // the server answered, with an error status
         bool stopped = false;
     };
 
@@ -171,7 +172,10 @@ class StreamSession {
     Outcome playHls(const std::string& url, std::string_view text);
     Outcome streamHls(const std::string& url, HlsPlaylist list);
     Opened openStream(const std::string& url);
-    Fetched fetch(const std::string& url, std::size_t limit);
+    Fetched fetch(const std::string& url, std::size_t limit, std::int64_t withinMs);
+    // How long a playlist and a segment may take to arrive whole.
+    std::int64_t listWithinMs() const;
+    std::int64_t segmentWithinMs(const HlsPlaylist& list) const;
     // The stream has been heard: reported once, the tries since a break forgotten.
     void heard(Progress& progress);
     // Hands the reader's whole frames to the sink; an outcome ends the stream.

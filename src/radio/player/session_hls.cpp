@@ -13,6 +13,8 @@ namespace {
 constexpr std::size_t kSegmentBytes = 32 * 1024 * 1024;
 // Segments in a row that hold nothing to hear before the station counts as silent.
 constexpr int kSilentSegments = 3;
+// Variants of a master list tried before the station counts as failed.
+constexpr std::size_t kVariantsTried = 4;
 
 std::string_view asText(const std::vector<std::uint8_t>& bytes) {
     return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
@@ -20,9 +22,19 @@ std::string_view asText(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-StreamSession::Fetched StreamSession::fetch(const std::string& url, std::size_t limit) {
+std::int64_t StreamSession::listWithinMs() const {
+    return 3 * limits_.stallMs;
+}
+
+std::int64_t StreamSession::segmentWithinMs(const HlsPlaylist& list) const {
+    return std::max<std::int64_t>(3 * limits_.stallMs, std::int64_t(list.targetSeconds * 3000));
+}
+
+StreamSession::Fetched StreamSession::fetch(const std::string& url, std::size_t limit,
+                                            std::int64_t withinMs) {
     Fetched fetched;
     fetched.url = url;
+    const std::int64_t start = clock_.nowMs();
     std::unique_ptr<Connection> connection = transport_.open(url);
     if (stopping()) {
         fetched.stopped = true;
@@ -35,49 +47,83 @@ StreamSession::Fetched StreamSession::fetch(const std::string& url, std::size_t 
     const HttpAnswer& answer = connection->answer();
     if (answer.status >= 400) {
         fetched.failure = status::httpError(answer.status);
+        fetched.httpError = true;
         return fetched;
     }
     if (!answer.finalUrl.empty())
         fetched.url = answer.finalUrl;
-    fetched.stopped = !readAll(*connection, fetched.bytes, limit);
-    if (!fetched.stopped && fetched.bytes.empty())
-        fetched.failure = status::kInterrupted;
-    return fetched;
+    // Whole, in time: a server that trickles or never ends is a broken one, and what it sent
+    // is not kept beyond `limit`.
+    std::uint8_t buffer[16 * 1024];
+    std::int64_t lastData = start;
+    while (true) {
+        if (stopping()) {
+            fetched.stopped = true;
+            return fetched;
+        }
+        std::size_t got = 0;
+        const ReadResult result = connection->read(buffer, sizeof buffer, got);
+        const std::int64_t now = clock_.nowMs();
+        if (result == ReadResult::End && !fetched.bytes.empty())
+            return fetched;
+        const bool tooLong = now - start >= withinMs ||
+                             (result == ReadResult::Wait && now - lastData >= limits_.stallMs);
+        if (fetched.bytes.size() + got > limit) {
+            fetched.failure = status::kNotAudio;
+            return fetched;
+        }
+        if (result == ReadResult::End || result == ReadResult::Error || tooLong) {
+            fetched.failure = status::kInterrupted;
+            return fetched;
+        }
+        if (result == ReadResult::Data) {
+            fetched.bytes.insert(fetched.bytes.end(), buffer, buffer + got);
+            lastData = now;
+        }
+    }
 }
 
 StreamSession::Outcome StreamSession::playHls(const std::string& url, std::string_view text) {
-    HlsPlaylist list = parseHlsPlaylist(text, url);
-    std::string mediaUrl = url;
-    if (!list.variants.empty()) {
-        const std::optional<std::string> media = chooseHlsMedia(list);
-        if (!media)
-            return {Outcome::Failed, status::kHlsFormat};
-        Fetched fetched = fetch(*media, limits_.playlistBytes);
+    const HlsPlaylist master = parseHlsPlaylist(text, url);
+    if (master.variants.empty())
+        return streamHls(url, master);
+    const std::vector<std::string> choices = hlsMediaChoices(master);
+    // Each variant in the listener's order until one plays: the same programme, so a variant
+    // that breaks after it was heard is not swapped for another.
+    Outcome last{Outcome::Failed, status::kHlsFormat};
+    for (std::size_t i = 0; i < std::min(choices.size(), kVariantsTried); ++i) {
+        Fetched fetched = fetch(choices[i], limits_.playlistBytes, listWithinMs());
         if (fetched.stopped)
             return {Outcome::Stopped, {}};
-        if (!fetched.failure.empty())
-            return {Outcome::Failed, fetched.failure};
-        mediaUrl = fetched.url;
-        list = parseHlsPlaylist(asText(fetched.bytes), mediaUrl);
-        if (!list.variants.empty())
-            list.segments.clear();  // a master list behind a master list is not followed
+        if (!fetched.failure.empty()) {
+            last = {Outcome::Failed, fetched.failure};
+            continue;
+        }
+        HlsPlaylist media = parseHlsPlaylist(asText(fetched.bytes), fetched.url);
+        if (!media.variants.empty())
+            media.segments.clear();  // a master list behind a master list is not followed
+        last = streamHls(fetched.url, std::move(media));
+        if (last.kind != Outcome::Failed || audioStarted_)
+            return last;
+        sink_.discard();
     }
+    return last;
+}
+
+StreamSession::Outcome StreamSession::streamHls(const std::string& url, HlsPlaylist list) {
     if (list.encrypted)
         return {Outcome::Failed, status::kHlsEncrypted};
     if (list.fragmentedMp4)
         return {Outcome::Failed, status::kHlsFormat};
     if (list.segments.empty())
         return {Outcome::Failed, status::kEmptyPlaylist};
-    return streamHls(mediaUrl, std::move(list));
-}
-
-StreamSession::Outcome StreamSession::streamHls(const std::string& url, HlsPlaylist list) {
     Progress progress;
     TsAudio demuxer;
     std::optional<FrameReader> reader;
     std::vector<std::uint8_t> audio;
     int silentSegments = 0;
     std::int64_t next = list.segments[hlsLiveStart(list)].sequence;
+    std::int64_t lastNew = clock_.nowMs();  // when a segment was last played
 
     // One segment's audio to the sink; an outcome ends the station.
     auto play = [&](const HlsSegment& segment,
@@ -143,19 +189,27 @@ StreamSession::Outcome StreamSession::streamHls(const std::string& url, HlsPlayl
         for (const HlsSegment& segment : list.segments) {
             if (segment.sequence < next)
                 continue;
-            Fetched fetched = fetch(segment.url, kSegmentBytes);
+            Fetched fetched = fetch(segment.url, kSegmentBytes, segmentWithinMs(list));
             if (fetched.stopped)
                 return {Outcome::Stopped, {}};
+            if (fetched.httpError) {
+                // A segment the server does not have is skipped; the next may be there.
+                failure = fetched.failure;
+                next = segment.sequence + 1;
+                continue;
+            }
             if (!fetched.failure.empty()) {
                 failure = fetched.failure;
                 break;
             }
             next = segment.sequence + 1;
             played = true;
+            failure.clear();
+            lastNew = clock_.nowMs();
             if (auto outcome = play(segment, fetched.bytes))
                 return *outcome;
         }
-        if (list.ended && failure.empty()) {
+        if (list.ended && (played || failure.empty())) {
             if (reader) {
                 reader->finish();
                 if (auto outcome = drainFrames(*reader, progress))
@@ -166,7 +220,11 @@ StreamSession::Outcome StreamSession::streamHls(const std::string& url, HlsPlayl
             sink_.finish();
             return {stopping() ? Outcome::Stopped : Outcome::Played, status::kFinished};
         }
-        if (!failure.empty()) {
+        if (!played && failure.empty() &&
+            clock_.nowMs() - lastNew >=
+                std::max<std::int64_t>(limits_.stallMs, std::int64_t(list.targetSeconds * 3000)))
+            failure = status::kInterrupted;  // the list stopped growing: the station stalled
+        if (!played && !failure.empty()) {
             if (auto outcome = broke(failure))
                 return *outcome;
         } else if (!played) {
@@ -175,7 +233,7 @@ StreamSession::Outcome StreamSession::streamHls(const std::string& url, HlsPlayl
         }
         if (stopping())
             return {Outcome::Stopped, {}};
-        Fetched fetched = fetch(url, limits_.playlistBytes);
+        Fetched fetched = fetch(url, limits_.playlistBytes, listWithinMs());
         if (fetched.stopped)
             return {Outcome::Stopped, {}};
         HlsPlaylist again = parseHlsPlaylist(asText(fetched.bytes), url);

@@ -82,30 +82,29 @@ TEST(Hls, MediaPlaylistSegmentsSequenceAndMarks) {
     EXPECT_EQ(hlsLiveStart(live), 2u);
 }
 
-TEST(Hls, TheMasterPlaylistLeadsToTheRichestAudioOrTheLeanestVariant) {
+TEST(Hls, TheMasterPlaylistOffersAudioUpTo192kFirstThenTheLeanestVideo) {
+    using Choices = std::vector<std::string>;
     const std::string audio =
         "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=64000,CODECS=\"mp4a.40.5\"\nlow.m3u8\n"
+        "#EXT-X-STREAM-INF:BANDWIDTH=256000,CODECS=\"mp4a.40.2\"\nhuge.m3u8\n"
         "#EXT-X-STREAM-INF:BANDWIDTH=128000,CODECS=\"mp4a.40.2\"\nhigh.m3u8\n"
         "#EXT-X-STREAM-INF:BANDWIDTH=900000,CODECS=\"ec-3\"\nsurround.m3u8\n"
         "#EXT-X-STREAM-INF:BANDWIDTH=2000000,CODECS=\"avc1.4d401f,mp4a.40.2\"\nvideo.m3u8\n";
-    EXPECT_EQ(chooseHlsMedia(parseHlsPlaylist(audio, "http://s/a/master.m3u8")),
-              "http://s/a/high.m3u8");
+    EXPECT_EQ(hlsMediaChoices(parseHlsPlaylist(audio, "http://s/a/master.m3u8")),
+              (Choices{"http://s/a/high.m3u8", "http://s/a/low.m3u8", "http://s/a/huge.m3u8",
+                       "http://s/a/video.m3u8"}));
 
     const std::string renditions =
         "#EXTM3U\n#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"aud\",NAME=\"en\",URI=\"en.m3u8\"\n"
         "#EXT-X-MEDIA:TYPE=AUDIO,GROUP-ID=\"aud\",NAME=\"zh\",DEFAULT=YES,URI=\"zh.m3u8\"\n";
-    const std::string hd =
+    const std::string video =
         "#EXT-X-STREAM-INF:BANDWIDTH=3000000,CODECS=\"avc1.64001f,mp4a.40.2\",AUDIO=\"aud\"\n"
-        "hd.m3u8\n";
-    const std::string others =
-        "#EXT-X-STREAM-INF:BANDWIDTH=500000,CODECS=\"avc1.42e00a,mp4a.40.2\"\nsd.m3u8\n"
-        "#EXT-X-STREAM-INF:BANDWIDTH=800000,CODECS=\"ac-3\"\nac3.m3u8\n";
-    EXPECT_EQ(chooseHlsMedia(parseHlsPlaylist(renditions + hd + others, "http://s/")),
-              "http://s/sd.m3u8");
-    EXPECT_EQ(chooseHlsMedia(parseHlsPlaylist(renditions + hd, "http://s/")), "http://s/zh.m3u8");
-    EXPECT_EQ(chooseHlsMedia(parseHlsPlaylist(
+        "hd.m3u8\n#EXT-X-STREAM-INF:BANDWIDTH=500000\nsd.m3u8\n";
+    EXPECT_EQ(hlsMediaChoices(parseHlsPlaylist(renditions + video, "http://s/")),
+              (Choices{"http://s/sd.m3u8", "http://s/zh.m3u8"}));
+    EXPECT_EQ(hlsMediaChoices(parseHlsPlaylist(
                   "#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=1,CODECS=\"opus\"\nx.m3u8\n", "http://s/")),
-              std::nullopt);
+              Choices{});
 }
 
 TEST(Hls, TheAudioOfATransportStreamComesOutWholeFromAnyPieces) {

@@ -433,5 +433,32 @@ TEST_F(StreamSessionTest, AnHlsStationPlaysItsNewSegmentsInOrderAndRidesOutAnOut
     EXPECT_EQ(sink.finished, 1);
 }
 
+TEST_F(StreamSessionTest, AnHlsVariantThatFailsGivesWayAMissingSegmentIsSkippedAStaleListStalls) {
+    serve("http://s/master.m3u8",
+          {audioAnswer(),
+           {data(bytes("#EXTM3U\n#EXT-X-STREAM-INF:BANDWIDTH=128000,CODECS=\"mp4a.40.2\"\n"
+                       "gone/index.m3u8\n#EXT-X-STREAM-INF:BANDWIDTH=64000,CODECS=\"mp4a.40.2\"\n"
+                       "live/index.m3u8\n")),
+            kEnd}});
+    serve("http://s/gone/index.m3u8", {{404, "text/html", "", -1, 0}, {kEnd}});
+    for (int i = 0; i < 30; ++i)  // the list never grows again
+        serve("http://s/live/index.m3u8", {audioAnswer(), {data(hlsList(1, 3)), kEnd}});
+    const Bytes segment = bytes("ID3\x04") + Bytes(6, 0) + repeat(adtsFrame(), 10);
+    serve("http://s/live/seg1.aac", {audioAnswer(), {data(segment), kEnd}});
+    serve("http://s/live/seg2.aac", {{404, "text/html", "", -1, 0}, {kEnd}});
+    serve("http://s/live/seg3.aac", {audioAnswer(), {data(segment), kEnd}});
+    clock.onSleep = [&] { stop = events.texts.back() == status::reconnecting(2); };
+    play("http://s/master.m3u8");
+
+    EXPECT_EQ(std::count(transport.opened.begin(), transport.opened.end(),
+                         "http://s/live/seg2.aac"),
+              1);
+    EXPECT_EQ(sink.frames.size(), 20u);
+    EXPECT_EQ(std::count(events.texts.begin(), events.texts.end(), status::kPlaying), 1);
+    // A stall only after the list has stood still for three segments' time.
+    EXPECT_GE(clock.now, 12000);
+    EXPECT_EQ(events.texts.back(), status::reconnecting(2));
+}
+
 }  // namespace
 }  // namespace sonorin::radio
