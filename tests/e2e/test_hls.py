@@ -1,6 +1,7 @@
 """An HLS station as broadcasters run them: ffmpeg writes a live list of two-second MPEG-TS
 segments of AAC, a plain web server serves the folder on 127.0.0.1. The program plays it,
-its sound reaches the sound card, and it rides out the server going away for a while."""
+its sound reaches the sound card, it rides out the server going away for a while, and a
+listening plan plays it at its time."""
 
 import array
 import functools
@@ -12,9 +13,12 @@ import threading
 from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
 from pathlib import Path
 
+import datetime
+
 from rig import ARTIFACTS
 from test_on_air import follow
-from test_radio import station_list
+from test_plans import plan_time
+from test_radio import portal, station_list, stop_link
 
 HLS_PORT = 8010
 
@@ -102,3 +106,33 @@ def test_a_live_hls_station_plays_and_comes_back_after_its_server_went_away(rig)
 
 
 test_a_live_hls_station_plays_and_comes_back_after_its_server_went_away.timeout = 180
+
+
+def test_a_plan_plays_an_hls_station_at_its_time(rig):
+    station = HlsStation()
+    try:
+        rig.wait_until(station.ready, 20, what="ffmpeg to write three segments")
+        rig.online()
+        begin = datetime.datetime.now().replace(microsecond=0) + datetime.timedelta(seconds=15)
+        end = begin + datetime.timedelta(minutes=1)
+        plan = f"{plan_time(begin)}\t{plan_time(end)}\t中文环球\r\n".encode("gbk")
+        program = rig.start(files=[("stations.m3u", station_list(station.url)),
+                                   ("RadioTime.ini", plan)])
+        main = rig.main_window()
+        # The auto-listen plays the station first; stopped, it is the plan that plays it again.
+        rig.wait_until(lambda: "正在播放" in portal("/radio/now")[1], 20, what="the auto-listen")
+        assert portal(stop_link(portal("/radio")[1]))[0] == 204
+        rig.wait_until(lambda: "正在播放" not in portal("/radio/now")[1], 5, what="the stop")
+        rig.wait_until(lambda: "正在播放" in portal("/radio/now")[1], 40, interval=0.5,
+                       what="the plan to play the station")
+        assert datetime.datetime.now() >= begin - datetime.timedelta(seconds=1)
+        share = tone_share(rig.env["PULSE_SERVER"], 5)
+        print(f"the planned station: the tone in {share:.1%} of five seconds")
+        assert share > 0.9, share
+        code = rig.stop(program, main["hwnd"])
+        assert code == 0, f"exit code {code:#x}"
+    finally:
+        station.close()
+
+
+test_a_plan_plays_an_hls_station_at_its_time.timeout = 120
