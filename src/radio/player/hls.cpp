@@ -154,8 +154,9 @@ HlsPlaylist parseHlsPlaylist(std::string_view bytes, std::string_view baseUrl) {
             } else if (tag == "#EXT-X-KEY") {
                 if (!ascii::equalsNoCase(attribute(value, "METHOD"), "NONE"))
                     list.encrypted = true;
-            } else if (tag == "#EXT-X-MAP") {
-                list.fragmentedMp4 = true;
+            } else if (tag == "#EXT-X-MAP" || tag == "#EXT-X-BYTERANGE") {
+                // fMP4, or segments cut from one file by byte ranges: neither is played.
+                list.unsupportedSegments = true;
             } else if (tag == "#EXT-X-STREAM-INF") {
                 variant = {};
                 variant.bandwidth = number<long long>(attribute(value, "BANDWIDTH"), 0);

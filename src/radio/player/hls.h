@@ -39,7 +39,7 @@ struct HlsPlaylist {
     double targetSeconds = 0;
     bool ended = false;          // no more segments will come (a recording, not a broadcast)
     bool encrypted = false;      // segments behind a key
-    bool fragmentedMp4 = false;  // fMP4 segments (an initialisation section)
+    bool unsupportedSegments = false;  // fMP4 segments, or byte ranges of one file
 };
 
 // Entries are resolved against `baseUrl`; those that are not http(s) addresses are left out.

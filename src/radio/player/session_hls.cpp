@@ -113,7 +113,7 @@ StreamSession::Outcome StreamSession::playHls(const std::string& url, std::strin
 StreamSession::Outcome StreamSession::streamHls(const std::string& url, HlsPlaylist list) {
     if (list.encrypted)
         return {Outcome::Failed, status::kHlsEncrypted};
-    if (list.fragmentedMp4)
+    if (list.unsupportedSegments)
         return {Outcome::Failed, status::kHlsFormat};
     if (list.segments.empty())
         return {Outcome::Failed, status::kEmptyPlaylist};

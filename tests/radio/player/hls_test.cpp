@@ -68,14 +68,14 @@ TEST(Hls, MediaPlaylistSegmentsSequenceAndMarks) {
     EXPECT_TRUE(list.segments[1].discontinuity);
     EXPECT_EQ(list.segments[2].sequence, 44);  // the ftp entry kept its number
     EXPECT_DOUBLE_EQ(list.targetSeconds, 6);
-    EXPECT_FALSE(list.ended || list.encrypted || list.fragmentedMp4);
+    EXPECT_FALSE(list.ended || list.encrypted || list.unsupportedSegments);
     EXPECT_EQ(hlsLiveStart(list), 0u);
 
     const HlsPlaylist vod = parseHlsPlaylist(
         "#EXTM3U\n#EXT-X-KEY:METHOD=AES-128,URI=\"k,1\"\n#EXT-X-MAP:URI=\"init.mp4\"\n"
         "a\nb\nc\nd\ne\n#EXT-X-ENDLIST\n",
         "http://s/");
-    EXPECT_TRUE(vod.ended && vod.encrypted && vod.fragmentedMp4);
+    EXPECT_TRUE(vod.ended && vod.encrypted && vod.unsupportedSegments);
     EXPECT_EQ(hlsLiveStart(vod), 0u);
     HlsPlaylist live = vod;
     live.ended = false;
