@@ -24,8 +24,10 @@ window. --bare puts another program in the bare window's place: with an older bu
 sonorin.exe there, the ratios compare the two builds directly, start by start, which sees
 differences of a few per cent that the swings between separate runs hide (the goal lines then
 mean nothing). With build/windows/sonorin-kind.exe there (a plain window of the program's
-kind: its manifest and the same kinds of controls, nothing else), the ratios say what the
-program costs beyond any window like it.
+kind: its manifest and the same kinds of controls, and the work the program must do from its
+start whatever it shows: the connectivity test, the MCI capture device and the timers with
+their command strings), the ratios say what the program costs beyond any window like it, and
+its idle switches are the floor of that work.
 """
 
 import argparse

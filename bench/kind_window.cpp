@@ -1,13 +1,22 @@
 // A plain window of the program's kind, the second reference scripts/bench can measure against
 // (--bare build/windows/sonorin-kind.exe): the program's manifest (common controls 6, per-monitor
 // DPI aware), a menu bar, ten push buttons and a label in the program's font, a slider, a
-// progress bar and a status bar with three panels. No skin, no start-up steps, no second window:
-// what any program that shows such a window pays before it does anything of its own.
+// progress bar and a status bar with three panels. It also does, from its start, the work the
+// program must do whatever the user does: the start-up connectivity test, the capture device
+// opened through MCI, and the window timers that run from the start with what each sends to
+// the system — the recorder monitors' MCI command strings every 200 ms (the main window's, and
+// the offline window's too when the test failed), the auto-listen countdown's label every
+// 300 ms, the two 1 s clocks of the plan window and, offline, the 2 s reconnect check. No skin,
+// no radio pane, no second window, no settings: what any program that shows such a window and
+// must do that work pays, done the way a plain Win32 program does it.
 #include "reference_window.h"
 
 #include <commctrl.h>
+#include <mmsystem.h>
+#include <wininet.h>
 
 #include <initializer_list>
+#include <string>
 
 namespace {
 
@@ -20,9 +29,52 @@ HWND child(const wchar_t* cls, const wchar_t* text, DWORD style, int x, int y, i
     return c;
 }
 
+constexpr char kTestUrl[] = "http://www.baidu.com/";
+HWND countdown = nullptr;
+HWND clockLabel = nullptr;
+int remaining = 5;
+
+// One tick of a recorder monitor: the status of the capture device in the command strings the
+// program sends (description, then state).
+void CALLBACK monitorTick(HWND, UINT, UINT_PTR, DWORD) {
+    static const wchar_t* const kCommands[] = {
+        L"set capture time format ms",    L"status capture length",
+        L"set capture time format bytes", L"status capture length",
+        L"status capture channels",       L"status capture bitspersample",
+        L"status capture samplespersec",  L"status capture mode"};
+    wchar_t answer[256];
+    for (const wchar_t* command : kCommands)
+        mciSendStringW(command, answer, 256, nullptr);
+}
+
+void CALLBACK countdownTick(HWND, UINT, UINT_PTR, DWORD) {
+    SetWindowTextW(countdown, std::to_wstring(--remaining).c_str());
+}
+
+// The plan window's two clocks: the plan check reads the time, the clock label shows it.
+void CALLBACK planCheckTick(HWND, UINT, UINT_PTR, DWORD) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+}
+
+void CALLBACK clockLabelTick(HWND, UINT, UINT_PTR, DWORD) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t text[32];
+    GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &now, nullptr, text, 32);
+    SetWindowTextW(clockLabel, text);
+}
+
+void CALLBACK reconnectTick(HWND, UINT, UINT_PTR, DWORD) {
+    InternetCheckConnectionA(kTestUrl, FLAG_ICC_FORCE_CONNECTION, 0);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    const bool online = InternetCheckConnectionA(kTestUrl, FLAG_ICC_FORCE_CONNECTION, 0);
+    mciSendStringW(L"close all", nullptr, 0, nullptr);
+    mciSendStringW(L"open new type waveaudio alias capture", nullptr, 0, nullptr);
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
     HMENU bar = CreateMenu();
@@ -49,5 +101,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     int panels[] = {100, 200, -1};
     SendMessageW(status, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(panels));
     SendMessageW(status, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(L"停止"));
+    countdown = child(L"STATIC", L"5", 0, 0, 0, 0, 0, hwnd, instance, nullptr);
+    ShowWindow(countdown, SW_HIDE);
+    clockLabel = child(L"STATIC", L"", 0, 0, 0, 0, 0, hwnd, instance, nullptr);
+    ShowWindow(clockLabel, SW_HIDE);
+    SetTimer(hwnd, 1, 200, monitorTick);
+    SetTimer(hwnd, 2, 300, countdownTick);
+    SetTimer(hwnd, 3, 1000, planCheckTick);
+    SetTimer(hwnd, 4, 1000, clockLabelTick);
+    if (!online) {
+        SetTimer(hwnd, 5, 200, monitorTick);
+        SetTimer(hwnd, 6, 2000, reconnectTick);
+    }
     return reference::showAndRun(hwnd, show);
 }
