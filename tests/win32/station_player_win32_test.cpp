@@ -262,7 +262,7 @@ TEST_F(StationPlayerWin32Test, WhatCannotBePlayedGetsAShortStatus) {
     const std::vector<std::pair<std::string, std::string>> cases{
         {server.url("/page"), "电台发来的不是可以播放的声音"},
         {server.url("/missing"), "电台返回错误（404）"},
-        {server.url("/hls.m3u8"), "不支持 HLS 分段直播电台"},
+        {server.url("/hls.m3u8"), "不支持加密的 HLS 电台"},
         {"http://127.0.0.1:1/", "无法连接电台"},
         {server.url("/silent"), "无法连接电台"},
     };

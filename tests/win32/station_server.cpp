@@ -175,7 +175,8 @@ void StationServer::serve(SOCKET client) {
                             "File2=live.mp3\r\n"));
     } else if (path == "/hls.m3u8") {
         send(client, answer("200 OK", "application/vnd.apple.mpegurl",
-                            "#EXTM3U\n#EXT-X-TARGETDURATION:6\n#EXTINF:6,\nseg1.ts\n"));
+                            "#EXTM3U\n#EXT-X-TARGETDURATION:6\n"
+                            "#EXT-X-KEY:METHOD=AES-128,URI=\"key\"\n#EXTINF:6,\nseg1.ts\n"));
     } else if (path == "/moved") {
         send(client, "HTTP/1.0 302 Found\r\nLocation: " + url("/live.aac") +
                          "\r\nContent-Length: 0\r\n\r\n");
