@@ -13,7 +13,7 @@ namespace sonorin::radio {
 // "location" elements of an XSPF list.
 std::vector<std::string> parsePlaylist(std::string_view bytes, std::string_view baseUrl);
 
-// An HLS playlist (segments or variants), which the player does not play.
+// An HLS playlist (segments or variants), played segment by segment (hls.h), not as a list.
 bool isHlsPlaylist(std::string_view bytes);
 
 }  // namespace sonorin::radio
