@@ -15,6 +15,7 @@ SETTINGS_BUTTONS = ["开始时间", "结束时间", "文件名", "确定", "取�
 BUTTON_HEIGHT = 735  # twips
 SCREEN_WIDTH, SCREEN_HEIGHT = 1280, 800  # pixels, the rig's X screen
 INK = 80  # how much darker than the button face a pixel of text is
+WS_HSCROLL = 0x00100000
 
 
 def set_dpi(rig, dpi):
@@ -117,6 +118,9 @@ def show_every_other_window(rig, main, dpi):
     plan = open_plan_window(rig, main)["hwnd"]
     if not rig.listview(plan)["rows"]:  # plans stay from the start at the DPI before
         rig.screenshot(f"{dpi}dpi-plan-empty")
+        lists = [c for c in rig.controls(plan) if c["class"] == "SysListView32"]
+        assert lists and not lists[0]["style"] & WS_HSCROLL, \
+            f"a horizontal scroll bar under columns that fit at {dpi} dpi: {lists}"
         add_plan(rig, plan, datetime.time(7, 0, 0), "不确定", "美国之音")
         rig.wait_until(lambda: rig.listview(plan)["rows"], what="the plan in the list")
     on_screen(rig, plan, dpi, "plan")
@@ -124,7 +128,9 @@ def show_every_other_window(rig, main, dpi):
     rig.wait_until(lambda: [w for w in rig.windows() if w["class"] == "#32768"],
                    what="the context menu")
     rig.popup(1)
-    on_screen(rig, rig.wait_window("Form1")["hwnd"], dpi, "plan-editor")
+    editor = rig.wait_window("Form1")["hwnd"]
+    on_screen(rig, editor, dpi, "plan-editor")
+    check_spin_buttons(rig, editor, dpi)
     rig.click(main["hwnd"], "定时2")
     on_screen(rig, rig.wait_window("定时关机设置")["hwnd"], dpi, "shutdown")
     rig.menu(main["hwnd"], "3/5")  # 帮助(H) > 关于
@@ -132,6 +138,22 @@ def show_every_other_window(rig, main, dpi):
     for caption in ("关于 星澜网络收音机", "定时关机设置", "Form1", PLAN_CAPTION):
         for window in rig.windows(caption):
             rig.close(window["hwnd"])
+
+
+def check_spin_buttons(rig, window, dpi):
+    """Each time picker's spin buttons sit at its right edge, full height, wider with the DPI."""
+    controls = rig.controls(window)
+    pickers = [c for c in controls if c["class"] == "SysDateTimePick32"]
+    assert len(pickers) == 2, controls
+    for picker in pickers:
+        spin = [c for c in controls if c["parent"] == picker["hwnd"]
+                and c["class"] == "msctls_updown32"]
+        assert spin, f"no spin buttons in {picker}"
+        left, top, right, bottom = spin[0]["rect"]
+        edge = picker["rect"]
+        assert 0 <= edge[2] - right <= 3 and 0 <= top - edge[1] <= 3, (dpi, picker, spin)
+        assert bottom - top >= picker["height"] - 6, (dpi, picker, spin)
+        assert right - left >= 14 * dpi / 96, (dpi, picker, spin)
 
 
 def check_captions(shot, window, buttons, dpi):
