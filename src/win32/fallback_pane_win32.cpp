@@ -21,7 +21,6 @@ constexpr int kStatusLines = 2;
 constexpr UINT kStatusFormat =
     DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL;
 constexpr int kStatusMargin = 4;
-constexpr UINT_PTR kParentSubclassId = 0x50414E45;  // one subclass of the pane's own on the window
 
 void registerWindowClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
@@ -109,7 +108,9 @@ FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner) : owner_(ow
     // What shows of the pane changes with the window around it too (the form, which holds the
     // browser pane that holds this one).
     const HWND form = GetAncestor(parent, GA_ROOT);
-    if (form && SetWindowSubclass(form, &FallbackPane::parentProc, kParentSubclassId,
+    // One subclass per pane (its id is the pane's address): a pane made before the one it
+    // replaces is gone keeps its own.
+    if (form && SetWindowSubclass(form, &FallbackPane::parentProc, subclassId(),
                                   reinterpret_cast<DWORD_PTR>(this)))
         parent_ = form;
     layout();
@@ -117,7 +118,7 @@ FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner) : owner_(ow
 
 FallbackPane::~FallbackPane() {
     if (parent_)
-        RemoveWindowSubclass(parent_, &FallbackPane::parentProc, kParentSubclassId);
+        RemoveWindowSubclass(parent_, &FallbackPane::parentProc, subclassId());
     fetcher_.reset();
     links_.reset();
     if (window_)
@@ -129,7 +130,7 @@ LRESULT CALLBACK FallbackPane::parentProc(HWND parent, UINT message, WPARAM wPar
                                           UINT_PTR, DWORD_PTR data) {
     auto* pane = reinterpret_cast<FallbackPane*>(data);
     if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(parent, &FallbackPane::parentProc, kParentSubclassId);
+        RemoveWindowSubclass(parent, &FallbackPane::parentProc, pane->subclassId());
         pane->parent_ = nullptr;
         return DefSubclassProc(parent, message, wParam, lParam);
     }

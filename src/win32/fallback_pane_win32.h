@@ -56,6 +56,7 @@ class FallbackPane {
     void showPage(radio::HtmlPage page, const radio::HttpUrl& url);
     void showStatus(const std::string& text);
     RECT visibleArea() const;
+    UINT_PTR subclassId() const { return reinterpret_cast<UINT_PTR>(this); }
     void layout();
     void fire(bool begin);
 
