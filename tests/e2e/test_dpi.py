@@ -143,17 +143,14 @@ def show_every_other_window(rig, main, dpi):
 def check_spin_buttons(rig, window, dpi):
     """Each time picker's spin buttons sit at its right edge, full height, wider with the DPI."""
     controls = rig.controls(window)
-    pickers = [c for c in controls if c["class"] == "SysDateTimePick32"]
-    assert len(pickers) == 2, controls
-    for picker in pickers:
-        spin = [c for c in controls if c["parent"] == picker["hwnd"]
-                and c["class"] == "msctls_updown32"]
-        assert spin, f"no spin buttons in {picker}"
-        left, top, right, bottom = spin[0]["rect"]
-        edge = picker["rect"]
-        assert 0 <= edge[2] - right <= 3 and 0 <= top - edge[1] <= 3, (dpi, picker, spin)
-        assert bottom - top >= picker["height"] - 6, (dpi, picker, spin)
-        assert right - left >= 14 * dpi / 96, (dpi, picker, spin)
+    pickers = {c["hwnd"]: c["rect"] for c in controls if c["class"] == "SysDateTimePick32"}
+    spins = [(pickers[c["parent"]], c["rect"]) for c in controls
+             if c["class"] == "msctls_updown32" and c["parent"] in pickers]
+    assert len(spins) == len(pickers) == 2, controls
+    for (_, top, right, bottom), (left, spin_top, spin_right, spin_bottom) in spins:
+        assert 0 <= right - spin_right <= 3 and 0 <= spin_top - top <= 3, (dpi, spins)
+        assert spin_bottom - spin_top >= bottom - top - 6, (dpi, spins)
+        assert spin_right - left >= 14 * dpi / 96, (dpi, spins)
 
 
 def check_captions(shot, window, buttons, dpi):
