@@ -78,8 +78,7 @@ JsonLine describe_control(HWND hwnd) {
         .add("text", text_of(hwnd))
         .add("visible", IsWindowVisible(hwnd) != FALSE)
         .add("enabled", IsWindowEnabled(hwnd) != FALSE)
-        .add("parent", GetParent(hwnd))
-        .add("style", static_cast<long long>(static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE))));
+        .add("parent", GetParent(hwnd));
     wchar_t registered[256] = {};
     GetClassNameW(hwnd, registered, 256);
     line.add("window_class", std::wstring(registered))
