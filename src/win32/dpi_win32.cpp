@@ -7,6 +7,7 @@ namespace {
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+using MetricsForDpiFn = int(WINAPI*)(int, UINT);
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
 
@@ -60,6 +61,15 @@ int pixelsAt(double twips, int dpi) {
 
 double twipsAt(int pixels, int dpi) {
     return pixels * 1440.0 / dpi;
+}
+
+int scrollBarWidth(int dpi) {
+    static const auto metricsForDpi = user32Function<MetricsForDpiFn>("GetSystemMetricsForDpi");
+    if (metricsForDpi)
+        if (const int width = metricsForDpi(SM_CXVSCROLL, static_cast<UINT>(dpi)); width > 0)
+            return width;
+    // Before Windows 10 the system's metrics are those of the system DPI.
+    return MulDiv(GetSystemMetrics(SM_CXVSCROLL), dpi, systemDpi());
 }
 
 void adjustWindowRect(RECT& rect, DWORD style, bool menu, DWORD exStyle, int dpi) {

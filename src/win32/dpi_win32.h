@@ -23,6 +23,9 @@ int windowDpi(HWND hwnd);
 int pixelsAt(double twips, int dpi);
 double twipsAt(int pixels, int dpi);
 
+// The width of a vertical scroll bar at the given DPI.
+int scrollBarWidth(int dpi);
+
 // AdjustWindowRectEx with the frame metrics of the given DPI.
 void adjustWindowRect(RECT& rect, DWORD style, bool menu, DWORD exStyle, int dpi);
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "win32/wide.h"
@@ -12,10 +13,14 @@ namespace sonorin::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"SonorinPagePane";
-// The status shows the page's heading and what plays now.
+// The status shows the page's heading and what plays now: two lines at least, more when they
+// wrap, up to half of what shows of the pane, so that the list stays readable under it.
 constexpr int kStatusLines = 2;
+// Wrapped as a multi-line edit control does: between words, between Chinese characters, and
+// inside a word too long for a line. The measure and the static's drawing use the same rules.
+constexpr UINT kStatusFormat =
+    DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL;
 constexpr int kStatusMargin = 4;
-constexpr UINT_PTR kParentSubclassId = 0x50414E45;  // one subclass of the pane's own on the window
 
 void registerWindowClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
@@ -49,6 +54,26 @@ int lineHeight(HWND window, HFONT font) {
     return measured ? metrics.tmHeight + metrics.tmExternalLeading : 0;
 }
 
+std::wstring windowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+// The height of `text` in `font` wrapped to `width` pixels.
+int wrappedHeight(HWND window, HFONT font, const std::wstring& text, int width) {
+    const ScopedHdc dc(window);
+    if (!dc || width <= 0)
+        return 0;
+    const HGDIOBJ old = SelectObject(dc.get(), font);
+    RECT bounds{0, 0, width, 0};
+    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &bounds,
+              kStatusFormat | DT_CALCRECT);
+    SelectObject(dc.get(), old);
+    return bounds.bottom;
+}
+
 void setFont(HWND control, HFONT font) {
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
@@ -71,25 +96,29 @@ FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner) : owner_(ow
     font_.reset(CreateFontW(-MulDiv(10, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Microsoft YaHei"));
-    status_ =
-        CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX,
-                        0, 0, 0, 0, window_.get(), nullptr, instance, nullptr);
+    status_ = CreateWindowExW(0, L"STATIC", L"",
+                              WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, 0,
+                              0, 0, window_.get(), nullptr, instance, nullptr);
     setFont(status_, font_.get());
     // Whole lines at any DPI: the height follows the font, which follows the screen.
     const int line = lineHeight(window_.get(), font_.get());
-    statusHeight_ = kStatusLines * (line > 0 ? line : MulDiv(16, dpi, 96)) + 2 * kStatusMargin;
+    statusLine_ = line > 0 ? line : MulDiv(16, dpi, 96);
     links_ = std::make_unique<LinkList>(window_.get(), font_.get(), dpi,
                                         [this](int index) { clickLink(index); });
-    // What shows of the pane changes with the window around it too.
-    if (SetWindowSubclass(parent, &FallbackPane::parentProc, kParentSubclassId,
-                          reinterpret_cast<DWORD_PTR>(this)))
-        parent_ = parent;
+    // What shows of the pane changes with the window around it too (the form, which holds the
+    // browser pane that holds this one).
+    const HWND form = GetAncestor(parent, GA_ROOT);
+    // One subclass per pane (its id is the pane's address): a pane made before the one it
+    // replaces is gone keeps its own.
+    if (form && SetWindowSubclass(form, &FallbackPane::parentProc, subclassId(),
+                                  reinterpret_cast<DWORD_PTR>(this)))
+        parent_ = form;
     layout();
 }
 
 FallbackPane::~FallbackPane() {
     if (parent_)
-        RemoveWindowSubclass(parent_, &FallbackPane::parentProc, kParentSubclassId);
+        RemoveWindowSubclass(parent_, &FallbackPane::parentProc, subclassId());
     fetcher_.reset();
     links_.reset();
     if (window_)
@@ -101,7 +130,7 @@ LRESULT CALLBACK FallbackPane::parentProc(HWND parent, UINT message, WPARAM wPar
                                           UINT_PTR, DWORD_PTR data) {
     auto* pane = reinterpret_cast<FallbackPane*>(data);
     if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(parent, &FallbackPane::parentProc, kParentSubclassId);
+        RemoveWindowSubclass(parent, &FallbackPane::parentProc, pane->subclassId());
         pane->parent_ = nullptr;
         return DefSubclassProc(parent, message, wParam, lParam);
     }
@@ -152,30 +181,33 @@ LRESULT CALLBACK FallbackPane::windowProc(HWND window, UINT message, WPARAM wPar
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// The part of the pane the user can see: the window that holds it may cut it off on the
-// right and cover its foot with a status bar, and the list's scroll bar must stay in view.
+// The part of the pane the user can see: each window around it may cut it off (the form
+// lays the pane out wider than it shows while the window is narrow) and cover its foot with a
+// status bar, and the list's scroll bar must stay in view.
 RECT FallbackPane::visibleArea() const {
     RECT area{};
     GetClientRect(window_.get(), &area);
-    const HWND parent = GetParent(window_.get());
-    RECT shown{};
-    if (!parent || !GetClientRect(parent, &shown))
-        return area;
-    for (HWND sibling = GetWindow(parent, GW_CHILD); sibling;
-         sibling = GetWindow(sibling, GW_HWNDNEXT)) {
-        wchar_t cls[32] = {};
-        RECT bar{};
-        if (sibling != window_.get() && IsWindowVisible(sibling) &&
-            GetClassNameW(sibling, cls, 32) && lstrcmpiW(cls, STATUSCLASSNAMEW) == 0 &&
-            GetWindowRect(sibling, &bar)) {
-            MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&bar), 2);
-            shown.bottom = std::min(shown.bottom, bar.top);
+    RECT visible = area;
+    for (HWND inner = window_.get(); GetWindowLongPtrW(inner, GWL_STYLE) & WS_CHILD;) {
+        const HWND outer = GetParent(inner);
+        RECT shown{};
+        if (!outer || !GetClientRect(outer, &shown))
+            break;
+        for (HWND sibling = GetWindow(outer, GW_CHILD); sibling;
+             sibling = GetWindow(sibling, GW_HWNDNEXT)) {
+            wchar_t cls[32] = {};
+            RECT bar{};
+            if (sibling != inner && IsWindowVisible(sibling) && GetClassNameW(sibling, cls, 32) &&
+                lstrcmpiW(cls, STATUSCLASSNAMEW) == 0 && GetWindowRect(sibling, &bar)) {
+                MapWindowPoints(nullptr, outer, reinterpret_cast<POINT*>(&bar), 2);
+                shown.bottom = std::min(shown.bottom, bar.top);
+            }
         }
+        MapWindowPoints(outer, window_.get(), reinterpret_cast<POINT*>(&shown), 2);
+        if (!IntersectRect(&visible, &visible, &shown))
+            return area;
+        inner = outer;
     }
-    MapWindowPoints(parent, window_.get(), reinterpret_cast<POINT*>(&shown), 2);
-    RECT visible{};
-    if (!IntersectRect(&visible, &area, &shown))
-        return area;
     return visible;
 }
 
@@ -184,10 +216,18 @@ void FallbackPane::layout() {
         return;
     const RECT area = visibleArea();
     const int left = std::max<int>(area.left, 0);
-    MoveWindow(status_, left + 6, kStatusMargin, area.right - left - 12,
-               statusHeight_ - 2 * kStatusMargin, TRUE);
+    const int width = area.right - left - 12;
+    int height = kStatusLines * statusLine_;
+    if (status_) {
+        const int needed = wrappedHeight(status_, font_.get(), windowText(status_), width);
+        const int shown = static_cast<int>(area.bottom - area.top);
+        const int most = std::max(height, shown / 2 / statusLine_ * statusLine_);
+        height = std::clamp(needed, height, most);
+    }
+    const int statusHeight = height + 2 * kStatusMargin;
+    MoveWindow(status_, left + 6, kStatusMargin, width, height, TRUE);
     if (links_)
-        links_->move(RECT{left, statusHeight_, area.right, area.bottom});
+        links_->move(RECT{left, statusHeight, area.right, area.bottom});
 }
 
 void FallbackPane::setBounds(RECT bounds) {
@@ -322,8 +362,11 @@ void FallbackPane::showPage(radio::HtmlPage page, const radio::HttpUrl& url) {
 }
 
 void FallbackPane::showStatus(const std::string& text) {
-    if (status_)
-        SetWindowTextW(status_, wide(text).c_str());
+    if (!status_)
+        return;
+    SetWindowTextW(status_, wide(text).c_str());
+    // A longer or shorter text may take another number of lines.
+    layout();
 }
 
 }  // namespace sonorin::win32

@@ -56,6 +56,7 @@ class FallbackPane {
     void showPage(radio::HtmlPage page, const radio::HttpUrl& url);
     void showStatus(const std::string& text);
     RECT visibleArea() const;
+    UINT_PTR subclassId() const { return reinterpret_cast<UINT_PTR>(this); }
     void layout();
     void fire(bool begin);
 
@@ -65,7 +66,7 @@ class FallbackPane {
     ScopedWindow window_;
     HWND parent_ = nullptr;  // whose size changes are followed, while subclassed
     HWND status_ = nullptr;  // a child of window_
-    int statusHeight_ = 0;   // pixels, margins included
+    int statusLine_ = 1;     // the height of one of its lines, in pixels
     std::unique_ptr<LinkList> links_;
     std::unique_ptr<PageFetcher> fetcher_;
     unsigned generation_ = 0;

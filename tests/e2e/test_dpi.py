@@ -124,7 +124,9 @@ def show_every_other_window(rig, main, dpi):
     rig.wait_until(lambda: [w for w in rig.windows() if w["class"] == "#32768"],
                    what="the context menu")
     rig.popup(1)
-    on_screen(rig, rig.wait_window("Form1")["hwnd"], dpi, "plan-editor")
+    editor = rig.wait_window("Form1")["hwnd"]
+    on_screen(rig, editor, dpi, "plan-editor")
+    check_spin_buttons(rig, editor, dpi)
     rig.click(main["hwnd"], "定时2")
     on_screen(rig, rig.wait_window("定时关机设置")["hwnd"], dpi, "shutdown")
     rig.menu(main["hwnd"], "3/5")  # 帮助(H) > 关于
@@ -132,6 +134,19 @@ def show_every_other_window(rig, main, dpi):
     for caption in ("关于 星澜网络收音机", "定时关机设置", "Form1", PLAN_CAPTION):
         for window in rig.windows(caption):
             rig.close(window["hwnd"])
+
+
+def check_spin_buttons(rig, window, dpi):
+    """Each time picker's spin buttons sit at its right edge, full height, wider with the DPI."""
+    controls = rig.controls(window)
+    pickers = {c["hwnd"]: c["rect"] for c in controls if c["class"] == "SysDateTimePick32"}
+    spins = [(pickers[c["parent"]], c["rect"]) for c in controls
+             if c["class"] == "msctls_updown32" and c["parent"] in pickers]
+    assert len(spins) == len(pickers) == 2, controls
+    for (_, top, right, bottom), (left, spin_top, spin_right, spin_bottom) in spins:
+        assert 0 <= right - spin_right <= 3 and 0 <= spin_top - top <= 3, (dpi, spins)
+        assert spin_bottom - spin_top >= bottom - top - 6, (dpi, spins)
+        assert spin_right - left >= 14 * dpi / 96, (dpi, spins)
 
 
 def check_captions(shot, window, buttons, dpi):

@@ -4,7 +4,10 @@ handing over to the main window when the network returns."""
 import time
 
 from rig import CAPTION
+from test_dpi import gray_pixels
 from test_startup_offline import offline_window
+
+NOTICE = "没有联网，不能收听"
 
 
 def wait_indicator(rig, window, text, timeout=5):
@@ -79,3 +82,21 @@ def test_when_the_network_returns_the_recording_goes_on_in_the_main_window(rig):
 
 def offline_window_hidden(rig, window):
     return all(w["hwnd"] != window["hwnd"] for w in rig.windows(CAPTION))
+
+
+def test_the_notice_shows_whole_after_more_and_restore(rig):
+    program = rig.start()
+    window = offline_window(rig)
+
+    def notice():
+        left, top, right, bottom = rig.control(window["hwnd"], NOTICE)["rect"]
+        return gray_pixels(rig.screenshot("notice"), left, top, right - left, bottom - top)
+    time.sleep(0.5)
+    before = notice()
+    assert any(value < 128 for row in before for value in row), "no notice drawn"
+    rig.click(window["hwnd"], "更多")
+    rig.wait_until(lambda: rig.control(window["hwnd"], "还原")["visible"], what="还原")
+    rig.click(window["hwnd"], "还原")
+    rig.wait_until(lambda: notice() == before, 3, what="the whole notice again")
+    rig.close(window["hwnd"])
+    assert program.wait(10) == 0

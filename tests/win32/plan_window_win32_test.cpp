@@ -276,5 +276,20 @@ TEST_F(PlanWindowWin32Test, ASaveThatCannotReplaceTheFileKeepsItAndSaysSo) {
     EXPECT_EQ(GetFileAttributesW(wide(path + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// The columns fill the list's width exactly: no horizontal scroll bar, empty or full.
+TEST_F(PlanWindowWin32Test, ColumnsThatFitTheListBringNoHorizontalScrollBar) {
+    frmDingshishouting& w = program.form<frmDingshishouting>();
+    w.show();
+    HWND list = child(w, WC_LISTVIEWW);
+    EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) << "empty list";
+    for (int minute = 10; minute < 30; ++minute)
+        w.addPlan({"9:" + std::to_string(minute) + ":00", "不确定", "中文环球"});
+    ASSERT_TRUE(GetWindowLongW(list, GWL_STYLE) & WS_VSCROLL) << "twenty plans need scrolling";
+    EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) << "full list";
+    w.ListView1.clearRows();
+    EXPECT_EQ(SendMessageW(list, LVM_GETCOLUMNWIDTH, 2, 0), windows.pixelsFromTwips(1628))
+        << "without the vertical bar the last column has its width again";
+}
+
 }  // namespace
 }  // namespace sonorin

@@ -165,6 +165,9 @@ class StandInPaneTest : public WinsockTest {
                     "<b>音乐</b></a><li><a href=\"/other\">别的页</a></ul></body></html>");
             if (line.rfind("GET /other ", 0) == 0)
                 return page("<p>另一页 &amp; 资讯</p><a href=/page>回去</a>");
+            if (line.rfind("GET /long ", 0) == 0)
+                return page("<h1>电台</h1><p>正在收听：中文环球 · 正在播放 · " +
+                            std::string(30, 'x') + " 一首名字很长很长很长很长很长很长的歌</p>");
             if (line.rfind("GET /big ", 0) == 0)  // the link comes after 9 MB
                 return page("<!--" + std::string(9 << 20, 'x') + "--><a href=/play?n=9>末尾</a>");
             if (line.rfind("GET /endless-head ", 0) == 0) {
@@ -263,6 +266,32 @@ TEST_F(StandInPaneTest, ReadsAWholeLargePageButNoEndlessHeader) {
     wchar_t text[128] = {};
     GetWindowTextW(findChildOfClass(pane->hwnd(), L"Static"), text, 128);
     EXPECT_EQ(std::wstring(text).rfind(L"无法打开网页：", 0), 0u) << text;
+}
+
+// A long status wraps to what shows of the pane (its window, narrower than the pane, cuts it
+// off): all of it shows, and the list starts under it.
+TEST_F(StandInPaneTest, AStatusTooLongForItsLineWrapsAndTheListFollowsIt) {
+    auto pane = createWebBrowserPane(parent_, RECT{0, 0, 1600, 400});
+    pane->navigate(address("/long"));
+    const HWND status = findChildOfClass(pane->hwnd(), L"Static");
+    wchar_t text[256] = {};
+    ASSERT_TRUE(testing::pumpUntil([&] { return GetWindowTextW(status, text, 256) > 60; }, 5000));
+    RECT shown{}, list{};
+    GetWindowRect(status, &shown);
+    GetWindowRect(findChildOfClass(pane->hwnd(), L"ListBox"), &list);
+    // What the system says the text needs at the status's width, wrapped as an edit control.
+    const HDC dc = GetDC(status);
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(status, WM_GETFONT, 0, 0)));
+    RECT needed{0, 0, shown.right - shown.left, 0};
+    DrawTextW(dc, text, -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+    ReleaseDC(status, dc);
+    EXPECT_GE(shown.bottom - shown.top, needed.bottom);
+    EXPECT_GE(list.top, shown.bottom);
+    RECT window{};
+    GetClientRect(parent_, &window);
+    MapWindowPoints(parent_, nullptr, reinterpret_cast<POINT*>(&window), 2);
+    EXPECT_LE(shown.right, window.right);
+    EXPECT_LE(list.right, window.right) << "the list's scroll bar is out of view";
 }
 
 TEST_F(StandInPaneTest, ListsTheLinksOfAServedPageAndClicksThem) {

@@ -69,10 +69,14 @@ void ChildPeer::changed(ui::Property property) {
     }
 }
 
+// A moved control paints itself anew. The bits the system would copy along with it are only
+// those it had drawn where no sibling covered it, and a layout moves several controls one after
+// the other: the copied picture kept holes (the offline window's notice lost a character after
+// "还原").
 void ChildPeer::applyBounds() {
     const RECT r = rect();
     SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
 void ChildPeer::setStyleBit(DWORD bit, bool on) {

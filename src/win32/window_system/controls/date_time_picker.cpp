@@ -1,4 +1,7 @@
 // A date-time picker that keeps only a time of day; the user's change comes back into it.
+#include <algorithm>
+
+#include "win32/dpi_win32.h"
 #include "win32/window_system/child_peer.h"
 #include "win32/window_system/control_messages.h"
 
@@ -20,8 +23,15 @@ class DateTimePickerPeer final : public ChildPeer {
     }
 
   protected:
+    // The format's style from the start: the picker makes its spin buttons (DTS_UPDOWN, part of
+    // DTS_TIMEFORMAT) as it is created, and Windows adds none later.
+    DWORD ownStyle() const override { return formatStyle(); }
     std::string initialText() const override { return {}; }
     void applyAll() override { applyFormat(); }
+    void applyBounds() override {
+        ChildPeer::applyBounds();
+        placeSpin();
+    }
     void apply(ui::Property property) override {
         if (property == ui::Property::Value)
             applyTime();
@@ -30,14 +40,35 @@ class DateTimePickerPeer final : public ChildPeer {
     }
 
   private:
+    DWORD formatStyle() const {
+        return picker_.format() == ui::PickerFormat::Time ? DTS_TIMEFORMAT : DTS_SHORTDATEFORMAT;
+    }
+
     void applyFormat() {
-        setStyleBit(DTS_SHORTDATEFORMAT | DTS_TIMEFORMAT, false);
-        setStyleBit(
-            picker_.format() == ui::PickerFormat::Time ? DTS_TIMEFORMAT : DTS_SHORTDATEFORMAT,
-            true);
+        constexpr DWORD kFormats = DTS_SHORTDATEFORMAT | DTS_TIMEFORMAT;
+        // Each style change makes or drops the spin buttons, so only a real change is made.
+        const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+        if ((style & kFormats) != formatStyle()) {
+            setStyleBit(kFormats, false);
+            setStyleBit(formatStyle(), true);
+        }
         // The style alone does not redraw the field in the new format.
         msg::pickerUseStyleFormat(hwnd_);
+        placeSpin();
         applyTime();
+    }
+
+    // The picker puts spin buttons it makes after its creation mid-field, and makes them
+    // 15 pixels wide at any DPI: they go to its right edge, full height, as wide as a scroll
+    // bar at the window's DPI.
+    void placeSpin() {
+        const HWND spin = FindWindowExW(hwnd_, nullptr, UPDOWN_CLASSW, nullptr);
+        RECT field{};
+        if (!spin || !GetClientRect(hwnd_, &field))
+            return;
+        const int width = std::min<int>(scrollBarWidth(fw_.dpi), field.right / 2);
+        SetWindowPos(spin, nullptr, field.right - width, 0, width, field.bottom,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
     void applyTime() {

@@ -79,9 +79,7 @@ class ListViewPeer final : public ChildPeer {
     // The window may have moved to another DPI: the columns' pixels change with it.
     void applyBounds() override {
         ChildPeer::applyBounds();
-        int index = 0;
-        for (const ui::ListView::Column& column : list_.columns())
-            msg::listSetColumnWidth(hwnd_, index++, fw_.px(column.width));
+        applyColumnWidths();
     }
 
   private:
@@ -92,6 +90,26 @@ class ListViewPeer final : public ChildPeer {
         for (const ui::ListView::Column& column : list_.columns())
             msg::listInsertColumn(hwnd_, index++, column.caption, fw_.px(column.width));
         applyRows();
+    }
+
+    // The columns as designed, except that the last one gives up the room a vertical scroll
+    // bar takes (when that is less than half of it): columns that fit the list do not bring a
+    // horizontal bar along with a vertical one.
+    void applyColumnWidths() {
+        const auto& columns = list_.columns();
+        if (columns.empty())
+            return;
+        int others = 0;
+        for (std::size_t i = 0; i + 1 < columns.size(); ++i) {
+            msg::listSetColumnWidth(hwnd_, static_cast<int>(i), fw_.px(columns[i].width));
+            others += fw_.px(columns[i].width);
+        }
+        const int last = fw_.px(columns.back().width);
+        RECT client{};
+        GetClientRect(hwnd_, &client);
+        const int room = client.right - others;
+        msg::listSetColumnWidth(hwnd_, static_cast<int>(columns.size()) - 1,
+                                room < last && room >= last / 2 ? room : last);
     }
 
     // The lists are a few dozen rows at most: rebuilding them keeps native and model equal.
@@ -107,6 +125,8 @@ class ListViewPeer final : public ChildPeer {
         }
         applySelection();
         msg::setRedraw(hwnd_, true);
+        // The rows may have brought or taken away the vertical scroll bar.
+        applyColumnWidths();
         InvalidateRect(hwnd_, nullptr, TRUE);
     }
 
@@ -126,6 +146,14 @@ class ListViewPeer final : public ChildPeer {
         SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ex);
         SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        // A new frame changes the client area but not the window's size, and Wine's list view
+        // re-measures only on a size change: it would go on taking the width it had with the
+        // sunken edge, four pixels less, for its own, and show a horizontal scroll bar for
+        // columns that fill the list exactly.
+        RECT client{};
+        GetClientRect(hwnd_, &client);
+        msg::send(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+        applyColumnWidths();
     }
 
     // The list view clears its selection as the right button goes down on empty space, before
