@@ -15,7 +15,10 @@ namespace {
 // right), recording mode and programmed times below, then saving, the times label and the
 // two command buttons.
 constexpr double kClientWidth = 5400;
-constexpr double kClientHeight = 5145;
+constexpr double kClientHeight = 6105;
+// The source frame sits below the programmed-recording controls, the buttons below it.
+constexpr double kSourceTop = 4620;
+constexpr double kButtonTop = 5580;
 constexpr double kMargin = 120;
 constexpr double kColumnWidth = 2520;
 constexpr double kRightColumn = kMargin + kColumnWidth + 120;
@@ -82,10 +85,19 @@ frmSettings::frmSettings(Program& program)
     lblTimes.setCaption(" ");
     lblTimes.setBounds(240, 3960, kClientWidth - 480, 540);
 
+    Frame7.setCaption("录音来源");
+    Frame7.setBounds(kMargin, kSourceTop, kClientWidth - 2 * kMargin, 840);
+    optSourceSoundCard.setCaption("声卡");
+    optSourceSoundCard.setBounds(240, 360, 1080, kOptionHeight);
+    optSourceStation.setCaption("正在收听的电台");
+    optSourceStation.setBounds(1320, 360, 2400, kOptionHeight);
+
     cmdcancle.setCaption("取消");
-    cmdcancle.setBounds(kClientWidth - kMargin - kButtonWidth, 4620, kButtonWidth, kButtonHeight);
+    cmdcancle.setBounds(kClientWidth - kMargin - kButtonWidth, kButtonTop, kButtonWidth,
+                        kButtonHeight);
     cmdOke.setCaption("确定");
-    cmdOke.setBounds(cmdcancle.left() - 120 - kButtonWidth, 4620, kButtonWidth, kButtonHeight);
+    cmdOke.setBounds(cmdcancle.left() - 120 - kButtonWidth, kButtonTop, kButtonWidth,
+                     kButtonHeight);
 
     frmTimes.setVisible(false);
     frmManualAuto.setVisible(false);
@@ -102,6 +114,8 @@ frmSettings::frmSettings(Program& program)
     opt16bits.onClick = [this] { opt16bits_Click(); };
     optRecordImmediate.onClick = [this] { optRecordImmediate_Click(); };
     optRecordProgrammed.onClick = [this] { optRecordProgrammed_Click(); };
+    optSourceSoundCard.onClick = [this] { optSourceSoundCard_Click(); };
+    optSourceStation.onClick = [this] { optSourceStation_Click(); };
     Option10.onClick = [this] { Option10_Click(); };
     Option11.onClick = [this] { Option11_Click(); };
     cmdStartTime.onClick = [this] { cmdStartTime_Click(); };
@@ -162,6 +176,11 @@ void frmSettings::Form_Load() {
     } else {
         Option10.setValue(true);
     }
+    if (s.Source == CaptureSource::Station) {
+        optSourceStation.setValue(true);
+    } else {
+        optSourceSoundCard.setValue(true);
+    }
     loading_ = false;
 }
 
@@ -191,6 +210,13 @@ void frmSettings::opt8bits_Click() {
 }
 void frmSettings::opt16bits_Click() {
     state().Resolution = 16;
+}
+// The next take records the new source; a take that runs keeps its own.
+void frmSettings::optSourceSoundCard_Click() {
+    state().Source = CaptureSource::SoundCard;
+}
+void frmSettings::optSourceStation_Click() {
+    state().Source = CaptureSource::Station;
 }
 void frmSettings::Option10_Click() {
     state().WaveAutomaticSave = false;
