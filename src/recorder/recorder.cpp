@@ -201,9 +201,9 @@ void Recorder::DescribeRecording() {
     std::string text = describeTake(take_.lengthMs(), static_cast<std::int64_t>(take_.bytes()),
                                     f.channels, f.bits, f.rate);
     if (take_.recording()) {
-        text = std::string(take_.silent() ? "录音来源：正在收听的电台（电台没有声音，正在录入静音）"
-                                          : "录音来源：正在收听的电台") +
-               " | " + text;
+        // The silence first: in the compact window only the start of the text shows.
+        text = std::string(take_.silent() ? "正在录入静音（电台没有声音） | " : "") +
+               "录音来源：正在收听的电台 | " + text;
     }
     state_.WaveDescription = text;
 }
