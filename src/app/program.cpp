@@ -72,7 +72,7 @@ void Program::tellRecoveredTakes() {
     if (recovered.empty())
         return;
     std::string text =
-        "上次的电台录音没有正常结束（程序被关闭或意外退出）。已经录下的部分已恢复，保存为：";
+        "上次的电台录音没有保存就结束了（程序被关闭或意外退出）。已经录下的部分已恢复，保存为：";
     for (const std::string& name : recovered)
         text += "\r\n" + name;
     platform.prompts.messageBox(text, kAppTitle, MsgButtons::Ok, MsgIcon::Information);

@@ -108,6 +108,7 @@ void runRecorderMonitor(Program& program, RecorderPanel& panel, const std::strin
     // A station take that stopped by itself (the disk filling up, the file no longer
     // writable) ends as if its stop had come: saved when programmed, offered otherwise.
     if (const std::string stopped = wave.tick(); !stopped.empty()) {
+        refreshStatus(program, panel, timesText(program));  // no "正在录音" under the message
         program.platform.prompts.messageBox(stopped, kAppTitle, MsgButtons::Ok,
                                             MsgIcon::Exclamation);
         if (s.ProgrammedRunning) {

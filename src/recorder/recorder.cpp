@@ -264,7 +264,7 @@ std::string Recorder::tick() {
         files += "\r\n" + part;
     if (ended == StationTake::Ended::DiskFull)
         return "磁盘空间快用完了，电台录音已停止。已经录下的部分保存在：" + files;
-    return "录音文件无法继续写入（录音文件夹可能已被删除或设为只读），电台录音已停止。"
+    return "录音文件无法继续写入（磁盘已满，或录音文件夹被删除、设为只读），电台录音已停止。"
            "已经录下的部分保存在：" +
            files;
 }

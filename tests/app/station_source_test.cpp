@@ -93,9 +93,14 @@ TEST_F(StationSourceTest, ATakeStopsBeforeTheDiskIsFullAndSaysSo) {
     // The take spares 64 MiB: this disk goes below that within four seconds.
     files.diskBytes = (64ull << 20) + 500000;
     main().cmdRecord_Click();
+    std::string indicatorUnderTheBox;
+    prompts.onMessageBox = [&](const FakePrompts::Box&) {
+        indicatorUnderTheBox = main().indicator();
+    };
     play(4);
     ASSERT_NE(prompts.texts().front().find("磁盘空间快用完了，电台录音已停止。"),
               std::string::npos);
+    EXPECT_EQ(indicatorUnderTheBox, "停止");
     EXPECT_EQ(prompts.saveRequests.size(), 1u) << "stopped as by the Stop button";
     EXPECT_EQ(buttons(), "1010");
 }

@@ -2,6 +2,8 @@
 the station gone and back in the middle, and a take that outlives a killed program."""
 
 import datetime
+import shutil
+import subprocess
 import time
 
 import wavtools
@@ -119,7 +121,7 @@ def test_a_killed_take_is_recovered_at_the_next_start(rig):
 
         program = rig.start(files=[("stations.m3u", station_list(icecast.url(MOUNT)))])
         box = rig.wait_msgbox(timeout=15, title="星澜网络收音机")
-        assert box["text"].startswith("上次的电台录音没有正常结束"), box["text"]
+        assert box["text"].startswith("上次的电台录音没有保存就结束了"), box["text"]
         rig.screenshot("recovered")
         rig.answer(box, 1)
         recovered = list((program.folder / "录音文件").glob("*_恢复.wav"))
@@ -136,3 +138,39 @@ def test_a_killed_take_is_recovered_at_the_next_start(rig):
 
 
 test_a_killed_take_is_recovered_at_the_next_start.timeout = 120
+
+
+def test_a_take_on_a_filling_disk_stops_in_time_and_keeps_a_whole_file(rig):
+    icecast = Icecast()
+    folder = rig.folder / "录音文件"
+    folder.mkdir()
+    # The take keeps 64 MiB free: on this disk it stops within a few seconds.
+    subprocess.run(["mount", "-t", "tmpfs", "-o", "size=66m", "tmpfs", str(folder)], check=True)
+    try:
+        rig.write_settings({"CaptureSource": "Station"})
+        program, main = start_with_station(rig, icecast)
+        rig.click(main["hwnd"], "录音")
+        wait_indicator(rig, main, "正在录音")
+        box = rig.wait_msgbox(timeout=30, title="星澜网络收音机")
+        assert box["text"].startswith("磁盘空间快用完了，电台录音已停止。"), box["text"]
+        rig.screenshot("disk-full")
+        rig.answer(box, 1)
+        # Stopped as by the Stop button: the save dialog is offered; cancelled, the take stays.
+        dialog = rig.wait_window("保存录音文件", timeout=10)
+        rig.click_id(dialog["hwnd"], 2)
+        wait_indicator(rig, main, "停止")
+        takes = list(folder.glob("*_录制中.wav"))
+        assert len(takes) == 1, takes
+        channels, bits, rate, frames = wavtools.read_wav(takes[0])
+        seconds = len(frames) / rate
+        assert takes[0].stat().st_size == 44 + len(frames) * 4, "the header holds the whole file"
+        print(f"stopped after {seconds:.2f} s with "
+              f"{shutil.disk_usage(folder).free / 2**20:.1f} MiB left")
+        assert seconds >= 2 and loud(frames, 0.5, seconds - 0.5)
+        assert rig.stop(program, main["hwnd"]) == 0
+    finally:
+        icecast.close()
+        subprocess.run(["umount", str(folder)], check=False)
+
+
+test_a_take_on_a_filling_disk_stops_in_time_and_keeps_a_whole_file.timeout = 90
