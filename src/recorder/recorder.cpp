@@ -79,7 +79,11 @@ void Recorder::OpenCaptureDevice() {
     playingBack_ = false;
     wave_.OpenCaptureDevice();
     // A new take replaces the old one, whichever source recorded it.
-    take_.discard();
+    if (keepFiles_)
+        take_.forget();
+    else
+        take_.discard();
+    keepFiles_ = false;
 }
 
 void Recorder::ApplyCaptureFormat() {
@@ -259,6 +263,7 @@ std::string Recorder::tick() {
     const StationTake::Ended ended = take_.pump(clock_.tickMs());
     if (ended == StationTake::Ended::No)
         return {};
+    keepFiles_ = true;
     std::string files;
     for (const std::string& part : take_.parts())
         files += "\r\n" + part;

@@ -79,6 +79,9 @@ class Recorder {
     RecorderState& state_;
     CaptureSource takeSource_ = CaptureSource::SoundCard;
     bool playingBack_ = false;
+    // The take stopped by itself and the user was told where its file is: a new take leaves
+    // that file in place instead of discarding it.
+    bool keepFiles_ = false;
     bool planned_ = false;            // the station take is a programmed one that started on time
     std::int64_t quietSinceMs_ = -1;  // the sound card's level has been 0 since then
 };

@@ -103,6 +103,11 @@ TEST_F(StationSourceTest, ATakeStopsBeforeTheDiskIsFullAndSaysSo) {
     EXPECT_EQ(indicatorUnderTheBox, "停止");
     EXPECT_EQ(prompts.saveRequests.size(), 1u) << "stopped as by the Stop button";
     EXPECT_EQ(buttons(), "1010");
+    // The user was told where the take is: a new take does not discard it.
+    const std::string kept = working();
+    files.diskBytes.reset();
+    main().cmdRecord_Click();
+    EXPECT_TRUE(files.exists(kept));
 }
 
 TEST_F(StationSourceTest, TheChoiceIsShownInTheDialogAndKeptAtExit) {
