@@ -16,9 +16,10 @@ class StationSourceTest : public RecorderWindowFixture {
   protected:
     void SetUp() override {
         clock.current = {2026, 12, 6, 19, 59, 0};
-        startWith(RecorderWindow::Main);
+        startWith(front);
         state().Source = CaptureSource::Station;
     }
+    RecorderWindow front = RecorderWindow::Main;
     // Seconds of the monitor's ticks, the station sending a second of stereo sound per second
     // unless silent.
     void play(int seconds, bool silent = false) {
@@ -135,6 +136,31 @@ TEST_F(StationSourceTest, ASilentSoundCardTakeWhileTheStationPlaysGetsAHint) {
     mci.answer("status capture level", "5000");  // the card hears something after all
     play(1, true);
     EXPECT_EQ(panel3().find(hint), std::string::npos);
+}
+
+class OfflineStationSourceTest : public StationSourceTest {
+  protected:
+    OfflineStationSourceTest() { front = RecorderWindow::Offline; }
+};
+
+TEST_F(OfflineStationSourceTest, PlaysTheTakeBackFromItsFileAndResetDiscardsIt) {
+    RecorderPanel& p = offline().panel;
+    p.cmdRecord_Click();
+    play(1);
+    const std::string file = working();
+    p.cmdStop_Click();
+    mci.commands.clear();
+    p.Slider1.setValue(250);
+    p.cmdPlay_Click();
+    EXPECT_EQ(mci.commands, (std::vector<std::string>{
+                                "close all", "open \"" + file + "\" type waveaudio alias capture",
+                                "set capture time format ms", "play capture from 250"}));
+    mci.answer("status capture mode", "playing");
+    p.runMonitor();
+    EXPECT_EQ(p.indicator(), "正在回放");
+    mci.answer("status capture mode", "stopped");
+    p.cmdReset_Click();  // "你刚才的录音还没有保存" answered Yes
+    EXPECT_FALSE(files.exists(file));
 }
 
 class RecoveryTest : public RecorderWindowFixture {};
