@@ -12,16 +12,17 @@ namespace sonorin {
 namespace {
 
 // Layout in twips. Sample format on top (rate on the left, channels and resolution on the
-// right), recording mode and programmed times below, then saving, the times label and the
-// two command buttons.
-constexpr double kClientWidth = 5400;
-constexpr double kClientHeight = 6105;
-// The source frame sits below the programmed-recording controls, the buttons below it.
-constexpr double kSourceTop = 4620;
-constexpr double kButtonTop = 5580;
+// right) with the recording source in a third column beside it, recording mode and
+// programmed times below, then saving, the times label and the two command buttons. The
+// dialog grows sideways rather than downwards, so that it still fits a short screen at 200 %.
 constexpr double kMargin = 120;
 constexpr double kColumnWidth = 2520;
 constexpr double kRightColumn = kMargin + kColumnWidth + 120;
+constexpr double kFormatWidth = 5400;  // the two columns of the format, the mode and saving
+constexpr double kSourceColumn = kRightColumn + kColumnWidth + 120;
+constexpr double kClientWidth = kSourceColumn + kColumnWidth + kMargin;
+constexpr double kClientHeight = 5145;
+constexpr double kButtonTop = 4620;
 constexpr double kOptionHeight = 255;
 constexpr double kButtonWidth = 1095;
 constexpr double kButtonHeight = 375;
@@ -73,7 +74,7 @@ frmSettings::frmSettings(Program& program)
     cmdStopTime.setBounds(1320, 300, 1080, kButtonHeight);
 
     frmManualAuto.setCaption("保存文件");
-    frmManualAuto.setBounds(kMargin, 3000, kClientWidth - 2 * kMargin, 840);
+    frmManualAuto.setBounds(kMargin, 3000, kFormatWidth - 2 * kMargin, 840);
     Option10.setCaption("手动");
     Option10.setBounds(240, 360, 960, kOptionHeight);
     Option11.setCaption("自动");
@@ -83,14 +84,14 @@ frmSettings::frmSettings(Program& program)
 
     // Two lines of "Start time:  2026/12/6 20:00:00" fit with room to spare.
     lblTimes.setCaption(" ");
-    lblTimes.setBounds(240, 3960, kClientWidth - 480, 540);
+    lblTimes.setBounds(240, 3960, kFormatWidth - 480, 540);
 
     Frame7.setCaption("录音来源");
-    Frame7.setBounds(kMargin, kSourceTop, kClientWidth - 2 * kMargin, 840);
+    Frame7.setBounds(kSourceColumn, 120, kColumnWidth, 1800);
     optSourceSoundCard.setCaption("声卡");
-    optSourceSoundCard.setBounds(240, 360, 1080, kOptionHeight);
+    optSourceSoundCard.setBounds(240, 360, 2160, kOptionHeight);
     optSourceStation.setCaption("正在收听的电台");
-    optSourceStation.setBounds(1320, 360, 2400, kOptionHeight);
+    optSourceStation.setBounds(240, 720, 2160, kOptionHeight);
 
     cmdcancle.setCaption("取消");
     cmdcancle.setBounds(kClientWidth - kMargin - kButtonWidth, kButtonTop, kButtonWidth,

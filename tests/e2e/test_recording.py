@@ -118,6 +118,7 @@ def arm_programmed_take(rig, main, delay=8, length=3, source=None):
     if source:
         rig.click(dialog["hwnd"], source)
         assert rig.control(dialog["hwnd"], source)["checked"]
+        rig.screenshot("settings-source")
     rig.click(dialog["hwnd"], "确定")
     rig.wait_until(lambda: not rig.windows("参数设置"), 5, what="the dialog to close")
     return start, stop

@@ -60,7 +60,6 @@ def test_programmed_station_take_keeps_its_length_through_a_dropped_station(rig)
         program, main = start_with_station(rig, icecast)
         length = 24
         start, stop = arm_programmed_take(rig, main, delay=6, length=length, source=SOURCE)
-        rig.screenshot("settings-source")
         wait_indicator(rig, main, "正在录音", timeout=15)
         panels = rig.statusbar(main["hwnd"])
         assert panels[2].startswith("录音来源：正在收听的电台"), panels
