@@ -55,6 +55,7 @@ void PcmConverter::convert(const DecodedFormat& in, const std::uint8_t* bytes, s
         in.bitsPerSample != last_.bitsPerSample) {
         last_ = in;
         havePrevious_ = false;
+        recent_.clear();
     }
     const std::size_t sampleBytes = static_cast<std::size_t>(in.bitsPerSample / 8);
     const std::size_t frameBytes = sampleBytes * static_cast<std::size_t>(in.channels);
@@ -66,22 +67,47 @@ void PcmConverter::convert(const DecodedFormat& in, const std::uint8_t* bytes, s
             return (int{at[0]} - 128) * 256;
         return int{static_cast<std::int16_t>(at[0] | (at[1] << 8))};
     };
-    auto frameAt = [&](std::size_t frame, int* lr) {
-        lr[0] = read(frame, 0);
-        lr[1] = in.channels > 1 ? read(frame, 1) : lr[0];
-    };
-
-    std::size_t first = 0;
-    if (in.sampleRate == out_.rate) {
-        int lr[2];
-        for (std::size_t f = 0; f < frames; ++f) {
-            frameAt(f, lr);
-            put(lr[0], lr[1], out);
+    // The frames as (left, right) pairs; when the rate comes down, each is first averaged
+    // with the ones before it over about one period of the lower rate, so that what the lower
+    // rate cannot hold is damped rather than folded back as noise.
+    const std::size_t width =
+        in.sampleRate > out_.rate ? static_cast<std::size_t>(in.sampleRate / out_.rate) : 1;
+    // Afresh, the average starts as if the first frame had always been there.
+    const bool fresh = frames > 0 && recent_.size() != width * 2;
+    if (fresh)
+        recent_.assign(width * 2, 0);
+    std::vector<int> lr(frames * 2);
+    for (std::size_t f = 0; f < frames; ++f) {
+        for (int c = 0; c < 2; ++c) {
+            const int value = read(f, c < in.channels ? c : 0);
+            if (width == 1) {
+                lr[f * 2 + static_cast<std::size_t>(c)] = value;
+                continue;
+            }
+            if (fresh && f == 0) {
+                for (std::size_t i = 0; i < width; ++i)
+                    recent_[i * 2 + static_cast<std::size_t>(c)] = value;
+                recentSum_[c] = std::int64_t{value} * static_cast<std::int64_t>(width);
+                recentNext_ = 0;
+            }
+            int& oldest = recent_[recentNext_ * 2 + static_cast<std::size_t>(c)];
+            recentSum_[c] += value - oldest;
+            oldest = value;
+            lr[f * 2 + static_cast<std::size_t>(c)] =
+                static_cast<int>(recentSum_[c] / static_cast<std::int64_t>(width));
         }
+        recentNext_ = (recentNext_ + 1) % width;
+    }
+
+    if (in.sampleRate == out_.rate) {
+        for (std::size_t f = 0; f < frames; ++f)
+            put(lr[f * 2], lr[f * 2 + 1], out);
         return;
     }
+    std::size_t first = 0;
     if (!havePrevious_ && frames > 0) {
-        frameAt(0, previous_);
+        previous_[0] = lr[0];
+        previous_[1] = lr[1];
         havePrevious_ = true;
         position_ = 0;
         first = 1;
@@ -90,24 +116,18 @@ void PcmConverter::convert(const DecodedFormat& in, const std::uint8_t* bytes, s
     const std::int64_t outRate = out_.rate;
     const std::int64_t step = in.sampleRate;
     const std::int64_t count = static_cast<std::int64_t>(frames - first);
-    int a[2];
-    int b[2];
     while (position_ < count * outRate) {
         const std::int64_t k = position_ / outRate;
         const std::int64_t rest = position_ % outRate;
-        if (k == 0) {
-            a[0] = previous_[0];
-            a[1] = previous_[1];
-        } else {
-            frameAt(first + static_cast<std::size_t>(k - 1), a);
-        }
-        frameAt(first + static_cast<std::size_t>(k), b);
+        const int* a = k == 0 ? previous_ : &lr[(first + static_cast<std::size_t>(k) - 1) * 2];
+        const int* b = &lr[(first + static_cast<std::size_t>(k)) * 2];
         put(static_cast<int>(a[0] + (b[0] - a[0]) * rest / outRate),
             static_cast<int>(a[1] + (b[1] - a[1]) * rest / outRate), out);
         position_ += step;
     }
     if (count > 0) {
-        frameAt(frames - 1, previous_);
+        previous_[0] = lr[(frames - 1) * 2];
+        previous_[1] = lr[(frames - 1) * 2 + 1];
         position_ -= count * outRate;
     }
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "radio/station_player.h"
 
@@ -40,6 +41,11 @@ class PcmConverter {
     bool havePrevious_ = false;
     int previous_[2] = {0, 0};
     std::int64_t position_ = 0;
+    // The last input frames (left, right, …) and their sums, for the average that damps what
+    // a lower rate cannot hold.
+    std::vector<int> recent_;
+    std::int64_t recentSum_[2] = {0, 0};
+    std::size_t recentNext_ = 0;
 };
 
 }  // namespace sonorin

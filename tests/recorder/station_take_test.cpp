@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "fakes/fake_filesystem.h"
@@ -159,6 +160,19 @@ TEST(PcmConverterTest, ConvertsRateChannelsAndBitsAcrossChunksAndFormatChanges) 
     const std::int16_t mono[] = {-512, 512};
     down.convert({1, 22050, 16}, reinterpret_cast<const std::uint8_t*>(mono), 4, out);
     EXPECT_EQ(out, std::string({static_cast<char>(126), static_cast<char>(130)}));
+
+    // A tone the lower rate cannot hold is damped, not folded back at full strength.
+    PcmConverter toEight({8000, 1, 16});
+    std::vector<std::int16_t> highest(4410);
+    for (std::size_t i = 0; i < highest.size(); ++i)
+        highest[i] = i % 2 ? -10000 : 10000;
+    out.clear();
+    toEight.convert({1, 44100, 16}, reinterpret_cast<const std::uint8_t*>(highest.data()),
+                    highest.size() * 2, out);
+    ASSERT_EQ(out.size(), 800u * 2);                 // a tenth of a second
+    for (std::size_t i = 2; i < out.size(); i += 2)  // after the first frame, taken as it is
+        EXPECT_LE(std::abs(static_cast<std::int16_t>((out[i] & 0xFF) | (out[i + 1] << 8))), 2000)
+            << i;
 }
 
 }  // namespace
