@@ -100,7 +100,10 @@ void AudioRecorder::Form_Load() {
         program_.TrayMenu = &mnuTray;
     });
     resumeNext([&] { program_.wave.OpenCaptureDevice(); });
-    resumeNext([&] { readRecorderSettings(p.settings, s); });
+    resumeNext([&] {
+        readRecorderSettings(p.settings, s);
+        readCaptureSource(p.settings, s);
+    });
     resumeNext([&] { s.resetToImmediate(); });
     resumeNext([&] { program_.wave.ApplyCaptureFormat(); });
     resumeNext([&] {
@@ -143,7 +146,10 @@ void AudioRecorder::Form_Unload(int& cancel) {
     if (partOfAnExit)
         return;  // the window that ends the process closes the device and saves the settings
     resumeNext([&] { program_.wave.CloseCaptureDevice(); });
-    resumeNext([&] { writeRecorderSettings(p.settings, program_.recorderState); });
+    resumeNext([&] {
+        writeRecorderSettings(p.settings, program_.recorderState);
+        writeCaptureSource(p.settings, program_.recorderState);
+    });
     resumeNext([&] {
         if (program_.recorderState.RenamePending)
             program_.wave.FinishPendingRename();

@@ -325,7 +325,7 @@ void DingshiGuanji::mnuTrayexit_Click() {
 
 void DingshiGuanji::saveTakeBeforePowerAction() {
     RecorderState& s = program_.recorderState;
-    modWave& wave = program_.wave;
+    Recorder& wave = program_.wave;
     wave.UpdateRecorderStatus();
     const bool recording = s.WaveStatus.find("正在录音") != std::string::npos;
     if (recording) {

@@ -48,6 +48,7 @@ void FrmnoConnection::Form_Load() {
 
     program_.wave.OpenCaptureDevice();
     readRecorderSettings(program_.platform.settings, s);
+    readCaptureSource(program_.platform.settings, s);
     s.resetToImmediate();
     program_.wave.ApplyCaptureFormat();
     s.StartTime = program_.now().addMinutes(15);
@@ -78,6 +79,7 @@ void FrmnoConnection::Form_Unload(int& cancel) {
         return;
     program_.wave.CloseCaptureDevice();
     writeRecorderSettings(program_.platform.settings, program_.recorderState);
+    writeCaptureSource(program_.platform.settings, program_.recorderState);
     if (program_.recorderState.RenamePending)
         program_.wave.FinishPendingRename();
     program_.module1.RemoveTrayIcon();

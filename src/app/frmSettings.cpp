@@ -12,13 +12,17 @@ namespace sonorin {
 namespace {
 
 // Layout in twips. Sample format on top (rate on the left, channels and resolution on the
-// right), recording mode and programmed times below, then saving, the times label and the
-// two command buttons.
-constexpr double kClientWidth = 5400;
-constexpr double kClientHeight = 5145;
+// right) with the recording source in a third column beside it, recording mode and
+// programmed times below, then saving, the times label and the two command buttons. The
+// dialog grows sideways rather than downwards, so that it still fits a short screen at 200 %.
 constexpr double kMargin = 120;
 constexpr double kColumnWidth = 2520;
 constexpr double kRightColumn = kMargin + kColumnWidth + 120;
+constexpr double kFormatWidth = 5400;  // the two columns of the format, the mode and saving
+constexpr double kSourceColumn = kRightColumn + kColumnWidth + 120;
+constexpr double kClientWidth = kSourceColumn + kColumnWidth + kMargin;
+constexpr double kClientHeight = 5145;
+constexpr double kButtonTop = 4620;
 constexpr double kOptionHeight = 255;
 constexpr double kButtonWidth = 1095;
 constexpr double kButtonHeight = 375;
@@ -70,7 +74,7 @@ frmSettings::frmSettings(Program& program)
     cmdStopTime.setBounds(1320, 300, 1080, kButtonHeight);
 
     frmManualAuto.setCaption("保存文件");
-    frmManualAuto.setBounds(kMargin, 3000, kClientWidth - 2 * kMargin, 840);
+    frmManualAuto.setBounds(kMargin, 3000, kFormatWidth - 2 * kMargin, 840);
     Option10.setCaption("手动");
     Option10.setBounds(240, 360, 960, kOptionHeight);
     Option11.setCaption("自动");
@@ -80,12 +84,21 @@ frmSettings::frmSettings(Program& program)
 
     // Two lines of "Start time:  2026/12/6 20:00:00" fit with room to spare.
     lblTimes.setCaption(" ");
-    lblTimes.setBounds(240, 3960, kClientWidth - 480, 540);
+    lblTimes.setBounds(240, 3960, kFormatWidth - 480, 540);
+
+    Frame7.setCaption("录音来源");
+    Frame7.setBounds(kSourceColumn, 120, kColumnWidth, 1800);
+    optSourceSoundCard.setCaption("声卡");
+    optSourceSoundCard.setBounds(240, 360, 2160, kOptionHeight);
+    optSourceStation.setCaption("正在收听的电台");
+    optSourceStation.setBounds(240, 720, 2160, kOptionHeight);
 
     cmdcancle.setCaption("取消");
-    cmdcancle.setBounds(kClientWidth - kMargin - kButtonWidth, 4620, kButtonWidth, kButtonHeight);
+    cmdcancle.setBounds(kClientWidth - kMargin - kButtonWidth, kButtonTop, kButtonWidth,
+                        kButtonHeight);
     cmdOke.setCaption("确定");
-    cmdOke.setBounds(cmdcancle.left() - 120 - kButtonWidth, 4620, kButtonWidth, kButtonHeight);
+    cmdOke.setBounds(cmdcancle.left() - 120 - kButtonWidth, kButtonTop, kButtonWidth,
+                     kButtonHeight);
 
     frmTimes.setVisible(false);
     frmManualAuto.setVisible(false);
@@ -102,6 +115,8 @@ frmSettings::frmSettings(Program& program)
     opt16bits.onClick = [this] { opt16bits_Click(); };
     optRecordImmediate.onClick = [this] { optRecordImmediate_Click(); };
     optRecordProgrammed.onClick = [this] { optRecordProgrammed_Click(); };
+    optSourceSoundCard.onClick = [this] { optSourceSoundCard_Click(); };
+    optSourceStation.onClick = [this] { optSourceStation_Click(); };
     Option10.onClick = [this] { Option10_Click(); };
     Option11.onClick = [this] { Option11_Click(); };
     cmdStartTime.onClick = [this] { cmdStartTime_Click(); };
@@ -162,6 +177,11 @@ void frmSettings::Form_Load() {
     } else {
         Option10.setValue(true);
     }
+    if (s.Source == CaptureSource::Station) {
+        optSourceStation.setValue(true);
+    } else {
+        optSourceSoundCard.setValue(true);
+    }
     loading_ = false;
 }
 
@@ -191,6 +211,13 @@ void frmSettings::opt8bits_Click() {
 }
 void frmSettings::opt16bits_Click() {
     state().Resolution = 16;
+}
+// The next take records the new source; a take that runs keeps its own.
+void frmSettings::optSourceSoundCard_Click() {
+    state().Source = CaptureSource::SoundCard;
+}
+void frmSettings::optSourceStation_Click() {
+    state().Source = CaptureSource::Station;
 }
 void frmSettings::Option10_Click() {
     state().WaveAutomaticSave = false;

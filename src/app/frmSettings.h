@@ -48,6 +48,11 @@ class frmSettings : public ui::Form {
     // The programmed times; the recorder monitor writes its text.
     ui::Label lblTimes{*this, "lblTimes"};
 
+    // What the next take records: the sound card, or the station the program plays.
+    ui::Frame Frame7{*this, "Frame7"};
+    ui::OptionButton optSourceSoundCard{*this, "optSourceSoundCard", &Frame7};
+    ui::OptionButton optSourceStation{*this, "optSourceStation", &Frame7};
+
     ui::Button cmdOke{*this, "cmdOke"};
     ui::Button cmdcancle{*this, "cmdcancle"};
 
@@ -64,6 +69,8 @@ class frmSettings : public ui::Form {
     void opt16bits_Click();
     void optRecordImmediate_Click();
     void optRecordProgrammed_Click();
+    void optSourceSoundCard_Click();
+    void optSourceStation_Click();
     void Option10_Click();
     void Option11_Click();
     void cmdStartTime_Click();

@@ -11,10 +11,13 @@ namespace sonorin {
 Program::Program(Platform& p)
     : platform(p),
       forms(p.windows),
-      wave(p.mci, p.files, p.prompts, recorderState),
+      mciWave(p.mci, p.files, p.prompts, recorderState),
+      stationTake(p.files),
+      wave(mciWave, stationTake, p.mci, p.files, p.clock, p.prompts, recorderState),
       portal(p.player, p.files),
       module1(p.tray, p.windows, TrayForm, TrayMenu) {
     forms.onUnloaded = [this](ui::Form& f) { dropUnloaded(f); };
+    platform.player.pcmTap->attach(&stationTake);
     platform.player.onAddressFound = [this](const Station& found) { portal.addressFound(found); };
     // A window not loaded has no pane to keep current; it reads the page when it loads.
     platform.player.onChanged = [this] {
@@ -45,6 +48,7 @@ Program::~Program() {
     forms.onUnloaded = nullptr;
     platform.player.onAddressFound = nullptr;
     platform.player.onChanged = nullptr;
+    platform.player.pcmTap->attach(nullptr);
     platform.server.onRequest = nullptr;
 }
 
@@ -58,6 +62,20 @@ void Program::start() {
     AudioRecorder& main = form<AudioRecorder>();
     if (main.loaded() && !main.hiddenAtStart())
         main.show();
+    if (main.loaded())
+        tellRecoveredTakes();
+}
+
+// Told once: the files carry their new names from here on.
+void Program::tellRecoveredTakes() {
+    const std::vector<std::string> recovered = wave.recoverUnfinishedTakes();
+    if (recovered.empty())
+        return;
+    std::string text =
+        "上次的电台录音没有保存就结束了（程序被关闭或意外退出）。已经录下的部分已恢复，保存为：";
+    for (const std::string& name : recovered)
+        text += "\r\n" + name;
+    platform.prompts.messageBox(text, kAppTitle, MsgButtons::Ok, MsgIcon::Information);
 }
 
 // The portal must listen before the main window loads: its start-up opens the station page.

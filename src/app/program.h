@@ -15,7 +15,9 @@
 #include "radio/portal.h"
 #include "radio/station_player.h"
 #include "recorder/modWave.h"
+#include "recorder/recorder.h"
 #include "recorder/recorder_state.h"
+#include "recorder/station_take.h"
 #include "services/clock.h"
 #include "services/filesystem.h"
 #include "services/loopback_server.h"
@@ -63,7 +65,11 @@ class Program {
     Platform& platform;
     ui::FormSet forms;
     RecorderState recorderState;
-    modWave wave;
+    // The MCI engine, the take of the station the program plays, and the recorder that
+    // gives each take to the source the user chose.
+    modWave mciWave;
+    StationTake stationTake;
+    Recorder wave;
     // The radio portal served on 127.0.0.1 (the pages of the radio pane) and its station list.
     radio::Portal portal;
     std::unique_ptr<MSkinner> skin;
@@ -133,6 +139,8 @@ class Program {
 
   private:
     void startPortal();
+    // Station takes a crash left unfinished are mended and renamed; the user is told.
+    void tellRecoveredTakes();
     void dropUnloaded(ui::Form& form);
 
     std::map<std::type_index, std::unique_ptr<ui::Form>> windows_;

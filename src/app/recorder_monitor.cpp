@@ -24,10 +24,16 @@ void settingsDialogBackToImmediate(Program& program) {
 
 namespace {
 
+std::string timesText(Program& program) {
+    const RecorderState& s = program.recorderState;
+    return "Start time:  " + program.dateText(s.StartTime) +
+           "\r\nStop time:  " + program.dateText(s.StopTime);
+}
+
 // Status texts and the Stop/Play pair from the device's state.
 void refreshStatus(Program& program, RecorderPanel& panel, const std::string& times) {
     RecorderState& s = program.recorderState;
-    modWave& wave = program.wave;
+    Recorder& wave = program.wave;
     wave.DescribeRecording();
     if (!s.RecordImmediate) {
         s.WaveDescription += "Programmed recording";
@@ -35,8 +41,16 @@ void refreshStatus(Program& program, RecorderPanel& panel, const std::string& ti
         s.WaveDescription += "\r\n\r\n" + times;
     }
     panel.StatisticsLabel.setCaption(s.WaveDescription);
-    panel.StatusBar1.setPanelText(3, s.WaveDescription);
     wave.UpdateRecorderStatus();
+    // A sound card that records nothing while the station plays: the station itself can be
+    // recorded instead.
+    if (wave.soundCardSilent(program.platform.player.state() == PlayerState::Playing)) {
+        panel.StatusBar1.setPanelText(
+            3, "提示：声卡没有录到声音。可在“设置”中把录音来源改为“正在收听的电台”。 | " +
+                   s.WaveDescription);
+    } else {
+        panel.StatusBar1.setPanelText(3, s.WaveDescription);
+    }
     panel.StatusBar1.setPanelText(1, "录音机:");
     panel.StatusBar1.setPanelText(2, replaceAll(s.WaveStatus, "AudioRecorder: ", ""));
     if (panel.StatusBar1.panel(2).text.find("停止") != std::string::npos) {
@@ -49,7 +63,7 @@ void refreshStatus(Program& program, RecorderPanel& panel, const std::string& ti
 void finishProgrammedTake(Program& program, RecorderPanel& panel, const std::string& savePrefix,
                           const std::string& times) {
     RecorderState& s = program.recorderState;
-    modWave& wave = program.wave;
+    Recorder& wave = program.wave;
     Prompts& prompts = program.platform.prompts;
     s.ProgrammedDone = true;  // before the engine or the completion message shows a box
     s.ProgrammedRunning = false;
@@ -89,10 +103,23 @@ void finishProgrammedTake(Program& program, RecorderPanel& panel, const std::str
 
 void runRecorderMonitor(Program& program, RecorderPanel& panel, const std::string& savePrefix) {
     RecorderState& s = program.recorderState;
-    modWave& wave = program.wave;
+    Recorder& wave = program.wave;
 
-    const std::string times = "Start time:  " + program.dateText(s.StartTime) +
-                              "\r\nStop time:  " + program.dateText(s.StopTime);
+    // A station take that stopped by itself (the disk filling up, the file no longer
+    // writable) ends as if its stop had come: saved when programmed, offered otherwise.
+    if (const std::string stopped = wave.tick(); !stopped.empty()) {
+        refreshStatus(program, panel, timesText(program));  // no "正在录音" under the message
+        program.platform.prompts.messageBox(stopped, kAppTitle, MsgButtons::Ok,
+                                            MsgIcon::Exclamation);
+        if (s.ProgrammedRunning) {
+            finishProgrammedTake(program, panel, savePrefix, timesText(program));
+        } else {
+            panel.cmdStop_Click();
+        }
+        return;
+    }
+
+    const std::string times = timesText(program);
     refreshStatus(program, panel, times);
     ui::Label& lblTimes = program.form<frmSettings>().lblTimes;
     if (lblTimes.caption() != times)

@@ -119,7 +119,7 @@ void RecorderPanel::cmdStop_Click() {
 
 void RecorderPanel::finishStoppedTake() {
     RecorderState& s = program_.recorderState;
-    modWave& wave = program_.wave;
+    Recorder& wave = program_.wave;
     if (wave.GetCapturePosition() == 0) {
         Slider1.setMax(100);
     } else if (s.RecordImmediate) {
@@ -210,6 +210,7 @@ void RecorderPanel::cmdReset_Click() {
     RecorderState& s = program_.recorderState;
     program_.wave.OpenCaptureDevice();
     readRecorderSettings(program_.platform.settings, s);
+    readCaptureSource(program_.platform.settings, s);
     s.resetToImmediate();
     program_.wave.ApplyCaptureFormat();
     // The device no longer holds the saved take, so the file can take its long name now.

@@ -3,7 +3,11 @@
 // never blocks the caller. Callbacks are delivered on the user-interface thread.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 
 namespace sonorin {
@@ -15,6 +19,42 @@ struct Station {
 };
 
 enum class PlayerState { Stopped, Connecting, Playing, Failed };
+
+// Interleaved little-endian PCM as the decoders hand it to the sound card.
+struct DecodedFormat {
+    int channels = 0;
+    int sampleRate = 0;
+    int bitsPerSample = 0;
+};
+
+// Hears the decoded sound of the station, on the player's worker thread, a little ahead of
+// the sound card and in bursts (the output's own buffer fills first).
+class PcmListener {
+  public:
+    virtual ~PcmListener() = default;
+    virtual void decoded(const DecodedFormat& format, const std::uint8_t* bytes,
+                         std::size_t size) = 0;
+};
+
+// Where the player's workers deliver their sound. Shared with the workers, which may outlive
+// the player; once attach(nullptr) has returned, the old listener is neither called nor about
+// to be.
+class PcmTap {
+  public:
+    void attach(PcmListener* listener) {
+        std::lock_guard lock(mutex_);
+        listener_ = listener;
+    }
+    void deliver(const DecodedFormat& format, const std::uint8_t* bytes, std::size_t size) {
+        std::lock_guard lock(mutex_);
+        if (listener_)
+            listener_->decoded(format, bytes, size);
+    }
+
+  private:
+    std::mutex mutex_;
+    PcmListener* listener_ = nullptr;
+};
 
 class StationPlayer {
   public:
@@ -38,6 +78,8 @@ class StationPlayer {
     std::function<void()> onChanged;
     // A station without an address was found in the directory and played from this address.
     std::function<void(const Station& found)> onAddressFound;
+    // Every decoded sound the player plays passes through here.
+    const std::shared_ptr<PcmTap> pcmTap = std::make_shared<PcmTap>();
 };
 
 }  // namespace sonorin

@@ -232,43 +232,44 @@ void modWave::UpdateRecorderStatus() {
     state_.WaveStatus = limitChars(status, kMaxStatusChars);
 }
 
-void modWave::DescribeRecording() {
-    send("set capture time format ms", "Setting time format in milliseconds failed!");
-    const std::int64_t lengthMs = parseMciNumber(
-        send("status capture length", "Finding 时长(字节): in milliseconds failed!"));
+std::string describeTake(std::int64_t lengthMs, std::int64_t lengthBytes, std::int64_t channels,
+                         std::int64_t bits, std::int64_t rate) {
     std::string text = "时长:";
     text += spacedSeconds(lengthMs);
     text += "秒";
-
-    send("set capture time format bytes", "Setting time format in bytes failed!");
-    // Bytes are kept in 64 bits: a stereo 16-bit take passes 2^31 bytes after about 3.4 hours.
-    const std::int64_t lengthBytes =
-        parseMciNumber(send("status capture length", "Finding 时长(字节): in bytes failed!"));
     text += "(";
     text += spaced(lengthBytes);
     text += "字节)";
     text += kCrLf;
-
-    const std::int64_t channels =
-        parseMciNumber(send("status capture channels", "Finding number of channels failed!"));
     if (channels == 1) {
         text += " 单声道 - ";
     } else if (channels == 2) {
         text += " 立体声 - ";
     }
-
-    const std::int64_t bits =
-        parseMciNumber(send("status capture bitspersample", "Finding resolution failed!"));
     text += spaced(bits);
     text += " bits - ";
-
-    const std::int64_t rate =
-        parseMciNumber(send("status capture samplespersec", "Finding sample rate failed!"));
     text += spaced(rate);
     text += " samples per second ";
     text += kCrLf;
     text += kCrLf;
-    state_.WaveDescription = text;
+    return text;
+}
+
+void modWave::DescribeRecording() {
+    send("set capture time format ms", "Setting time format in milliseconds failed!");
+    const std::int64_t lengthMs = parseMciNumber(
+        send("status capture length", "Finding 时长(字节): in milliseconds failed!"));
+    send("set capture time format bytes", "Setting time format in bytes failed!");
+    // Bytes are kept in 64 bits: a stereo 16-bit take passes 2^31 bytes after about 3.4 hours.
+    const std::int64_t lengthBytes =
+        parseMciNumber(send("status capture length", "Finding 时长(字节): in bytes failed!"));
+    const std::int64_t channels =
+        parseMciNumber(send("status capture channels", "Finding number of channels failed!"));
+    const std::int64_t bits =
+        parseMciNumber(send("status capture bitspersample", "Finding resolution failed!"));
+    const std::int64_t rate =
+        parseMciNumber(send("status capture samplespersec", "Finding sample rate failed!"));
+    state_.WaveDescription = describeTake(lengthMs, lengthBytes, channels, bits, rate);
 }
 
 void modWave::CloseCaptureDevice() {

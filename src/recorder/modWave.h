@@ -62,6 +62,11 @@ class modWave {
     RecorderState& state_;
 };
 
+// The description of a take: "时长: 12.5秒( 2205000字节)" CR LF, " 立体声 - " or " 单声道 - "
+// (nothing for another channel count), " 16 bits - ", " 44100 samples per second " CR LF CR LF.
+std::string describeTake(std::int64_t lengthMs, std::int64_t lengthBytes, std::int64_t channels,
+                         std::int64_t bits, std::int64_t rate);
+
 // The number at the start of an MCI reply: optional blanks, an optional sign and decimal
 // digits; whatever follows the digits is ignored. A reply without digits, or one whose
 // value does not fit 64 bits (-9223372036854775808 does), gives 0.

@@ -9,6 +9,10 @@
 
 namespace sonorin {
 
+// What a take records: whatever the sound card plays (through MCI), or the decoded sound of
+// the station the program plays.
+enum class CaptureSource { SoundCard, Station };
+
 struct RecorderState {
     std::int32_t Rate = 44100;     // samples per second of the next take
     std::int16_t Channels = 2;     // 1 mono, 2 stereo
@@ -30,6 +34,8 @@ struct RecorderState {
     bool RenamePending = false;
     // A take was recorded and has been neither saved nor discarded since.
     bool TakeUnsaved = false;
+    // The source of the next take; stored as the setting "CaptureSource".
+    CaptureSource Source = CaptureSource::SoundCard;
 
     // Back to recording by hand with nothing programmed, running or playing.
     void resetToImmediate() {

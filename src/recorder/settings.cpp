@@ -87,4 +87,18 @@ void writeRecorderSettings(SettingsStore& store, const RecorderState& state) {
     put("WaveAutomaticSave", state.WaveAutomaticSave ? "True" : "False");
 }
 
+void readCaptureSource(SettingsStore& store, RecorderState& state) {
+    const std::string stored = get(store, "CaptureSource", "SoundCard");
+    const std::string_view value = trimBlanks(stored);
+    if (ascii::equalsNoCase(value, "SoundCard"))
+        state.Source = CaptureSource::SoundCard;
+    else if (ascii::equalsNoCase(value, "Station"))
+        state.Source = CaptureSource::Station;
+}
+
+void writeCaptureSource(SettingsStore& store, const RecorderState& state) {
+    store.saveSetting(kSettingsApp, kSettingsSection, "CaptureSource",
+                      state.Source == CaptureSource::Station ? "Station" : "SoundCard");
+}
+
 }  // namespace sonorin

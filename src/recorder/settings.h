@@ -22,4 +22,9 @@ void readSaveSettings(SettingsStore& store, RecorderState& state);
 // Writes all five keys in order; a key that cannot be written is skipped.
 void writeRecorderSettings(SettingsStore& store, const RecorderState& state);
 
+// The capture source, kept beside the five as "CaptureSource": "SoundCard" (the default) or
+// "Station" in any letter case; any other value leaves the field as it was.
+void readCaptureSource(SettingsStore& store, RecorderState& state);
+void writeCaptureSource(SettingsStore& store, const RecorderState& state);
+
 }  // namespace sonorin

@@ -1,11 +1,29 @@
 // The file-system calls the program needs. Paths are UTF-8 Windows paths ("C:\a\b.wav").
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace sonorin {
+
+// A file written as it grows (a take recorded to disk): appended at its end, its head
+// rewritten in place, pushed through to the disk on request. Closed when destroyed.
+class StreamFile {
+  public:
+    virtual ~StreamFile() = default;
+    // False when not every byte was written (a full disk, a vanished folder); the file may
+    // then hold part of them.
+    virtual bool append(const char* bytes, std::size_t size) = 0;
+    virtual bool writeAt(std::uint64_t offset, const char* bytes, std::size_t size) = 0;
+    // Up to size bytes from offset; fewer at the end of the file, nothing on failure.
+    virtual std::optional<std::string> readAt(std::uint64_t offset, std::size_t size) = 0;
+    virtual bool flush() = 0;
+    virtual bool close() = 0;
+};
 
 class FileSystem {
   public:
@@ -33,6 +51,18 @@ class FileSystem {
     virtual bool replaceFile(const std::string& from, const std::string& to) = 0;
     // Size in bytes of an existing file; nothing for a folder or a missing file.
     virtual std::optional<std::uint64_t> fileSize(const std::string& path) = 0;
+
+    // A new file for writing as it grows; nothing when it exists already or cannot be made.
+    virtual std::unique_ptr<StreamFile> createStream(const std::string& path) = 0;
+    // An existing file for mending in place; appends go to its end.
+    virtual std::unique_ptr<StreamFile> openStream(const std::string& path) = 0;
+    // Moves a file, to another volume too (copying, then removing the original). Fails when
+    // the target exists; a move that fails leaves the original where it was.
+    virtual bool moveFile(const std::string& from, const std::string& to) = 0;
+    // Bytes the user may still write on the volume of folder; nothing when unknown.
+    virtual std::optional<std::uint64_t> freeSpace(const std::string& folder) = 0;
+    // Names of the files (not folders) directly in folder.
+    virtual std::vector<std::string> filesIn(const std::string& folder) = 0;
 };
 
 }  // namespace sonorin

@@ -23,6 +23,10 @@ DateTime Win32Clock::now() {
     return DateTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
+std::int64_t Win32Clock::tickMs() {
+    return static_cast<std::int64_t>(GetTickCount64());
+}
+
 DateFormats Win32Clock::dateFormats() {
     if (formats_)
         return *formats_;

@@ -13,6 +13,7 @@ class Win32Clock : public Clock {
     // Read from the user's locale once and kept: the monitor writes dates five times a
     // second. settingsChanged() makes the next call read them again.
     DateFormats dateFormats() override;
+    std::int64_t tickMs() override;
     // The user may have changed the regional settings (WM_SETTINGCHANGE).
     void settingsChanged() { formats_.reset(); }
 

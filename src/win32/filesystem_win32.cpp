@@ -8,6 +8,79 @@
 #include "win32/wide.h"
 
 namespace sonorin {
+namespace {
+
+class Win32StreamFile : public StreamFile {
+  public:
+    explicit Win32StreamFile(HANDLE file) : file_(file) {}
+    ~Win32StreamFile() override { close(); }
+
+    bool append(const char* bytes, std::size_t size) override {
+        LARGE_INTEGER end = {};
+        return file_ != INVALID_HANDLE_VALUE && SetFilePointerEx(file_, end, nullptr, FILE_END) &&
+               write(bytes, size);
+    }
+    bool writeAt(std::uint64_t offset, const char* bytes, std::size_t size) override {
+        return seek(offset) && write(bytes, size);
+    }
+    std::optional<std::string> readAt(std::uint64_t offset, std::size_t size) override {
+        if (!seek(offset))
+            return std::nullopt;
+        std::string bytes(size, '\0');
+        std::size_t done = 0;
+        while (done < size) {
+            DWORD got = 0;
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1 << 20));
+            if (!ReadFile(file_, bytes.data() + done, chunk, &got, nullptr))
+                return std::nullopt;
+            if (got == 0)
+                break;
+            done += got;
+        }
+        bytes.resize(done);
+        return bytes;
+    }
+    bool flush() override { return file_ != INVALID_HANDLE_VALUE && FlushFileBuffers(file_); }
+    bool close() override {
+        if (file_ == INVALID_HANDLE_VALUE)
+            return true;
+        const bool closed = CloseHandle(file_) != 0;
+        file_ = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+
+  private:
+    bool seek(std::uint64_t offset) {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        return file_ != INVALID_HANDLE_VALUE && SetFilePointerEx(file_, at, nullptr, FILE_BEGIN);
+    }
+    bool write(const char* bytes, std::size_t size) {
+        while (size > 0) {
+            const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1 << 20));
+            DWORD written = 0;
+            if (!WriteFile(file_, bytes, chunk, &written, nullptr) || written != chunk)
+                return false;
+            bytes += chunk;
+            size -= chunk;
+        }
+        return true;
+    }
+
+    HANDLE file_;
+};
+
+// Others may read the file while it grows (a player opening the take), nobody may write it.
+std::unique_ptr<StreamFile> openWith(const std::string& path, DWORD disposition) {
+    HANDLE file =
+        CreateFileW(win32::wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                    nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    return std::make_unique<Win32StreamFile>(file);
+}
+
+}  // namespace
 
 std::string Win32FileSystem::programFolder() {
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -135,6 +208,45 @@ std::optional<std::uint64_t> Win32FileSystem::fileSize(const std::string& path) 
         return std::nullopt;
     }
     return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+std::unique_ptr<StreamFile> Win32FileSystem::createStream(const std::string& path) {
+    return openWith(path, CREATE_NEW);  // never truncates a file that is there
+}
+
+std::unique_ptr<StreamFile> Win32FileSystem::openStream(const std::string& path) {
+    return openWith(path, OPEN_EXISTING);
+}
+
+bool Win32FileSystem::moveFile(const std::string& from, const std::string& to) {
+    // Across volumes this copies and removes the original only once the copy is whole.
+    return MoveFileExW(win32::wide(from).c_str(), win32::wide(to).c_str(),
+                       MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+std::optional<std::uint64_t> Win32FileSystem::freeSpace(const std::string& folder) {
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExW(win32::wide(folder).c_str(), &available, nullptr, nullptr))
+        return std::nullopt;
+    return available.QuadPart;
+}
+
+std::vector<std::string> Win32FileSystem::filesIn(const std::string& folder) {
+    std::wstring pattern = win32::wide(folder);
+    if (!pattern.empty() && pattern.back() != L'\\')
+        pattern += L'\\';
+    pattern += L'*';
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW data;
+    HANDLE search = FindFirstFileW(pattern.c_str(), &data);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(win32::narrow(data.cFileName));
+    } while (FindNextFileW(search, &data));
+    FindClose(search);
+    return names;
 }
 
 }  // namespace sonorin

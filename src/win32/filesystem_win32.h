@@ -18,6 +18,11 @@ class Win32FileSystem : public FileSystem {
     bool writeFile(const std::string& path, const std::string& bytes) override;
     bool replaceFile(const std::string& from, const std::string& to) override;
     std::optional<std::uint64_t> fileSize(const std::string& path) override;
+    std::unique_ptr<StreamFile> createStream(const std::string& path) override;
+    std::unique_ptr<StreamFile> openStream(const std::string& path) override;
+    bool moveFile(const std::string& from, const std::string& to) override;
+    std::optional<std::uint64_t> freeSpace(const std::string& folder) override;
+    std::vector<std::string> filesIn(const std::string& folder) override;
 };
 
 }  // namespace sonorin

@@ -27,7 +27,7 @@ class TickClock : public radio::SessionClock {
 // COM object of that thread's apartment).
 class Win32AudioSink : public radio::AudioSink {
   public:
-    explicit Win32AudioSink(WaveOutRing& ring) : ring_(ring) {}
+    Win32AudioSink(WaveOutRing& ring, PcmTap& tap) : ring_(ring), tap_(tap) {}
     radio::SinkResult frame(const radio::FrameView& frame) override {
         pcm_.clear();
         radio::PcmFormat format;
@@ -47,6 +47,8 @@ class Win32AudioSink : public radio::AudioSink {
                           std::size_t size) override {
         if (!ring_.open(format))
             return radio::SinkResult::NoOutput;
+        // Before the output may keep this thread waiting: a take hears it without delay.
+        tap_.deliver({format.channels, format.sampleRate, format.bitsPerSample}, bytes, size);
         ring_.write(bytes, size);  // false only on a stop, which the session sees itself
         return radio::SinkResult::Played;
     }
@@ -55,6 +57,7 @@ class Win32AudioSink : public radio::AudioSink {
 
   private:
     WaveOutRing& ring_;
+    PcmTap& tap_;
     Mp3Decoder mp3_;
     std::unique_ptr<AacDecoder> aac_;
     std::vector<std::uint8_t> pcm_;
@@ -70,10 +73,12 @@ struct Win32StationPlayer::Event {
 
 // What the user-interface thread and one worker share.
 struct Win32StationPlayer::Worker : radio::SessionEvents {
-    Worker(HWND target, std::uint64_t generation, const Options& options)
+    Worker(HWND target, std::uint64_t generation, const Options& options,
+           std::shared_ptr<PcmTap> tap)
         : target(target),
           generation(generation),
           options(options),
+          tap(std::move(tap)),
           transport(DWORD(options.limits.stallMs)),
           ring(stop) {}
 
@@ -81,7 +86,7 @@ struct Win32StationPlayer::Worker : radio::SessionEvents {
         const HRESULT com = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         {
             TickClock clock;
-            Win32AudioSink sink(ring);
+            Win32AudioSink sink(ring, *tap);
             radio::StreamSession session(transport, clock, sink, *this, stop, options.limits);
             session.run(station, options.directoryHost);
         }
@@ -113,6 +118,7 @@ struct Win32StationPlayer::Worker : radio::SessionEvents {
     HWND target;
     std::uint64_t generation;
     Options options;
+    std::shared_ptr<PcmTap> tap;
     std::atomic<bool> stop{false};
     std::atomic<bool> finished{false};
     WinInetTransport transport;
@@ -174,7 +180,7 @@ void Win32StationPlayer::play(const Station& station) {
         changed();
         return;
     }
-    worker_ = std::make_shared<Worker>(window_, generation_, options_);
+    worker_ = std::make_shared<Worker>(window_, generation_, options_, pcmTap);
     std::shared_ptr<Worker> worker = worker_;
     threads_.emplace_back(worker, std::thread([worker, station] { worker->run(station); }));
     changed();

@@ -62,8 +62,8 @@ std::vector<std::string> selected(frmSettings& d) {
 using Names = std::vector<std::string>;
 
 TEST_F(SettingsDialogTest, LoadingSelectsWhatTheStateHolds) {
-    EXPECT_EQ(selected(dialog()),
-              (Names{"optRate44100", "optStereo", "opt16bits", "optRecordImmediate", "Option11"}));
+    EXPECT_EQ(selected(dialog()), (Names{"optRate44100", "optStereo", "opt16bits",
+                                         "optRecordImmediate", "Option11", "optSourceSoundCard"}));
     EXPECT_FALSE(programmedControlsShown());
     EXPECT_EQ(dialog().caption(), "参数设置");
     dialog().unload();
@@ -73,15 +73,15 @@ TEST_F(SettingsDialogTest, LoadingSelectsWhatTheStateHolds) {
     s.Channels = 1;
     s.Resolution = 8;
     s.WaveAutomaticSave = false;
-    EXPECT_EQ(selected(dialog()),
-              (Names{"optRate8000", "optMono", "opt8bits", "optRecordImmediate", "Option10"}));
+    EXPECT_EQ(selected(dialog()), (Names{"optRate8000", "optMono", "opt8bits", "optRecordImmediate",
+                                         "Option10", "optSourceSoundCard"}));
     dialog().unload();
 
     // Values none of the options stands for select nothing, and stay as they are.
     s.Rate = 12000;
     s.Channels = 3;
     s.Resolution = 24;
-    EXPECT_EQ(selected(dialog()), (Names{"optRecordImmediate", "Option10"}));
+    EXPECT_EQ(selected(dialog()), (Names{"optRecordImmediate", "Option10", "optSourceSoundCard"}));
     EXPECT_EQ(s.Rate, 12000);
     EXPECT_EQ(s.Channels, 3);
     EXPECT_EQ(s.Resolution, 24);
@@ -98,7 +98,7 @@ TEST_F(SettingsDialogTest, EveryRateOptionSetsItsRateAndClearsTheOtherRates) {
         option->setValue(true);
         EXPECT_EQ(state().Rate, rate);
         EXPECT_EQ(selected(d), (Names{option->name(), "optStereo", "opt16bits",
-                                      "optRecordImmediate", "Option11"}));
+                                      "optRecordImmediate", "Option11", "optSourceSoundCard"}));
     }
 }
 
@@ -111,8 +111,8 @@ TEST_F(SettingsDialogTest, ChannelResolutionAndSavingOptionsSetTheirFieldsWithin
     EXPECT_EQ(state().Channels, 1);
     EXPECT_EQ(state().Resolution, 8);
     EXPECT_FALSE(state().WaveAutomaticSave);
-    EXPECT_EQ(selected(d),
-              (Names{"optRate44100", "optMono", "opt8bits", "optRecordImmediate", "Option10"}));
+    EXPECT_EQ(selected(d), (Names{"optRate44100", "optMono", "opt8bits", "optRecordImmediate",
+                                  "Option10", "optSourceSoundCard"}));
 
     d.optStereo.setValue(true);
     d.opt16bits.setValue(true);

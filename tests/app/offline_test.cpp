@@ -136,7 +136,7 @@ TEST_F(OfflineTest, ClosingEndsOnlyThisProcessAndARefusedCloseSendsAMinimizedMai
     EXPECT_TRUE(f.unload(ui::kUnloadFormControlMenu));
     EXPECT_EQ(shell.endedWith, (std::vector<int>{0}));
     EXPECT_TRUE(shell.runs.empty()) << "no taskkill of every instance";
-    EXPECT_EQ(settings.writes.size(), 5u);
+    EXPECT_EQ(settings.writes.size(), 6u);  // the five recording settings and the source
 }
 
 }  // namespace

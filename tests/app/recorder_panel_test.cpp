@@ -176,7 +176,7 @@ TEST_P(RecorderPanelTest, ResetOnAFirstRunReadsTheDefaultsAndReopensTheDevice) {
     EXPECT_EQ(state().Rate, 44100);
     EXPECT_EQ(state().Channels, 2);
     EXPECT_FALSE(state().ProgrammedRunning);
-    EXPECT_EQ(settings.reads.size(), 5u);
+    EXPECT_EQ(settings.reads.size(), 6u);  // the five recording settings and the source
     EXPECT_EQ(mci.commands, mci_commands::openWithFormat());
     EXPECT_EQ(buttons(), "1000");
 }

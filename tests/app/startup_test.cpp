@@ -41,8 +41,9 @@ TEST_F(StartupTest, FirstStartWithAnEmptyStoreUsesTheDefaults) {
     EXPECT_EQ(s.StartTime, started.addMinutes(15));
     EXPECT_EQ(s.StopTime, started.addMinutes(30));
     EXPECT_EQ(mci.commands, mci_commands::openWithFormat(44100, 2, 16));
-    EXPECT_EQ(settings.reads, (std::vector<std::string>{"Rate", "Channels", "Resolution",
-                                                        "WaveFileName", "WaveAutomaticSave"}));
+    EXPECT_EQ(settings.reads,
+              (std::vector<std::string>{"Rate", "Channels", "Resolution", "WaveFileName",
+                                        "WaveAutomaticSave", "CaptureSource"}));
     EXPECT_TRUE(main.visible());
     EXPECT_EQ(main.caption(), "星澜网络收音机(Sonorin)");
     EXPECT_TRUE(main.cmdmore.visible());
@@ -229,8 +230,9 @@ TEST_F(ShutdownTest, UnloadClosesTheDeviceWritesTheSettingsInOrderAndEndsOnlyThi
     m.mnuExit.click();
     EXPECT_FALSE(m.loaded());
     EXPECT_EQ(mci.commands, (std::vector<std::string>{"close capture"}));
-    EXPECT_EQ(settings.writes, (std::vector<std::string>{"Rate", "Channels", "Resolution",
-                                                         "WaveFileName", "WaveAutomaticSave"}));
+    EXPECT_EQ(settings.writes,
+              (std::vector<std::string>{"Rate", "Channels", "Resolution", "WaveFileName",
+                                        "WaveAutomaticSave", "CaptureSource"}));
     EXPECT_EQ((settings.values[{"Sonorin", "StartUp", "Rate"}]), "22050");
     EXPECT_EQ((settings.values[{"Sonorin", "StartUp", "Channels"}]), "2");
     EXPECT_EQ((settings.values[{"Sonorin", "StartUp", "Resolution"}]), "16");
@@ -283,8 +285,9 @@ TEST_F(OfflineCloseTest, ClosingTheOfflineWindowSavesTheSettingsAndEndsTheProgra
     FrmnoConnection& offline = program().form<FrmnoConnection>();
     EXPECT_TRUE(offline.unload(ui::kUnloadFormControlMenu));
     EXPECT_EQ(mci.commands.front(), "close capture");
-    EXPECT_EQ(settings.writes, (std::vector<std::string>{"Rate", "Channels", "Resolution",
-                                                         "WaveFileName", "WaveAutomaticSave"}));
+    EXPECT_EQ(settings.writes,
+              (std::vector<std::string>{"Rate", "Channels", "Resolution", "WaveFileName",
+                                        "WaveAutomaticSave", "CaptureSource"}));
     EXPECT_EQ((settings.values[{"Sonorin", "StartUp", "WaveFileName"}]), "C:\\Radio.wav");
     EXPECT_EQ((settings.values[{"Sonorin", "StartUp", "WaveAutomaticSave"}]), "True");
     ASSERT_FALSE(shell.endedWith.empty());

@@ -94,9 +94,10 @@ def answer_input_box(rig, title, text):
     return default
 
 
-def arm_programmed_take(rig, main, delay=8, length=3):
+def arm_programmed_take(rig, main, delay=8, length=3, source=None):
     """Arms a take of `length` s starting `delay` s from now through the Settings button, with
-    automatic saving; returns its start and stop."""
+    automatic saving (and the recording source `source`, when given); returns its start and
+    stop."""
     rig.click(main["hwnd"], "设置")
     dialog = rig.wait_window("参数设置")
     rig.click(dialog["hwnd"], "计划录音")
@@ -114,6 +115,10 @@ def arm_programmed_take(rig, main, delay=8, length=3):
     rig.click(dialog["hwnd"], "结束时间")
     answer_input_box(rig, "结束时间", stop.strftime("%Y/%m/%d %H:%M:%S"))
     assert rig.msgboxes() == [], "the times were accepted"
+    if source:
+        rig.click(dialog["hwnd"], source)
+        assert rig.control(dialog["hwnd"], source)["checked"]
+        rig.screenshot("settings-source")
     rig.click(dialog["hwnd"], "确定")
     rig.wait_until(lambda: not rig.windows("参数设置"), 5, what="the dialog to close")
     return start, stop

@@ -8,8 +8,10 @@
 // file in `lockedFiles` (held open by another program), and so do deletes.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -152,6 +154,54 @@ class FakeFileSystem : public FileSystem {
         return entries_[*found].content.size();
     }
 
+    // A stream writes into the entry itself, so what a crash would leave is what the test
+    // reads. With diskBytes set the volume holds that many bytes in all files: freeSpace
+    // reports what is left and a write beyond it stores what fits and fails.
+    std::unique_ptr<StreamFile> createStream(const std::string& path) override {
+        record("createStream " + path);
+        if (find(path) || writeFails || !add(path, false))
+            return nullptr;
+        return std::make_unique<Stream>(*this, *find(path));
+    }
+    std::unique_ptr<StreamFile> openStream(const std::string& path) override {
+        record("openStream " + path);
+        const auto found = find(path);
+        if (!found || entries_[*found].folder)
+            return nullptr;
+        return std::make_unique<Stream>(*this, *found);
+    }
+    bool moveFile(const std::string& from, const std::string& to) override {
+        record("moveFile " + from + " -> " + to);
+        if (failMoves)
+            return false;
+        const auto source = find(from);
+        if (!source || entries_[*source].folder || find(to) || !add(to, false))
+            return false;
+        entries_[*find(to)].content = entries_[*source].content;
+        entries_.erase(*source);
+        return true;
+    }
+    std::optional<std::uint64_t> freeSpace(const std::string& folder) override {
+        record("freeSpace " + folder);
+        if (!diskBytes)
+            return std::nullopt;
+        const std::uint64_t used = usedBytes();
+        return used >= *diskBytes ? 0 : *diskBytes - used;
+    }
+    std::vector<std::string> filesIn(const std::string& folder) override {
+        record("filesIn " + folder);
+        std::string path = folder;
+        while (!path.empty() && path.back() == '\\')
+            path.pop_back();
+        std::vector<std::string> names;
+        const auto found = find(path);
+        for (const auto& [key, entry] : entries_) {
+            if (found && !entry.folder && parentOf(key) == *found)
+                names.push_back(nameOf(key));
+        }
+        return names;
+    }
+
     // Test helpers: create a file (and its missing folders) with content; read it back.
     void addFile(const std::string& path, const std::string& content = {}) {
         const auto parts = split(path);
@@ -213,6 +263,8 @@ class FakeFileSystem : public FileSystem {
     std::optional<std::size_t> failWritesAfter;
     bool failReplace = false;
     bool writeFails = false;
+    bool failMoves = false;
+    std::optional<std::uint64_t> diskBytes;
     std::vector<std::string> log;
     EventLog* events = nullptr;
     std::set<std::string> lockedFiles;  // long paths, lower case
@@ -228,6 +280,57 @@ class FakeFileSystem : public FileSystem {
     }
 
   private:
+    class Stream : public StreamFile {
+      public:
+        Stream(FakeFileSystem& fs, std::string key) : fs_(fs), key_(std::move(key)) {}
+        bool append(const char* bytes, std::size_t size) override {
+            std::string* data = content();
+            return data && put(*data, data->size(), bytes, size);
+        }
+        bool writeAt(std::uint64_t offset, const char* bytes, std::size_t size) override {
+            std::string* data = content();
+            return data && offset <= data->size() && put(*data, offset, bytes, size);
+        }
+        std::optional<std::string> readAt(std::uint64_t offset, std::size_t size) override {
+            std::string* data = content();
+            if (!data)
+                return std::nullopt;
+            return offset >= data->size() ? std::string{} : data->substr(offset, size);
+        }
+        bool flush() override { return content() != nullptr; }
+        bool close() override { return true; }
+
+      private:
+        // Null once the file is gone (removed behind the program's back).
+        std::string* content() {
+            auto it = fs_.entries_.find(key_);
+            return it == fs_.entries_.end() ? nullptr : &it->second.content;
+        }
+        bool put(std::string& data, std::uint64_t offset, const char* bytes, std::size_t size) {
+            const std::uint64_t end = offset + size;
+            std::size_t fits = size;
+            if (fs_.diskBytes && end > data.size()) {
+                const std::uint64_t others = fs_.usedBytes() - data.size();
+                const std::uint64_t room =
+                    *fs_.diskBytes > others + offset ? *fs_.diskBytes - others - offset : 0;
+                fits = static_cast<std::size_t>(std::min<std::uint64_t>(size, room));
+            }
+            if (offset + fits > data.size())
+                data.resize(offset + fits);
+            data.replace(offset, fits, bytes, fits);
+            return fits == size;
+        }
+        FakeFileSystem& fs_;
+        std::string key_;
+    };
+
+    std::uint64_t usedBytes() const {
+        std::uint64_t used = 0;
+        for (const auto& [key, entry] : entries_)
+            used += entry.content.size();
+        return used;
+    }
+
     void record(const std::string& call) {
         log.push_back(call);
         if (events)

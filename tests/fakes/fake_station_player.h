@@ -1,6 +1,7 @@
 // A station player that plays nothing and records what it was asked to play and stop.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,12 @@ class FakeStationPlayer : public StationPlayer {
         title = std::move(titleText);
         if (onChanged)
             onChanged();
+    }
+
+    // What the worker would decode: 16-bit samples, interleaved.
+    void feed(const DecodedFormat& format, const std::vector<std::int16_t>& samples) {
+        pcmTap->deliver(format, reinterpret_cast<const std::uint8_t*>(samples.data()),
+                        samples.size() * sizeof(std::int16_t));
     }
 
     std::vector<Station> played;

@@ -161,5 +161,19 @@ TEST_F(SettingsTest, AFailedWriteDoesNotStopTheOthers) {
     EXPECT_EQ(settings.writes, kKeys);
 }
 
+TEST_F(SettingsTest, TheCaptureSourceIsKeptBesideTheFiveAndOddValuesLeaveIt) {
+    readCaptureSource(settings, state);
+    EXPECT_EQ(state.Source, CaptureSource::SoundCard) << "the sound card for a new user";
+    store("CaptureSource", " station ");
+    readCaptureSource(settings, state);
+    EXPECT_EQ(state.Source, CaptureSource::Station);
+    store("CaptureSource", "Microphone");
+    readCaptureSource(settings, state);
+    EXPECT_EQ(state.Source, CaptureSource::Station);
+    state.Source = CaptureSource::SoundCard;
+    writeCaptureSource(settings, state);
+    EXPECT_EQ(stored("CaptureSource"), "SoundCard");
+}
+
 }  // namespace
 }  // namespace sonorin

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "win32/wide.h"
 
@@ -21,7 +22,7 @@ class Win32FileSystemTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(fs.createFolder(folder)); }
     void TearDown() override {
-        for (const char* name : {"录音 1.wav", "录音 2.wav", "其他.wav"}) {
+        for (const char* name : {"录音 1.wav", "录音 2.wav", "其他.wav", "电台 录音.wav"}) {
             DeleteFileW(win32::wide(folder + "\\" + name).c_str());
         }
         RemoveDirectoryW(win32::wide(folder).c_str());
@@ -111,6 +112,43 @@ TEST_F(Win32FileSystemTest, FileSizeCountsTheBytesOfFilesOnly) {
     WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(h);
     EXPECT_EQ(fs.fileSize(file), std::optional<std::uint64_t>(70001));
+}
+
+TEST_F(Win32FileSystemTest, StreamsGrowInPlaceAndMoveWithoutReplacing) {
+    const std::string take = folder + "\\电台 录音.wav";
+    auto file = fs.createStream(take);
+    ASSERT_TRUE(file);
+    EXPECT_FALSE(fs.createStream(take)) << "an existing file is never truncated";
+    ASSERT_TRUE(file->append("headBODY", 8));
+    ASSERT_TRUE(file->writeAt(0, "HEAD", 4));
+    ASSERT_TRUE(file->append("!", 1));
+    EXPECT_EQ(file->readAt(2, 100), "ADBODY!");
+    ASSERT_TRUE(file->flush());
+    // A player may open the file while it grows (sharing it with the writer, as it must).
+    HANDLE reader =
+        CreateFileW(win32::wide(take).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    char seen[16] = {};
+    DWORD got = 0;
+    EXPECT_TRUE(ReadFile(reader, seen, sizeof seen, &got, nullptr));
+    CloseHandle(reader);
+    EXPECT_EQ(std::string(seen, got), "HEADBODY!");
+    ASSERT_TRUE(file->close());
+
+    auto again = fs.openStream(take);
+    ASSERT_TRUE(again);
+    ASSERT_TRUE(again->writeAt(4, "body", 4));
+    again.reset();
+    EXPECT_EQ(fs.readFile(take), "HEADbody!");
+
+    EXPECT_EQ(fs.filesIn(folder), std::vector<std::string>{"电台 录音.wav"});
+    ASSERT_TRUE(fs.createEmptyFile(folder + "\\其他.wav"));
+    EXPECT_FALSE(fs.moveFile(take, folder + "\\其他.wav")) << "the target exists";
+    ASSERT_TRUE(fs.moveFile(take, folder + "\\录音 1.wav"));
+    EXPECT_EQ(fs.readFile(folder + "\\录音 1.wav"), "HEADbody!");
+    EXPECT_FALSE(fs.fileSize(take));
+    EXPECT_GT(fs.freeSpace(folder).value_or(0), 0u);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -197,6 +198,34 @@ TEST_F(StationPlayerWin32Test, EndlessMp3WithIcyMetadataPlaysAndShowsTheTitle) {
     player->stop();
     EXPECT_EQ(player->nowPlaying(), "");
     expectToneThenSilentStop(server.url("/live.mp3"), 3);
+}
+
+// A take of the station hears what the decoders hand to the sound card, as it is decoded.
+TEST_F(StationPlayerWin32Test, TheTapHearsTheDecodedSoundUntilTheStop) {
+    struct Listener : PcmListener {
+        void decoded(const DecodedFormat& format, const std::uint8_t*, std::size_t size) override {
+            rate = format.sampleRate;
+            bits = format.bitsPerSample;
+            bytes += size;
+        }
+        std::atomic<int> rate{0};
+        std::atomic<int> bits{0};
+        std::atomic<std::size_t> bytes{0};
+    } listener;
+    auto player = makePlayer();
+    player->pcmTap->attach(&listener);
+    player->play({"测试", server.url("/live.mp3")});
+    ASSERT_TRUE(testing::pumpUntil([&] { return player->state() == PlayerState::Playing; }, 5000))
+        << player->statusText();
+    testing::pumpFor(2000);
+    player->stop();
+    testing::pumpFor(300);
+    const std::size_t atStop = listener.bytes;
+    testing::pumpFor(500);
+    EXPECT_EQ(listener.bytes, atStop) << "nothing is heard after the stop";
+    player->pcmTap->attach(nullptr);
+    EXPECT_EQ(listener.bits, 16);
+    EXPECT_GE(atStop, std::size_t(listener.rate) * 2 * 2) << "two seconds and more, mono at least";
 }
 
 TEST_F(StationPlayerWin32Test, AacAdtsStreamPlays) {
