@@ -6,7 +6,8 @@ import time
 from rig import CAPTION, FORM_CLASS
 
 DEFAULTS = {"Rate": "44100", "Channels": "2", "Resolution": "16",
-            "WaveFileName": "C:\\Radio.wav", "WaveAutomaticSave": "True"}
+            "WaveFileName": "C:\\Radio.wav", "WaveAutomaticSave": "True",
+            "CaptureSource": "SoundCard"}
 
 
 def desktop_shortcuts(rig):
@@ -66,7 +67,8 @@ def test_online_start_shows_the_main_window_and_keeps_a_shortcut(rig):
 def test_stored_settings_reach_the_device_and_are_written_back(rig):
     rig.online()
     stored = {"Rate": "8000", "Channels": "1", "Resolution": "8",
-              "WaveFileName": "D:\\电台 录音.wav", "WaveAutomaticSave": "False"}
+              "WaveFileName": "D:\\电台 录音.wav", "WaveAutomaticSave": "False",
+              "CaptureSource": "Station"}
     rig.write_settings(stored)
     program = rig.start()
     main = rig.main_window()
