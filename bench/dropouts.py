@@ -58,18 +58,22 @@ def playing():
         return False
 
 
+def unshared(argv):
+    """Runs this script again in a private network namespace (root), unless it is in one."""
+    if rig.isolated():
+        return
+    if os.geteuid() != 0 or os.environ.get("SONORIN_BENCH_UNSHARED"):
+        sys.exit("the benchmark needs a private network namespace (run it as root)")
+    sys.stdout.flush()
+    os.environ["SONORIN_BENCH_UNSHARED"] = "1"
+    os.execvp("unshare", ["unshare", "--mount", "--net", "--", sys.executable, *argv])
+
+
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--seconds", type=float, default=300)
     args = parser.parse_args(argv[1:])
-    if not rig.isolated():
-        if os.geteuid() != 0 or os.environ.get("SONORIN_BENCH_UNSHARED"):
-            print("the benchmark needs a private network namespace (run it as root)",
-                  file=sys.stderr)
-            return 1
-        sys.stdout.flush()
-        os.environ["SONORIN_BENCH_UNSHARED"] = "1"
-        os.execvp("unshare", ["unshare", "--mount", "--net", "--", sys.executable, *argv])
+    unshared(argv)
     if not PLAYER.exists():
         print(f"{PLAYER} is missing: run scripts/build windows", file=sys.stderr)
         return 1
