@@ -72,6 +72,7 @@ def unshared(argv):
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--seconds", type=float, default=300)
+    parser.add_argument("--busy", type=int, default=2, help="busy loops beside the players")
     args = parser.parse_args(argv[1:])
     unshared(argv)
     if not PLAYER.exists():
@@ -83,8 +84,8 @@ def main(argv):
     os.environ.pop("SONORIN_RIG", None)
     environment = rig.Environment()
     session = rig.Rig(environment, "dropouts")
-    server = FastServer()
-    load = [subprocess.Popen([sys.executable, "-c", "while True: pass"]) for _ in range(2)]
+    server = FastServer(args.seconds + 60)
+    load = [subprocess.Popen([sys.executable, "-c", "while True: pass"]) for _ in range(args.busy)]
     results = {}
     try:
         session.online()
@@ -110,7 +111,7 @@ def main(argv):
         session.teardown(False)
         environment.close()
 
-    lines = [f"drop-outs in {args.seconds:.0f} s of playback, both cores busy"]
+    lines = [f"drop-outs in {args.seconds:.0f} s of playback, {args.busy} busy loops beside"]
     for name, found in results.items():
         lines.append(f"  {name:24} " + ("no tone at all" if found is None else
                                          f"{found[0]} gaps, {found[1]} ms silent"))

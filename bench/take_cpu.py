@@ -62,7 +62,7 @@ def main(argv):
     os.environ.pop("SONORIN_RIG", None)
     environment = rig.Environment()
     session = rig.Rig(environment, "take-cpu")
-    server = FastServer()
+    server = FastServer(args.seconds + 60)
     results = {}
     try:
         session.online()

@@ -21,10 +21,13 @@ class FastServer:
     """Answers every connection with an ICY-less MP3 stream that never ends, written as fast
     as the client takes it; counts the bytes taken."""
 
-    def __init__(self):
+    def __init__(self, seconds=1):
+        # Each pass of the file starts and ends with the encoder's padding: a short gap in the
+        # tone every `seconds`.
         self.second = subprocess.run(
             ["ffmpeg", "-nostdin", "-loglevel", "error", "-f", "lavfi", "-i",
-             "sine=frequency=440:sample_rate=44100", "-t", "1", "-ac", "2", "-c:a", "libmp3lame",
+             "sine=frequency=440:sample_rate=44100", "-t", str(seconds), "-ac", "2",
+             "-c:a", "libmp3lame",
              "-b:a", "128k", "-id3v2_version", "0", "-write_xing", "0", "-f", "mp3", "-"],
             check=True, capture_output=True).stdout
         self.sent = 0
