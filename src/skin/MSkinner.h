@@ -1,11 +1,14 @@
 // The skin engine: attaches itself to a form and every window the form opens, recognises each
 // by its window class, takes over its window procedure and paints the control kinds it knows.
-// Everything it keeps per window lives in that window's property list.
+// Everything it keeps per window lives in that window's property list, but for which button
+// faces wait to be drawn: that is read on every paint of a button, and under Wine each
+// property read is a round trip to the wineserver.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 
 #include "skin/skin_host.h"
 #include "skin/skin_images.h"
@@ -66,8 +69,9 @@ class MSkinner : public SkinDispatcher {
     void GetBorderSize(Hwnd h, int& bx, int& by);
     std::string GetWindowCaption(Hwnd h) { return host_.windowText(h); }
 
-    // Command buttons.
-    void RenderButtonFaces(Hwnd h);
+    // Command buttons: draws the faces in `which` (bit n: face n) with the current caption.
+    static constexpr unsigned kAllFaces = 0xF;
+    void RenderButtonFaces(Hwnd h, unsigned which = kAllFaces);
     void PaintButton(Hwnd h, Surface target);
 
     // Check boxes and option buttons: the box at the control's left edge, in FaceState
@@ -133,6 +137,8 @@ class MSkinner : public SkinDispatcher {
     bool hasTrackMouse_ = false;
     int count_ = 0;
     OwnedSurface images_[skin::kSkinImageCount];
+    // Per skinned button, the faces (bit n: face n) not drawn since it was made or changed.
+    std::unordered_map<Hwnd, unsigned> staleFaces_;
 };
 
 }  // namespace sonorin

@@ -1,4 +1,7 @@
 // Command buttons: four finished faces per button, and fades between them on a 15-ms timer.
+// A face is drawn when it is first shown after the button was made or changed, not at once:
+// most buttons never show their hover, pressed or disabled face, and a window's buttons are
+// made just before it appears, where the drawing of all four faces of each held it up.
 #include "skin/MSkinner.h"
 #include "skin/skin_messages.h"
 
@@ -27,7 +30,7 @@ void MSkinner::setUpButton(Hwnd h) {
         setProp(h, kFaceSurface[n], static_cast<std::intptr_t>(face));
         setProp(h, kFaceBitmap[n], static_cast<std::intptr_t>(bitmap));
     }
-    RenderButtonFaces(h);
+    staleFaces_[h] = kAllFaces;
     const std::uint32_t style = host_.style(h);
     if ((style & msg::kOwnPaintingStyleBits) == 0)
         host_.send(h, msg::kBmSetStyle, msg::kBsOwnerDraw, 1);
@@ -50,6 +53,7 @@ void MSkinner::releaseButton(Hwnd h) {
         host_.removeProp(h, kFaceSurface[n]);
         host_.removeProp(h, kFaceBitmap[n]);
     }
+    staleFaces_.erase(h);
     StopFade(h);
     // The button takes back its own painting. Visibility and enabled state stay what the
     // program made them meanwhile: they are not the button's look.
@@ -76,17 +80,19 @@ void MSkinner::resizeButtonFaces(Hwnd h) {
             host_.deleteBitmap(old);
         setProp(h, kFaceBitmap[n], static_cast<std::intptr_t>(bitmap));
     }
-    RenderButtonFaces(h);
+    staleFaces_[h] = kAllFaces;
     host_.setRoundRegion(h, box.width() + 1, box.height() + 1, kRegionCorner);
 }
 
-void MSkinner::RenderButtonFaces(Hwnd h) {
+void MSkinner::RenderButtonFaces(Hwnd h, unsigned which) {
     const ScreenBox box = GetWindowBox(h);
     const int w = box.width(), ht = box.height();
     const std::string caption = GetWindowCaption(h);
     const bool focused = host_.focus() == h;
     const Surface faces = image(SkinImage::ButtonFaces);
     for (int n = 0; n < 4; ++n) {
+        if ((which & (1u << n)) == 0)
+            continue;
         const Surface face = static_cast<Surface>(prop(h, kFaceSurface[n]));
         if (!face || !host_.pixels(face))
             continue;
@@ -111,6 +117,11 @@ void MSkinner::PaintButton(Hwnd h, Surface target) {
     const ScreenBox box = GetWindowBox(h);
     if (!face || box.width() <= 0 || box.height() <= 0)
         return;
+    if (auto stale = staleFaces_.find(h);
+        stale != staleFaces_.end() && (stale->second & (1u << state))) {
+        stale->second &= ~(1u << state);
+        RenderButtonFaces(h, 1u << state);
+    }
     const Surface into = target ? target : host_.windowSurface(h);
     if (!into)
         return;
@@ -189,12 +200,12 @@ std::intptr_t MSkinner::buttonMessage(Hwnd h, std::intptr_t saved, unsigned mess
             break;
         case msg::kSetText:
         case msg::kSetFont:
-            RenderButtonFaces(h);
+            staleFaces_[h] = kAllFaces;
             showFaceNow(h);
             break;
         case msg::kSetFocus:
         case msg::kKillFocus:
-            RenderButtonFaces(h);
+            staleFaces_[h] = kAllFaces;
             setProp(h, "ALPHALEVEL", 0);
             StartFade(h);
             break;

@@ -102,14 +102,20 @@ TEST_F(Skinned, SkinFormAttachesTheFormAndEveryDescendant) {
     EXPECT_EQ(host.window(button).regionCorner, 3);
     // Five images and four faces, each a surface with its bitmap, and the region.
     EXPECT_EQ(host.gdiObjects(), 5 * 2 + 4 * 2 + 1);
-    EXPECT_EQ(host.captions.size(), 4u);
-    for (std::size_t n = 0; n < 4; ++n) {
-        const auto& c = host.captions[n];
+    // A face is drawn when it is first shown, once until the button changes.
+    EXPECT_TRUE(host.captions.empty());
+    host.deliver(button, kPaint);
+    host.deliver(button, kPaint);
+    host.window(button).enabled = false;
+    host.deliver(button, kEnable, 0);
+    ASSERT_EQ(host.captions.size(), 2u);
+    for (const auto& c : host.captions) {
         EXPECT_EQ(c.text, "录音");
         EXPECT_EQ(c.flags, 0x8025u);
         EXPECT_EQ(std::vector<int>({c.x, c.y, c.w, c.h}), std::vector<int>({2, 2, 96, 46}));
-        EXPECT_EQ(c.colour, n == 3 ? 0x798A96u : 0u);
     }
+    EXPECT_EQ(host.captions[0].colour, 0u);
+    EXPECT_EQ(host.captions[1].colour, 0x798A96u) << "the disabled face";
     EXPECT_TRUE(host.focusBoxes.empty());
 }
 
@@ -379,9 +385,11 @@ TEST_F(Skinned, FocusRedrawsTheFacesAndFadesFromZero) {
     engine.SkinForm(form);
     host.focused = button;
     host.deliver(button, kSetFocus);
-    EXPECT_EQ(host.focusBoxes.size(), 4u);
     EXPECT_EQ(host.getProp(button, "ALPHALEVEL"), 0);
     EXPECT_EQ(runFade(button), levels(0));
+    EXPECT_EQ(host.focusBoxes.size(), 1u) << "on the face shown, drawn anew";
+    host.deliver(button, kLButtonDown);
+    EXPECT_EQ(host.focusBoxes.size(), 2u) << "and on the pressed face when it shows";
     host.focused = 0;
     host.focusBoxes.clear();
     host.deliver(button, kKillFocus);
