@@ -1,14 +1,11 @@
 // The skin engine: attaches itself to a form and every window the form opens, recognises each
 // by its window class, takes over its window procedure and paints the control kinds it knows.
-// Everything it keeps per window lives in that window's property list, but for which button
-// faces wait to be drawn: that is read on every paint of a button, and under Wine each
-// property read is a round trip to the wineserver.
+// Everything it keeps per window lives in that window's property list.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_map>
 
 #include "skin/skin_host.h"
 #include "skin/skin_images.h"
@@ -70,6 +67,8 @@ class MSkinner : public SkinDispatcher {
     std::string GetWindowCaption(Hwnd h) { return host_.windowText(h); }
 
     // Command buttons: draws the faces in `which` (bit n: face n) with the current caption.
+    // "STALEFACES" holds the faces (same bits) not drawn since the button was made or
+    // changed; each is drawn when it is next shown.
     static constexpr unsigned kAllFaces = 0xF;
     void RenderButtonFaces(Hwnd h, unsigned which = kAllFaces);
     void PaintButton(Hwnd h, Surface target);
@@ -137,8 +136,6 @@ class MSkinner : public SkinDispatcher {
     bool hasTrackMouse_ = false;
     int count_ = 0;
     OwnedSurface images_[skin::kSkinImageCount];
-    // Per skinned button, the faces (bit n: face n) not drawn since it was made or changed.
-    std::unordered_map<Hwnd, unsigned> staleFaces_;
 };
 
 }  // namespace sonorin

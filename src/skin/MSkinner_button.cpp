@@ -30,7 +30,7 @@ void MSkinner::setUpButton(Hwnd h) {
         setProp(h, kFaceSurface[n], static_cast<std::intptr_t>(face));
         setProp(h, kFaceBitmap[n], static_cast<std::intptr_t>(bitmap));
     }
-    staleFaces_[h] = kAllFaces;
+    setProp(h, "STALEFACES", kAllFaces);
     const std::uint32_t style = host_.style(h);
     if ((style & msg::kOwnPaintingStyleBits) == 0)
         host_.send(h, msg::kBmSetStyle, msg::kBsOwnerDraw, 1);
@@ -53,14 +53,14 @@ void MSkinner::releaseButton(Hwnd h) {
         host_.removeProp(h, kFaceSurface[n]);
         host_.removeProp(h, kFaceBitmap[n]);
     }
-    staleFaces_.erase(h);
     StopFade(h);
     // The button takes back its own painting. Visibility and enabled state stay what the
     // program made them meanwhile: they are not the button's look.
     const std::uint32_t keep = msg::kWsVisible | msg::kWsDisabled;
     const std::uint32_t old = static_cast<std::uint32_t>(prop(h, "OLDSTYLE"));
     host_.setStyle(h, (old & ~keep) | (host_.style(h) & keep));
-    for (const char* name : {"OLDSTYLE", "MOUSEFLAG", "TIMERID", "OLDSTATE", "ALPHALEVEL"})
+    for (const char* name :
+         {"OLDSTYLE", "MOUSEFLAG", "TIMERID", "OLDSTATE", "ALPHALEVEL", "STALEFACES"})
         host_.removeProp(h, name);
     host_.removeRegion(h);
 }
@@ -80,7 +80,7 @@ void MSkinner::resizeButtonFaces(Hwnd h) {
             host_.deleteBitmap(old);
         setProp(h, kFaceBitmap[n], static_cast<std::intptr_t>(bitmap));
     }
-    staleFaces_[h] = kAllFaces;
+    setProp(h, "STALEFACES", kAllFaces);
     host_.setRoundRegion(h, box.width() + 1, box.height() + 1, kRegionCorner);
 }
 
@@ -117,9 +117,8 @@ void MSkinner::PaintButton(Hwnd h, Surface target) {
     const ScreenBox box = GetWindowBox(h);
     if (!face || box.width() <= 0 || box.height() <= 0)
         return;
-    if (auto stale = staleFaces_.find(h);
-        stale != staleFaces_.end() && (stale->second & (1u << state))) {
-        stale->second &= ~(1u << state);
+    if (const std::intptr_t stale = prop(h, "STALEFACES"); stale & (1 << state)) {
+        setProp(h, "STALEFACES", stale & ~(1 << state));
         RenderButtonFaces(h, 1u << state);
     }
     const Surface into = target ? target : host_.windowSurface(h);
@@ -200,12 +199,12 @@ std::intptr_t MSkinner::buttonMessage(Hwnd h, std::intptr_t saved, unsigned mess
             break;
         case msg::kSetText:
         case msg::kSetFont:
-            staleFaces_[h] = kAllFaces;
+            setProp(h, "STALEFACES", kAllFaces);
             showFaceNow(h);
             break;
         case msg::kSetFocus:
         case msg::kKillFocus:
-            staleFaces_[h] = kAllFaces;
+            setProp(h, "STALEFACES", kAllFaces);
             setProp(h, "ALPHALEVEL", 0);
             StartFade(h);
             break;
