@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "win32/form_resized_win32.h"
 #include "win32/wide.h"
 
 namespace sonorin::win32 {
@@ -105,40 +106,15 @@ FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner) : owner_(ow
     statusLine_ = line > 0 ? line : MulDiv(16, dpi, 96);
     links_ = std::make_unique<LinkList>(window_.get(), font_.get(), dpi,
                                         [this](int index) { clickLink(index); });
-    // What shows of the pane changes with the window around it too (the form, which holds the
-    // browser pane that holds this one).
-    const HWND form = GetAncestor(parent, GA_ROOT);
-    // One subclass per pane (its id is the pane's address): a pane made before the one it
-    // replaces is gone keeps its own.
-    if (form && SetWindowSubclass(form, &FallbackPane::parentProc, subclassId(),
-                                  reinterpret_cast<DWORD_PTR>(this)))
-        parent_ = form;
     layout();
 }
 
 FallbackPane::~FallbackPane() {
-    if (parent_)
-        RemoveWindowSubclass(parent_, &FallbackPane::parentProc, subclassId());
     fetcher_.reset();
     links_.reset();
     if (window_)
         SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
     window_.reset();
-}
-
-LRESULT CALLBACK FallbackPane::parentProc(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
-                                          UINT_PTR, DWORD_PTR data) {
-    auto* pane = reinterpret_cast<FallbackPane*>(data);
-    if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(parent, &FallbackPane::parentProc, pane->subclassId());
-        pane->parent_ = nullptr;
-        return DefSubclassProc(parent, message, wParam, lParam);
-    }
-    const LRESULT result = DefSubclassProc(parent, message, wParam, lParam);
-    // After the window's own layout, which places its status bar.
-    if (message == WM_SIZE)
-        pane->layout();
-    return result;
 }
 
 // Every message handled here answers 0 when done, and so when a C++ exception cuts it short:
@@ -154,6 +130,12 @@ LRESULT CALLBACK FallbackPane::windowProc(HWND window, UINT message, WPARAM wPar
         if (PageFetcher::handle(pane ? pane->fetcher_.get() : nullptr, message, wParam, lParam))
             return 0;
         if (pane) {
+            // What shows of the pane changes with the form around it too (the form that
+            // holds the browser pane that holds this one).
+            if (message == formResizedMessage()) {
+                pane->layout();
+                return 0;
+            }
             switch (message) {
                 case WM_SIZE:
                     pane->layout();

@@ -49,14 +49,11 @@ class FallbackPane {
     using Kind = PageFetcher::Kind;
 
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK parentProc(HWND parent, UINT message, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR id, DWORD_PTR data);
     void enqueue(Kind kind, const radio::HttpUrl& url);
     void finished(std::unique_ptr<PageFetcher::Answer> answer);
     void showPage(radio::HtmlPage page, const radio::HttpUrl& url);
     void showStatus(const std::string& text);
     RECT visibleArea() const;
-    UINT_PTR subclassId() const { return reinterpret_cast<UINT_PTR>(this); }
     void layout();
     void fire(bool begin);
 
@@ -64,7 +61,6 @@ class FallbackPane {
     // The font outlives the window and the controls that use it.
     ScopedFont font_;
     ScopedWindow window_;
-    HWND parent_ = nullptr;  // whose size changes are followed, while subclassed
     HWND status_ = nullptr;  // a child of window_
     int statusLine_ = 1;     // the height of one of its lines, in pixels
     std::unique_ptr<LinkList> links_;

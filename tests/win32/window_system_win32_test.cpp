@@ -14,6 +14,7 @@
 #include "ui/control.h"
 #include "ui/form.h"
 #include "ui/form_set.h"
+#include "win32/form_resized_win32.h"
 #include "win32/pump.h"
 #include "win32/wide.h"
 #include "win32/window_system_win32.h"
@@ -207,6 +208,26 @@ TEST_F(WindowSystemTest, TheFirstShowLaysTheWindowOutOnceBeforeItAppears) {
     form.setWidth(form.width() + 600);
     EXPECT_EQ(form.layouts, 2);
     EXPECT_TRUE(visibleDuringLayout);
+
+    // A window deep inside (one of our own in the frame here) is told of the new size once
+    // the layout has run, as the stand-in pane needs to fit what shows of it.
+    static int layoutsWhenTold = -1;
+    static Sample* sample = nullptr;
+    sample = &form;
+    const HWND inner = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10,
+                                       childWithText(hwnd(), L"模式"), nullptr, nullptr, nullptr);
+    ASSERT_NE(inner, nullptr);
+    static WNDPROC saved = nullptr;
+    saved = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+        inner, GWLP_WNDPROC,
+        reinterpret_cast<LONG_PTR>(+[](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+            if (m == formResizedMessage())
+                layoutsWhenTold = sample->layouts;
+            return CallWindowProcW(saved, h, m, w, l);
+        })));
+    form.setWidth(form.width() + 600);
+    EXPECT_EQ(layoutsWhenTold, 3);
+    DestroyWindow(inner);
     form.onLayout = nullptr;
 }
 
