@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "win32/form_resized_win32.h"
 #include "win32/wide.h"
 
 namespace sonorin::win32::msg {
@@ -35,6 +36,16 @@ inline std::string text(HWND h) {
 }
 inline void setFont(HWND h, HFONT font) {
     send(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+// Every window inside the form, however deep (see formResizedMessage).
+inline void tellFormResized(HWND form) {
+    EnumChildWindows(
+        form,
+        [](HWND child, LPARAM) {
+            send(child, formResizedMessage());
+            return TRUE;
+        },
+        0);
 }
 inline void setRedraw(HWND h, bool on) {
     send(h, WM_SETREDRAW, on ? TRUE : FALSE);

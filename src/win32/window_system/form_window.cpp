@@ -9,7 +9,6 @@
 #include "ui/form.h"
 #include "ui/form_set.h"
 #include "win32/window_system/child_peer.h"
-#include "win32/form_resized_win32.h"
 #include "win32/window_system/control_messages.h"
 #include "win32/window_system_win32.h"
 
@@ -171,13 +170,7 @@ std::optional<LRESULT> handle(FormWindow& fw, HWND hwnd, UINT msg, WPARAM wp, LP
                 if (!fw.laidOut || fw.laidOut->cx != now.cx || fw.laidOut->cy != now.cy)
                     fw.form.Form_Resize();
             }
-            EnumChildWindows(
-                hwnd,
-                [](HWND child, LPARAM) {
-                    SendMessageW(child, formResizedMessage(), 0, 0);
-                    return TRUE;
-                },
-                0);
+            msg::tellFormResized(hwnd);
             return 0;
         }
         case WM_SHOWWINDOW:
