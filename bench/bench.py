@@ -228,6 +228,36 @@ def memory_mib(pid):
     return private / 1024, written / 1024
 
 
+# --- what every benchmark script shares ------------------------------------------------
+
+def unshared(argv):
+    """Runs this script again in a private network namespace (root), unless it is in one."""
+    if rig.isolated():
+        return
+    if os.geteuid() != 0 or os.environ.get("SONORIN_BENCH_UNSHARED"):
+        sys.exit("the benchmark needs a private network namespace (run it as root)")
+    sys.stdout.flush()
+    os.environ["SONORIN_BENCH_UNSHARED"] = "1"
+    os.execvp("unshare", ["unshare", "--mount", "--net", "--", sys.executable, *argv])
+
+
+def bench_environment():
+    """The end-to-end rig's environment, its screenshots under build/bench (the end-to-end
+    tests' folder is not ours to clear)."""
+    rig.ARTIFACTS = OUT / "artifacts"
+    rig.ARTIFACTS.mkdir(parents=True, exist_ok=True)
+    os.environ.pop("SONORIN_RIG", None)
+    return rig.Environment()
+
+
+def keep(lines, name):
+    """Prints the report and keeps it as build/bench/<name>."""
+    text = "\n".join(lines)
+    print(text)
+    OUT.mkdir(parents=True, exist_ok=True)
+    (OUT / name).write_text(text + "\n")
+
+
 # --- the runs ---------------------------------------------------------------------------
 
 class Bench:
@@ -376,19 +406,8 @@ def main(argv):
     args.sonorin = args.sonorin.resolve()
     args.bare = args.bare.resolve()
 
-    if not rig.isolated():
-        if os.geteuid() != 0 or os.environ.get("SONORIN_BENCH_UNSHARED"):
-            print("the benchmark needs a private network namespace (run it as root)",
-                  file=sys.stderr)
-            return 1
-        sys.stdout.flush()
-        os.environ["SONORIN_BENCH_UNSHARED"] = "1"
-        os.execvp("unshare", ["unshare", "--mount", "--net", "--", sys.executable, *argv])
-
-    # The e2e environment's screenshots folder is not ours to clear.
-    rig.ARTIFACTS = OUT / "artifacts"
-    os.environ.pop("SONORIN_RIG", None)
-    environment = rig.Environment()
+    unshared(argv)
+    environment = bench_environment()
     watcher = None
     try:
         # A warm wineserver for every start, as a user's second program start has.

@@ -12,7 +12,6 @@ build/bench/dropouts.txt.
 
 import argparse
 import array
-import os
 import subprocess
 import sys
 import time
@@ -21,12 +20,13 @@ from pathlib import Path
 HERE = Path(__file__).resolve().parent
 ROOT = HERE.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+sys.path.insert(0, str(HERE))
 
 import rig  # noqa: E402
+from bench import bench_environment, keep, unshared  # noqa: E402
 from test_fast_server import PORT, FastServer  # noqa: E402
 from test_radio import portal, station_list  # noqa: E402
 
-OUT = ROOT / "build" / "bench"
 PLAYER = rig.BUILD / "sonorin-waveplayer.exe"
 BLOCK = 441  # 10 ms at 44.1 kHz
 
@@ -58,17 +58,6 @@ def playing():
         return False
 
 
-def unshared(argv):
-    """Runs this script again in a private network namespace (root), unless it is in one."""
-    if rig.isolated():
-        return
-    if os.geteuid() != 0 or os.environ.get("SONORIN_BENCH_UNSHARED"):
-        sys.exit("the benchmark needs a private network namespace (run it as root)")
-    sys.stdout.flush()
-    os.environ["SONORIN_BENCH_UNSHARED"] = "1"
-    os.execvp("unshare", ["unshare", "--mount", "--net", "--", sys.executable, *argv])
-
-
 def main(argv):
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--seconds", type=float, default=300)
@@ -79,10 +68,7 @@ def main(argv):
         print(f"{PLAYER} is missing: run scripts/build windows", file=sys.stderr)
         return 1
 
-    rig.ARTIFACTS = OUT / "artifacts"
-    rig.ARTIFACTS.mkdir(parents=True, exist_ok=True)
-    os.environ.pop("SONORIN_RIG", None)
-    environment = rig.Environment()
+    environment = bench_environment()
     session = rig.Rig(environment, "dropouts")
     server = FastServer(args.seconds + 60)
     load = [subprocess.Popen([sys.executable, "-c", "while True: pass"]) for _ in range(args.busy)]
@@ -115,10 +101,7 @@ def main(argv):
     for name, found in results.items():
         lines.append(f"  {name:24} " + ("no tone at all" if found is None else
                                          f"{found[0]} gaps, {found[1]} ms silent"))
-    text = "\n".join(lines)
-    print(text)
-    OUT.mkdir(parents=True, exist_ok=True)
-    (OUT / "dropouts.txt").write_text(text + "\n")
+    keep(lines, "dropouts.txt")
     return 0
 
 

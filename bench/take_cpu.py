@@ -9,7 +9,6 @@ minute of take and kept in build/bench/take_cpu.txt. Not a test.
 """
 
 import argparse
-import os
 import sys
 import time
 from pathlib import Path
@@ -20,13 +19,10 @@ sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 sys.path.insert(0, str(HERE))
 
 import rig  # noqa: E402
-from bench import cpu_seconds  # noqa: E402
-from dropouts import playing, unshared  # noqa: E402
+from bench import bench_environment, cpu_seconds, keep, unshared  # noqa: E402
+from dropouts import playing  # noqa: E402
 from test_fast_server import PORT, FastServer  # noqa: E402
 from test_radio import station_list  # noqa: E402
-
-OUT = ROOT / "build" / "bench"
-
 
 def one_take(session, source, seconds):
     """CPU seconds per minute while the program records from `source` (None: only plays)."""
@@ -57,10 +53,7 @@ def main(argv):
     parser.add_argument("--seconds", type=float, default=600)
     args = parser.parse_args(argv[1:])
     unshared(argv)
-    rig.ARTIFACTS = OUT / "artifacts"
-    rig.ARTIFACTS.mkdir(parents=True, exist_ok=True)
-    os.environ.pop("SONORIN_RIG", None)
-    environment = rig.Environment()
+    environment = bench_environment()
     session = rig.Rig(environment, "take-cpu")
     server = FastServer(args.seconds + 60)
     results = {}
@@ -76,10 +69,7 @@ def main(argv):
 
     lines = [f"CPU while recording a station for {args.seconds:.0f} s (per minute of take)"]
     lines += [f"  {name:18} {cpu:6.2f} s" for name, cpu in results.items()]
-    text = "\n".join(lines)
-    print(text)
-    OUT.mkdir(parents=True, exist_ok=True)
-    (OUT / "take_cpu.txt").write_text(text + "\n")
+    keep(lines, "take_cpu.txt")
     return 0
 
 

@@ -70,7 +70,7 @@ class MSkinner : public SkinDispatcher {
     // "STALEFACES" holds the faces (same bits) not drawn since the button was made or
     // changed; each is drawn when it is next shown.
     static constexpr unsigned kAllFaces = 0xF;
-    void RenderButtonFaces(Hwnd h, unsigned which = kAllFaces);
+    void RenderButtonFaces(Hwnd h, unsigned which);
     void PaintButton(Hwnd h, Surface target);
 
     // Check boxes and option buttons: the box at the control's left edge, in FaceState
