@@ -1,6 +1,7 @@
 #include "win32/shell_win32.h"
 
 #include <windows.h>
+#include <winsock2.h>
 
 #include <oleauto.h>
 #include <shellapi.h>
@@ -9,6 +10,7 @@
 
 #include <vector>
 
+#include "radio/url.h"
 #include "win32/wide.h"
 
 namespace sonorin::win32 {
@@ -171,7 +173,32 @@ bool Win32Shell::createShortcut(const std::string& linkPath, const ShortcutSpec&
 }
 
 bool Win32Shell::checkConnection(const std::string& url) {
+    if (!mayResolve(url))
+        return false;
     return InternetCheckConnectionW(wide(url).c_str(), FLAG_ICC_FORCE_CONNECTION, 0) != FALSE;
+}
+
+bool Win32Shell::mayResolve(const std::string& url) {
+    // The check cannot succeed for a host name that does not resolve, and while the network is
+    // away (the offline window asks every 2 s) a look-up through WinINet fails twice, IPv4 and
+    // then IPv6, and under Wine each failure reads the computer's own name from the registry
+    // some twenty times. gethostbyname asks for IPv4 alone and reads nothing of the kind. Only
+    // a name it finds without an IPv4 address (WSANO_DATA) may still have an IPv6 one, and
+    // goes on to WinINet like a name that resolved: the answer is WinINet's in every case
+    // where it could be yes. Anything unexpected goes on to WinINet too.
+    const std::optional<radio::HttpUrl> parsed = radio::parseHttpUrl(url);
+    if (!parsed)
+        return true;
+    if (!winsockStarted_) {
+        WSADATA data;
+        if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
+            return true;
+        winsockStarted_ = true;
+    }
+    if (gethostbyname(parsed->host.c_str()))
+        return true;
+    const int error = WSAGetLastError();
+    return error != WSAHOST_NOT_FOUND && error != WSATRY_AGAIN && error != WSANO_RECOVERY;
 }
 
 void Win32Shell::endProcess(int exitCode) {

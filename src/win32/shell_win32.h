@@ -15,6 +15,11 @@ class Win32Shell : public Shell {
     bool createShortcut(const std::string& linkPath, const ShortcutSpec& shortcut) override;
     bool checkConnection(const std::string& url) override;
     void endProcess(int exitCode) override;
+
+  private:
+    // False when the address's host name is sure not to resolve.
+    bool mayResolve(const std::string& url);
+    bool winsockStarted_ = false;
 };
 
 }  // namespace sonorin::win32

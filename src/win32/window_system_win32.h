@@ -1,5 +1,5 @@
 // The real windows behind the portable forms: one top-level window per form, one child
-// window per control (made when the form first shows), window timers, menus and tool tips.
+// window per control (made when the form first shows), timers, menus and tool tips.
 // The form's window is window_system/form_window.*, each control kind's peer is in
 // window_system/controls/, and window_system/control_kinds.cpp is the table that joins them.
 #pragma once
@@ -13,6 +13,7 @@
 
 #include "ui/window_system.h"
 #include "win32/dpi_win32.h"
+#include "win32/window_system/timer_beat_win32.h"
 
 namespace sonorin::ui {
 class Form;
@@ -63,6 +64,8 @@ class Win32WindowSystem : public WindowSystem {
     double twipsFromPixels(int pixels) const;
     HFONT fontFor(int dpi);
     HWND windowOf(const ui::Form& form) const;
+    // Every form's timers run on it.
+    TimerBeatWin32& timerBeat() { return beat_; }
 
   private:
     bool translateForDialog(MSG& msg);
@@ -71,6 +74,7 @@ class Win32WindowSystem : public WindowSystem {
     HINSTANCE instance_;
     int dpi_ = kDefaultDpi;
     DpiFonts fonts_;
+    TimerBeatWin32 beat_{*this};
     std::map<const ui::Form*, std::unique_ptr<FormWindow>> windows_;
 };
 

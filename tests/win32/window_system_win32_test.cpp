@@ -47,6 +47,9 @@ class Sample : public ui::Form {
         bar.setPanelWidth(3, 2800);
         bar.setPanelText(2, "正在录音");
         tray.setVisible(false);
+        note.setCaption("5");
+        note.setBounds(2500, 1200, 600, 300);
+        note.setVisible(false);
         go.onClick = [this] { ++clicks; };
         off.onClick = [this] { ++clicks; };
         exit.onClick = [this] { ++exits; };
@@ -61,6 +64,7 @@ class Sample : public ui::Form {
     ui::Slider slider{*this, "slider"};
     ui::StatusBar bar{*this, "bar", 3};
     ui::Timer timer{*this, "timer", 0};
+    ui::Label note{*this, "note"};
     ui::MenuItem file{*this, "file", "文件(F)"};
     ui::MenuItem open{*this, "open", "打开", &file};
     ui::MenuItem line{*this, "line", "-", &file};
@@ -385,7 +389,25 @@ TEST_F(WindowSystemTest, AnotherMonitorDpiLaysOutTheSameTwipsWithALargerFont) {
     EXPECT_EQ(now.right - now.left, pixelsAt(width + 1440, to));
 }
 
-TEST_F(WindowSystemTest, TimersTickWhileRunningOnly) {
+// Answers the message box the thread shows, if one is showing.
+void CALLBACK answerMessageBox(HWND = nullptr, UINT = 0, UINT_PTR = 0, DWORD = 0) {
+    HWND box = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM out) -> BOOL {
+            wchar_t cls[32] = {};
+            GetClassNameW(h, cls, 32);
+            if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(h))
+                return TRUE;
+            *reinterpret_cast<HWND*>(out) = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&box));
+    if (box)
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(WindowSystemTest, TimersTickWhileRunningOnlyAndInsideAMessageBox) {
     form.timer.setInterval(20);
     sonorin::testing::pumpFor(300);
     EXPECT_GE(form.ticks, 3);
@@ -393,6 +415,30 @@ TEST_F(WindowSystemTest, TimersTickWhileRunningOnly) {
     const int stopped = form.ticks;
     sonorin::testing::pumpFor(150);
     EXPECT_EQ(form.ticks, stopped);
+
+    // The box's own message loop keeps the program's timers going: here the timer answers it.
+    int inBox = 0;
+    form.timer.onTick = [&inBox] {
+        if (++inBox == 3)
+            answerMessageBox();
+    };
+    form.timer.setInterval(50);
+    form.timer.setEnabled(true);
+    const UINT_PTR rescue = SetTimer(nullptr, 0, 3000, answerMessageBox);
+    MessageBoxW(hwnd(), L"计时", L"星澜网络收音机", MB_OK);
+    KillTimer(nullptr, rescue);
+    EXPECT_GE(inBox, 3) << "the box was answered by the rescue timer";
+}
+
+TEST_F(WindowSystemTest, AHiddenLabelsNewTextReachesItsWindowWhenItShows) {
+    form.show();
+    HWND note = childWithText(hwnd(), L"5");
+    ASSERT_NE(note, nullptr);
+    form.note.setCaption("4");
+    form.note.setVisible(true);
+    EXPECT_EQ(textOf(note), L"4");
+    form.note.setCaption("3");
+    EXPECT_EQ(textOf(note), L"3");
 }
 
 TEST_F(WindowSystemTest, TheMenuBarHoldsVisibleTopLevelMenusAndRunsEntries) {

@@ -49,12 +49,20 @@ void ChildPeer::changed(ui::Property property) {
         return;
     switch (property) {
         case ui::Property::Caption:
-            msg::setText(hwnd_, control_.caption());
+            // Under Wine each new text is a wineserver round trip; the main window's hidden
+            // countdown label counts on every 300 ms for as long as the program runs.
+            textWaiting_ = textWaitsWhileHidden() && !control_.shown();
+            if (!textWaiting_)
+                msg::setText(hwnd_, control_.caption());
             break;
         case ui::Property::Enabled:
             EnableWindow(hwnd_, control_.usable());
             break;
         case ui::Property::Visible:
+            if (textWaiting_ && control_.shown()) {
+                msg::setText(hwnd_, control_.caption());
+                textWaiting_ = false;
+            }
             ShowWindow(hwnd_, control_.shown() ? SW_SHOWNA : SW_HIDE);
             break;
         case ui::Property::Bounds:

@@ -50,6 +50,9 @@ class ChildPeer : public ui::Peer {
     virtual RECT rect() const { return fw_.pixelRect(control_); }
     // Everything a freshly made window needs beyond its text, state, place and tool tip.
     virtual void applyAll() {}
+    // A text nobody reads from the window itself: while the control is hidden its window
+    // gets the text only when it shows.
+    virtual bool textWaitsWhileHidden() const { return false; }
     // A change to a property of this kind.
     virtual void apply(ui::Property property) { (void)property; }
     virtual void applyBounds();
@@ -63,6 +66,7 @@ class ChildPeer : public ui::Peer {
 
     ui::Control& control_;
     const ControlKindRow* row_ = nullptr;
+    bool textWaiting_ = false;
 };
 
 // The factory of a kind's row: the peer and its window, or null when the window was not made.

@@ -135,12 +135,6 @@ std::optional<LRESULT> handle(FormWindow& fw, HWND hwnd, UINT msg, WPARAM wp, LP
                 if (HBRUSH brush = peer->background(reinterpret_cast<HDC>(wp)))
                     return reinterpret_cast<LRESULT>(brush);
             return std::nullopt;
-        case WM_TIMER: {
-            auto it = fw.timers.find(wp);
-            if (it != fw.timers.end() && it->second->running())
-                it->second->tick();
-            return 0;
-        }
         case WM_CLOSE:
             fw.form.forms().unload(fw.form, ui::kUnloadFormControlMenu);
             return 0;

@@ -1,5 +1,5 @@
-// Native state of one form: its window, the peers of its controls, its timers, menus and tool
-// tips; and the window procedure that turns the window's messages into the model's events.
+// Native state of one form: its window, the peers of its controls, its menus and tool tips;
+// and the window procedure that turns the window's messages into the model's events.
 #pragma once
 
 #include <windows.h>
@@ -42,10 +42,8 @@ struct FormWindow {
     bool syncing = false;         // native changes being written back into the model
     bool applying = false;        // model changes being written into native controls
     UINT nextChildId = 100;       // control ids; menu entries have theirs from 2000
-    UINT_PTR nextTimerId = 1;
     std::map<ui::MenuItem*, UINT> menuIds;
     std::map<UINT, ui::MenuItem*> menuCommands;
-    std::map<UINT_PTR, ui::Timer*> timers;  // each timer's peer enters and leaves it
     std::map<HWND, ChildPeer*> children;    // each child peer enters and leaves itself
     // What peers undo in their controls when the window goes and the form stays (a peer
     // cannot do it when it goes: that may be in the control's destructor).

@@ -16,6 +16,7 @@ class LabelPeer final : public ChildPeer {
 
   protected:
     DWORD ownStyle() const override { return label_.onClick ? SS_NOTIFY : 0; }
+    bool textWaitsWhileHidden() const override { return true; }
 
   private:
     ui::Label& label_;

@@ -1,41 +1,31 @@
-// A window timer of the form's window: it runs while the model's timer is enabled with an
-// interval, and its ticks come back as the timer's ticks (WM_TIMER, through FormWindow::timers).
+// A timer of the form: it runs on the window system's beat while the model's timer is enabled
+// with an interval, and each of the beat's ticks for it is the timer's tick.
 #include "ui/control.h"
 #include "win32/window_system/form_window.h"
+#include "win32/window_system/timer_beat_win32.h"
+#include "win32/window_system_win32.h"
 
 namespace sonorin::win32 {
 namespace {
 
 class TimerPeer final : public ui::Peer {
   public:
-    TimerPeer(FormWindow& fw, ui::Timer& timer) : fw_(fw), timer_(timer), id_(fw.nextTimerId++) {
-        fw_.timers[id_] = &timer_;
-        apply();
+    TimerPeer(FormWindow& fw, ui::Timer& timer) : beat_(fw.system.timerBeat()), timer_(timer) {
+        beat_.follow(timer_);
     }
-    ~TimerPeer() override {
-        KillTimer(fw_.hwnd, id_);
-        fw_.timers.erase(id_);
-    }
+    ~TimerPeer() override { beat_.stop(timer_); }
     TimerPeer(const TimerPeer&) = delete;
     TimerPeer& operator=(const TimerPeer&) = delete;
 
     void changed(ui::Property property) override {
+        // Setting a running timer again restarts its interval, as a changed interval should.
         if (property == ui::Property::Enabled || property == ui::Property::Interval)
-            apply();
+            beat_.follow(timer_);
     }
 
   private:
-    void apply() {
-        // Setting a running timer again restarts its interval, as a changed interval should.
-        if (timer_.running())
-            SetTimer(fw_.hwnd, id_, static_cast<UINT>(timer_.interval()), nullptr);
-        else
-            KillTimer(fw_.hwnd, id_);
-    }
-
-    FormWindow& fw_;
+    TimerBeatWin32& beat_;
     ui::Timer& timer_;
-    UINT_PTR id_;
 };
 
 }  // namespace

@@ -1,0 +1,65 @@
+#include "ui/timer_beat.h"
+
+#include <algorithm>
+
+namespace sonorin::ui {
+namespace {
+
+// A wake-up may come a clock tick before its time (Windows counts milliseconds in steps of
+// about 16); it still counts as that beat.
+constexpr std::int64_t kEarlyWakeMs = 16;
+
+}  // namespace
+
+bool TimerBeat::start(Key key, int intervalMs, std::int64_t nowMs) {
+    const std::int64_t due = nowMs + std::max(intervalMs, 1);
+    auto it = std::find_if(entries_.begin(), entries_.end(),
+                           [key](const Entry& e) { return e.key == key; });
+    if (it != entries_.end()) {
+        it->interval = std::max(intervalMs, 1);
+        it->due = due;
+    } else {
+        entries_.push_back({key, std::max(intervalMs, 1), due});
+    }
+    return periodChanged(nowMs);
+}
+
+bool TimerBeat::stop(Key key, std::int64_t nowMs) {
+    std::erase_if(entries_, [key](const Entry& e) { return e.key == key; });
+    return periodChanged(nowMs);
+}
+
+bool TimerBeat::running(Key key) const {
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [key](const Entry& e) { return e.key == key; });
+}
+
+bool TimerBeat::periodChanged(std::int64_t nowMs) {
+    int shortest = 0;
+    for (const Entry& e : entries_)
+        shortest = shortest == 0 ? e.interval : std::min(shortest, e.interval);
+    if (shortest == period_)
+        return false;
+    period_ = shortest;
+    origin_ = nowMs;
+    return true;
+}
+
+std::vector<TimerBeat::Key> TimerBeat::due(std::int64_t nowMs) {
+    std::vector<Key> keys;
+    if (period_ == 0)
+        return keys;
+    // The beat this wake-up stands for: the last one at or before it. A wake-up that comes
+    // late (the thread was busy) stands for the beat it missed, so no tick comes early.
+    const std::int64_t since = std::max<std::int64_t>(nowMs - origin_ + kEarlyWakeMs, 0);
+    const std::int64_t beat = origin_ + since / period_ * period_;
+    for (Entry& e : entries_) {
+        if (e.due > beat)
+            continue;
+        keys.push_back(e.key);
+        e.due += (beat - e.due) / e.interval * e.interval + e.interval;
+    }
+    return keys;
+}
+
+}  // namespace sonorin::ui

@@ -1,0 +1,84 @@
+#include "win32/window_system/timer_beat_win32.h"
+
+#include <exception>
+#include <string>
+
+#include "ui/control.h"
+#include "win32/window_system_win32.h"
+
+namespace sonorin::win32 {
+namespace {
+
+// A thread timer's procedure is told only the timer's id; this is the beat of the thread's
+// window system (the program has one; a test makes one after another, never two at once).
+thread_local TimerBeatWin32* threadBeat = nullptr;
+
+}  // namespace
+
+TimerBeatWin32::TimerBeatWin32(Win32WindowSystem& system) : system_(system) {
+    threadBeat = this;
+}
+
+TimerBeatWin32::~TimerBeatWin32() {
+    if (timerId_)
+        KillTimer(nullptr, timerId_);
+    if (threadBeat == this)
+        threadBeat = nullptr;
+}
+
+void TimerBeatWin32::follow(ui::Timer& timer) {
+    const bool changed = timer.running() ? beat_.start(&timer, timer.interval(), GetTickCount64())
+                                         : beat_.stop(&timer, GetTickCount64());
+    if (changed)
+        rearm();
+}
+
+void TimerBeatWin32::stop(ui::Timer& timer) {
+    if (beat_.stop(&timer, GetTickCount64()))
+        rearm();
+}
+
+void TimerBeatWin32::rearm() {
+    if (beat_.period() == 0) {
+        if (timerId_)
+            KillTimer(nullptr, timerId_);
+        timerId_ = 0;
+        return;
+    }
+    // Setting the thread timer again under its id restarts it at the new period.
+    const UINT_PTR id =
+        SetTimer(nullptr, timerId_, static_cast<UINT>(beat_.period()), &TimerBeatWin32::wake);
+    if (id && id != timerId_ && timerId_)
+        KillTimer(nullptr, timerId_);  // a system that made a new one instead
+    if (id)
+        timerId_ = id;
+    else
+        system_.reportFault("the system gave no timer: " + std::to_string(GetLastError()));
+}
+
+void CALLBACK TimerBeatWin32::wake(HWND, UINT, UINT_PTR id, DWORD) {
+    TimerBeatWin32* self = threadBeat;
+    if (!self || id != self->timerId_)
+        return;  // a beat gone with its window system
+    self->tickDue();
+}
+
+void TimerBeatWin32::tickDue() {
+    for (ui::TimerBeat::Key key : beat_.due(GetTickCount64())) {
+        // An earlier tick of this beat may have stopped or destroyed this timer (a window
+        // unloaded); the beat forgets a timer before it goes.
+        if (!beat_.running(key))
+            continue;
+        auto* timer = static_cast<ui::Timer*>(const_cast<void*>(key));
+        // Exceptions must not unwind through the system's frames to the message loop.
+        try {
+            timer->tick();
+        } catch (const std::exception& e) {
+            system_.reportFault(std::string("a timer's handler failed: ") + e.what());
+        } catch (...) {
+            system_.reportFault("a timer's handler failed");
+        }
+    }
+}
+
+}  // namespace sonorin::win32
