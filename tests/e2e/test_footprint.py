@@ -32,7 +32,7 @@ def test_late_libraries_are_not_imported(rig):
     assert not imports & set(LATE), f"imported at start-up: {sorted(imports & set(LATE))}"
 
 
-def test_offline_start_loads_no_browser_dialogs_or_script_host(rig):
+def test_offline_start_loads_no_browser_dialogs_script_host_or_wininet(rig):
     # The first start makes the shortcut through the Script Host; the second finds it.
     first = rig.start()
     rig.stop(first, offline_window(rig)["hwnd"])
@@ -40,10 +40,14 @@ def test_offline_start_loads_no_browser_dialogs_or_script_host(rig):
 
     program = rig.start()
     window = offline_window(rig)
-    time.sleep(1)  # the monitor's first ticks load the settings dialog invisibly
+    # The monitor's first ticks load the settings dialog invisibly; the reconnect check runs.
+    time.sleep(2.5)
     loaded = loaded_dlls(program)
     assert "user32.dll" in loaded and "winmm.dll" in loaded, sorted(loaded)
     assert not loaded & set(LATE), f"loaded: {sorted(loaded & set(LATE))}"
+    # A host name that does not resolve is not handed to WinINet, neither at the start nor by
+    # the reconnect check.
+    assert "wininet.dll" not in loaded, sorted(loaded)
     rig.stop(program, window["hwnd"])
 
 

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "ui/control.h"
 #include "win32/window_system_win32.h"
@@ -9,21 +10,20 @@
 namespace sonorin::win32 {
 namespace {
 
-// A thread timer's procedure is told only the timer's id; this is the beat of the thread's
-// window system (the program has one; a test makes one after another, never two at once).
-thread_local TimerBeatWin32* threadBeat = nullptr;
+// A thread timer's procedure is told only the timer's id: the live beats of the thread, to find
+// the one it belongs to (the program has one window system; tests make one after another).
+thread_local std::vector<TimerBeatWin32*> threadBeats;
 
 }  // namespace
 
 TimerBeatWin32::TimerBeatWin32(Win32WindowSystem& system) : system_(system) {
-    threadBeat = this;
+    threadBeats.push_back(this);
 }
 
 TimerBeatWin32::~TimerBeatWin32() {
     if (timerId_)
         KillTimer(nullptr, timerId_);
-    if (threadBeat == this)
-        threadBeat = nullptr;
+    std::erase(threadBeats, this);
 }
 
 void TimerBeatWin32::follow(ui::Timer& timer) {
@@ -57,10 +57,12 @@ void TimerBeatWin32::rearm() {
 }
 
 void CALLBACK TimerBeatWin32::wake(HWND, UINT, UINT_PTR id, DWORD) {
-    TimerBeatWin32* self = threadBeat;
-    if (!self || id != self->timerId_)
-        return;  // a beat gone with its window system
-    self->tickDue();
+    for (TimerBeatWin32* beat : threadBeats) {
+        if (beat->timerId_ == id) {
+            beat->tickDue();
+            return;
+        }
+    }
 }
 
 void TimerBeatWin32::tickDue() {
