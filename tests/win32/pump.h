@@ -36,6 +36,23 @@ bool pumpUntil(Predicate&& done, DWORD timeoutMs) {
     return true;
 }
 
+// The dialog box (a message box among them) this thread shows; null when none shows.
+inline HWND shownDialogBox() {
+    HWND box = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM out) -> BOOL {
+            wchar_t cls[32] = {};
+            GetClassNameW(h, cls, 32);
+            if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(h))
+                return TRUE;
+            *reinterpret_cast<HWND*>(out) = h;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&box));
+    return box;
+}
+
 // Lets messages through for `milliseconds`.
 inline void pumpFor(DWORD milliseconds) {
     pumpUntil([] { return false; }, milliseconds);

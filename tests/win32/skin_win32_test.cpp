@@ -229,19 +229,7 @@ TEST_F(SkinWin32Test, AMessageBoxOfASkinnedWindowGetsSkinnedButtons) {
     // While the box's own loop runs, a timer looks at it and then answers it.
     UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
         Seen& s = *current;
-        HWND box = nullptr;
-        EnumThreadWindows(
-            GetCurrentThreadId(),
-            [](HWND h, LPARAM out) -> BOOL {
-                wchar_t cls[32] = {};
-                GetClassNameW(h, cls, 32);
-                if (lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(h)) {
-                    *reinterpret_cast<HWND*>(out) = h;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&box));
+        HWND box = sonorin::testing::shownDialogBox();
         if (!box || s.found)
             return;
         s.found = true;

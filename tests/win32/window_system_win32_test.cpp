@@ -391,19 +391,7 @@ TEST_F(WindowSystemTest, AnotherMonitorDpiLaysOutTheSameTwipsWithALargerFont) {
 
 // Answers the message box the thread shows, if one is showing.
 void CALLBACK answerMessageBox(HWND = nullptr, UINT = 0, UINT_PTR = 0, DWORD = 0) {
-    HWND box = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND h, LPARAM out) -> BOOL {
-            wchar_t cls[32] = {};
-            GetClassNameW(h, cls, 32);
-            if (lstrcmpW(cls, L"#32770") != 0 || !IsWindowVisible(h))
-                return TRUE;
-            *reinterpret_cast<HWND*>(out) = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&box));
-    if (box)
+    if (HWND box = sonorin::testing::shownDialogBox())
         PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 

@@ -44,7 +44,7 @@ struct FormWindow {
     UINT nextChildId = 100;       // control ids; menu entries have theirs from 2000
     std::map<ui::MenuItem*, UINT> menuIds;
     std::map<UINT, ui::MenuItem*> menuCommands;
-    std::map<HWND, ChildPeer*> children;    // each child peer enters and leaves itself
+    std::map<HWND, ChildPeer*> children;  // each child peer enters and leaves itself
     // What peers undo in their controls when the window goes and the form stays (a peer
     // cannot do it when it goes: that may be in the control's destructor).
     std::vector<std::function<void()>> releaseControls;
