@@ -125,7 +125,14 @@ struct Win32StationPlayer::Worker : radio::SessionEvents {
     WaveOutRing ring;
 };
 
-Win32StationPlayer::Win32StationPlayer(Options options) : options_(std::move(options)) {
+Win32StationPlayer::Win32StationPlayer(Options options) : options_(std::move(options)) {}
+
+// The window the workers post their news to is made when the first station plays, on the
+// interface thread like every call here: under Wine a window costs a few milliseconds, and a
+// start that plays nothing (every offline start) needs none.
+void Win32StationPlayer::makeWindow() {
+    if (window_)
+        return;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = windowProc;
@@ -174,6 +181,7 @@ void Win32StationPlayer::play(const Station& station) {
     state_ = PlayerState::Connecting;
     status_ = station.address.empty() ? radio::status::kSearching : radio::status::kConnecting;
     title_.clear();
+    makeWindow();
     if (!window_) {
         state_ = PlayerState::Failed;
         status_ = radio::status::kUnreachable;

@@ -44,6 +44,7 @@ class Win32StationPlayer : public StationPlayer {
     bool waitForWorkers(DWORD ms);
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void stopWorker();
+    void makeWindow();
     void apply(const Event& event);
     void changed();
 
