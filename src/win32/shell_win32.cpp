@@ -182,10 +182,11 @@ bool Win32Shell::mayResolve(const std::string& url) {
     // The check cannot succeed for a host name that does not resolve, and while the network is
     // away (the offline window asks every 2 s) a look-up through WinINet fails twice, IPv4 and
     // then IPv6, and under Wine each failure reads the computer's own name from the registry
-    // some twenty times. gethostbyname asks for IPv4 alone and reads nothing of the kind. Only
-    // a name it finds without an IPv4 address (WSANO_DATA) may still have an IPv6 one, and
-    // goes on to WinINet like a name that resolved: the answer is WinINet's in every case
-    // where it could be yes. Anything unexpected goes on to WinINet too.
+    // sixteen times. gethostbyname asks for IPv4 alone and reads nothing of the kind. A name it
+    // finds without an IPv4 address (WSANO_DATA) may still have an IPv6 one and goes on to
+    // WinINet like a name that resolved, and so does anything unexpected. Only a resolver that
+    // fails IPv4 questions (WSATRY_AGAIN) while it answers IPv6 ones could make the answer
+    // differ from WinINet's own.
     const std::optional<radio::HttpUrl> parsed = radio::parseHttpUrl(url);
     if (!parsed)
         return true;
