@@ -12,15 +12,13 @@ constexpr std::int64_t kEarlyWakeMs = 16;
 }  // namespace
 
 bool TimerBeat::start(Key key, int intervalMs, std::int64_t nowMs) {
-    const std::int64_t due = nowMs + std::max(intervalMs, 1);
+    const Entry entry{key, std::max(intervalMs, 1), nowMs + std::max(intervalMs, 1)};
     auto it = std::find_if(entries_.begin(), entries_.end(),
                            [key](const Entry& e) { return e.key == key; });
-    if (it != entries_.end()) {
-        it->interval = std::max(intervalMs, 1);
-        it->due = due;
-    } else {
-        entries_.push_back({key, std::max(intervalMs, 1), due});
-    }
+    if (it != entries_.end())
+        *it = entry;  // restarted where it stands among the others
+    else
+        entries_.push_back(entry);
     return periodChanged(nowMs);
 }
 
