@@ -27,8 +27,9 @@ then). With build/windows/sonorin-kind.exe there (a plain window of the program'
 manifest and the same kinds of controls, and the work the program must do from its start
 whatever it shows: the connectivity test, the MCI capture device and the timers with their
 command strings), the ratios say what the program costs beyond any window like it, and its
-idle switches are those of that work with a window timer per timer (the program runs its
-timers on one, so it may wake less); the goal lines are then the ones set against it.
+idle switches are those of that work with a window timer per timer (the program wakes once
+for all its timers, without a timer message, so it may wake less); the goal lines are then the
+ones set against it.
 build/windows/sonorin-floor.exe, measured with --sonorin against sonorin-kind.exe, adds the
 least of what the program must also do before its window shows (offline the hidden main
 window first, and the skin's state in every window's property list): its ratios are the

@@ -43,14 +43,22 @@ bool TimerBeat::periodChanged(std::int64_t nowMs) {
     return true;
 }
 
+std::int64_t TimerBeat::beatAt(std::int64_t nowMs) const {
+    const std::int64_t since = std::max<std::int64_t>(nowMs - origin_ + kEarlyWakeMs, 0);
+    return origin_ + since / period_ * period_;
+}
+
+std::int64_t TimerBeat::untilNextBeat(std::int64_t nowMs) const {
+    return period_ == 0 ? -1 : beatAt(nowMs) + period_ - nowMs;
+}
+
 std::vector<TimerBeat::Key> TimerBeat::due(std::int64_t nowMs) {
     std::vector<Key> keys;
     if (period_ == 0)
         return keys;
     // The beat this wake-up stands for: the last one at or before it. A wake-up that comes
     // late (the thread was busy) stands for the beat it missed, so no tick comes early.
-    const std::int64_t since = std::max<std::int64_t>(nowMs - origin_ + kEarlyWakeMs, 0);
-    const std::int64_t beat = origin_ + since / period_ * period_;
+    const std::int64_t beat = beatAt(nowMs);
     for (Entry& e : entries_) {
         if (e.due > beat)
             continue;

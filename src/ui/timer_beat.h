@@ -31,6 +31,11 @@ class TimerBeat {
     // The shortest running interval; 0 when no timer runs.
     int period() const { return period_; }
 
+    // How long from `nowMs` to the beat after the one a wake-up at `nowMs` stands for (more
+    // than the clock's early-wake allowance, so a loop that waits this long never spins); -1
+    // when no timer runs.
+    std::int64_t untilNextBeat(std::int64_t nowMs) const;
+
     // The timers due at the beat that woke at `nowMs`, in the order they were started. Each is
     // then due one interval later, past this beat.
     std::vector<Key> due(std::int64_t nowMs);
@@ -42,6 +47,9 @@ class TimerBeat {
         std::int64_t due;
     };
     bool periodChanged(std::int64_t nowMs);
+    // The beat a wake-up at `nowMs` stands for: the last one at or before it, allowing for an
+    // early wake-up.
+    std::int64_t beatAt(std::int64_t nowMs) const;
 
     std::vector<Entry> entries_;
     int period_ = 0;

@@ -12,6 +12,7 @@
 #include "win32/dpi_win32.h"
 #include "win32/system_library.h"
 #include "win32/wide.h"
+#include "win32/window_system/timer_beat_win32.h"
 
 namespace sonorin {
 namespace {
@@ -207,6 +208,7 @@ MsgAnswer Win32Prompts::messageBox(const std::string& text, const std::string& t
     // Without an owner the box still keeps every window of the program waiting.
     if (!owner)
         type |= MB_TASKMODAL;
+    win32::TimerBeatWin32::nestedLoopStarts();
     // An empty title is passed as an empty text: a null one would read "Error".
     switch (MessageBoxW(owner, win32::wide(text).c_str(), win32::wide(title).c_str(), type)) {
         case IDOK:
@@ -291,6 +293,7 @@ std::string Win32Prompts::inputBox(const std::string& prompt, const std::string&
     bool quit = false;
     WPARAM quitCode = 0;
     MSG msg;
+    win32::TimerBeatWin32::nestedLoopStarts();
     while (!box.done) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {  // WM_QUIT: end as Cancel and pass it on to the outer loop
@@ -359,6 +362,7 @@ std::optional<std::string> Win32Prompts::saveFileDialog(const SaveDialogRequest&
     // The dialog's shell view wants OLE on this thread, for the time of the dialog (balanced,
     // so a radio pane that started it keeps it).
     const HRESULT ole = OleInitialize(nullptr);
+    win32::TimerBeatWin32::nestedLoopStarts();
     const bool chosen = getSaveFileName && getSaveFileName(&ofn);
     if (SUCCEEDED(ole))
         OleUninitialize();

@@ -232,6 +232,7 @@ void Win32WindowSystem::runModal(ui::Form& form) {
         }
     }
     SetForegroundWindow(hwnd);
+    TimerBeatWin32::nestedLoopStarts();
     MSG msg;
     bool quit = false;
     int quitCode = 0;
@@ -255,6 +256,11 @@ void Win32WindowSystem::runModal(ui::Form& form) {
 }
 
 void Win32WindowSystem::doEvents() {
+    // Mostly there is nothing to do (a timer's handler asks every 300 ms for as long as the
+    // program runs). Asking the queue first is one round trip to the wineserver; an empty look
+    // with PeekMessage is one too and also makes the next wait set the queue's masks again.
+    if (HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0)
+        return;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -282,6 +288,7 @@ void Win32WindowSystem::popupMenu(ui::Form& owner, ui::MenuItem& menu) {
     // The owner must be the foreground window, or the menu does not close when the user
     // clicks elsewhere (the classic notification-area pop-up rule).
     SetForegroundWindow(hwnd);
+    TimerBeatWin32::nestedLoopStarts();
     UINT id =
         TrackPopupMenu(popup.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd, nullptr);
     PostMessageW(hwnd, WM_NULL, 0, 0);
@@ -324,15 +331,25 @@ void Win32WindowSystem::relayToToolTip(MSG& msg, HWND top) {
 
 int Win32WindowSystem::runMessageLoop() {
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (!translateForDialog(msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+    for (;;) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                beat_.mainLoopEnded();
+                return static_cast<int>(msg.wParam);
+            }
+            if (!translateForDialog(msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            if (onIdle)
+                onIdle();
         }
-        if (onIdle)
-            onIdle();
+        // The timers tick in the wait, without a message (see TimerBeatWin32).
+        while (beat_.waitInMainLoop()) {
+            if (onIdle)
+                onIdle();
+        }
     }
-    return static_cast<int>(msg.wParam);
 }
 
 }  // namespace sonorin::win32

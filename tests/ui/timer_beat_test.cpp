@@ -12,12 +12,13 @@ namespace {
 
 using Ticks = std::map<TimerBeat::Key, std::vector<std::int64_t>>;
 
-// Wakes the beat at each of its periods from `from` up to `to`, each wake-up `lateMs` after
-// the beat's time (negative: that much early), and notes when each timer ticked.
-void runBeat(TimerBeat& beat, std::int64_t origin, std::int64_t to, Ticks& ticks, int lateMs = 0) {
-    for (std::int64_t t = origin + beat.period(); t <= to; t += beat.period())
-        for (TimerBeat::Key key : beat.due(t + lateMs))
-            ticks[key].push_back(t + lateMs);
+// A loop that, from `from` up to `to`, waits as long as the beat says and is woken `lateMs`
+// after that (negative: that much early), and notes when each timer ticked.
+void runBeat(TimerBeat& beat, std::int64_t from, std::int64_t to, Ticks& ticks, int lateMs = 0) {
+    for (std::int64_t t = from + beat.untilNextBeat(from) + lateMs; t <= to;
+         t += beat.untilNextBeat(t) + lateMs)
+        for (TimerBeat::Key key : beat.due(t))
+            ticks[key].push_back(t);
 }
 
 TEST(TimerBeatTest, TimersStartedApartTickOnOneBeatNeverEarlyAndAtMostABeatLate) {
@@ -69,6 +70,7 @@ TEST(TimerBeatTest, ThePeriodFollowsTheShortestRunningTimerAndAStoppedOneIsQuiet
     EXPECT_TRUE(beat.stop(&clock, 5'400));
     EXPECT_EQ(beat.period(), 0);
     EXPECT_TRUE(beat.due(6'000).empty());
+    EXPECT_EQ(beat.untilNextBeat(6'000), -1) << "no beat: wait for messages only";
 }
 
 TEST(TimerBeatTest, ABusyThreadGetsOneTickForTheBeatsItMissedAndThenTheOldPhase) {
@@ -77,7 +79,10 @@ TEST(TimerBeatTest, ABusyThreadGetsOneTickForTheBeatsItMissedAndThenTheOldPhase)
     beat.start(&monitor, 200, 0);
     EXPECT_EQ(beat.due(200).size(), 1u);
     EXPECT_EQ(beat.due(1'450).size(), 1u) << "five beats missed, one tick";
-    EXPECT_TRUE(beat.due(1'500).empty());
+    EXPECT_EQ(beat.untilNextBeat(1'450), 150);
+    // A wake-up more than a clock step early ticks nothing and waits for the rest.
+    EXPECT_TRUE(beat.due(1'580).empty());
+    EXPECT_EQ(beat.untilNextBeat(1'580), 20);
     EXPECT_EQ(beat.due(1'600).size(), 1u);
 }
 

@@ -418,6 +418,28 @@ TEST_F(WindowSystemTest, TimersTickWhileRunningOnlyAndInsideAMessageBox) {
     EXPECT_GE(inBox, 3) << "the box was answered by the rescue timer";
 }
 
+TEST_F(WindowSystemTest, TheProgramsLoopTicksTimersAndSoDoesABoxATickOpensFromIt) {
+    form.show();
+    int inBox = 0;
+    bool boxShown = false;
+    form.timer.onTick = [&] {
+        if (boxShown) {
+            if (++inBox == 3)
+                answerMessageBox();
+        } else if (++form.ticks == 3) {
+            boxShown = true;
+            MessageBoxW(hwnd(), L"计时", L"星澜网络收音机", MB_OK);
+            PostQuitMessage(7);
+        }
+    };
+    form.timer.setInterval(30);
+    form.timer.setEnabled(true);
+    const UINT_PTR rescue = SetTimer(nullptr, 0, 5000, answerMessageBox);
+    EXPECT_EQ(system.runMessageLoop(), 7);
+    KillTimer(nullptr, rescue);
+    EXPECT_GE(inBox, 3) << "the box was answered by the rescue timer";
+}
+
 TEST_F(WindowSystemTest, AHiddenLabelsNewTextReachesItsWindowWhenItShows) {
     form.show();
     HWND note = childWithText(hwnd(), L"5");

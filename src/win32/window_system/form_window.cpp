@@ -167,6 +167,19 @@ std::optional<LRESULT> handle(FormWindow& fw, HWND hwnd, UINT msg, WPARAM wp, LP
             msg::tellFormResized(hwnd);
             return 0;
         }
+        // Loops the system runs for this window: its menus, moving and sizing it, and a
+        // modal box or dialog, which disables the windows it stops (under Wine a message box
+        // tells its owner nothing else: its template asks for no WM_ENTERIDLE). The program's
+        // timers go on ticking in them.
+        case WM_ENABLE:
+            if (!wp)
+                TimerBeatWin32::nestedLoopStarts();
+            return std::nullopt;
+        case WM_ENTERMENULOOP:
+        case WM_ENTERSIZEMOVE:
+        case WM_ENTERIDLE:
+            TimerBeatWin32::nestedLoopStarts();
+            return std::nullopt;
         case WM_SHOWWINDOW:
             if (!wp && fw.form.visible() && lp == 0)
                 fw.form.syncVisible(false);

@@ -1,5 +1,6 @@
 #include "win32/window_system/timer_beat_win32.h"
 
+#include <cstdint>
 #include <exception>
 #include <string>
 #include <vector>
@@ -21,8 +22,7 @@ TimerBeatWin32::TimerBeatWin32(Win32WindowSystem& system) : system_(system) {
 }
 
 TimerBeatWin32::~TimerBeatWin32() {
-    if (timerId_)
-        KillTimer(nullptr, timerId_);
+    disarmThreadTimer();
     std::erase(threadBeats, this);
 }
 
@@ -39,12 +39,13 @@ void TimerBeatWin32::stop(ui::Timer& timer) {
 }
 
 void TimerBeatWin32::rearm() {
-    if (beat_.period() == 0) {
-        if (timerId_)
-            KillTimer(nullptr, timerId_);
-        timerId_ = 0;
-        return;
-    }
+    if (beat_.period() == 0)
+        disarmThreadTimer();
+    else if (timerId_ || !mainLoopOwns_)
+        armThreadTimer();
+}
+
+void TimerBeatWin32::armThreadTimer() {
     // Setting the thread timer again under its id restarts it at the new period.
     const UINT_PTR id =
         SetTimer(nullptr, timerId_, static_cast<UINT>(beat_.period()), &TimerBeatWin32::wake);
@@ -54,6 +55,40 @@ void TimerBeatWin32::rearm() {
         timerId_ = id;
     else
         system_.reportFault("the system gave no timer: " + std::to_string(GetLastError()));
+}
+
+void TimerBeatWin32::disarmThreadTimer() {
+    if (timerId_)
+        KillTimer(nullptr, timerId_);
+    timerId_ = 0;
+}
+
+bool TimerBeatWin32::waitInMainLoop() {
+    mainLoopOwns_ = true;
+    disarmThreadTimer();
+    const std::int64_t until = beat_.untilNextBeat(static_cast<std::int64_t>(GetTickCount64()));
+    // MWMO_INPUTAVAILABLE: messages the handlers left in the queue end the wait too, even those
+    // a look at the queue has already seen. Only a wait that times out keeps the queue's wake
+    // masks as they were, so the next wait needs no round trip to set them again.
+    const DWORD woke = MsgWaitForMultipleObjectsEx(
+        0, nullptr, until < 0 ? INFINITE : static_cast<DWORD>(until), QS_ALLINPUT,
+        MWMO_INPUTAVAILABLE);
+    if (woke != WAIT_TIMEOUT)
+        return false;
+    tickDue();
+    return true;
+}
+
+void TimerBeatWin32::mainLoopEnded() {
+    mainLoopOwns_ = false;
+    if (beat_.period() && !timerId_)
+        armThreadTimer();
+}
+
+void TimerBeatWin32::nestedLoopStarts() {
+    for (TimerBeatWin32* beat : threadBeats)
+        if (beat->beat_.period() && !beat->timerId_)
+            beat->armThreadTimer();
 }
 
 void CALLBACK TimerBeatWin32::wake(HWND, UINT, UINT_PTR id, DWORD) {
