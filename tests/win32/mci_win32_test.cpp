@@ -1,10 +1,12 @@
 #include "win32/mci_win32.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include "../fakes/fake_prompts.h"
-#include "win32/filesystem_win32.h"
 #include "recorder/modWave.h"
+#include "win32/filesystem_win32.h"
 
 namespace sonorin {
 namespace {
@@ -35,6 +37,8 @@ TEST(Win32MciTest, RepliesAndErrorCodesComeBack) {
     EXPECT_EQ(length.reply, "0");
     EXPECT_EQ(mci.send("status h3mci position").reply, "0");
     EXPECT_EQ(mci.send("close h3mci").code, 0u);
+    EXPECT_NE(GetModuleHandleW(L"mciwave.dll"), nullptr)
+        << "closed, the driver stays for the next open";
 }
 
 TEST(Win32MciTest, AFreshDeviceIsDescribedWithoutFailures) {

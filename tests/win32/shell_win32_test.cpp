@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -22,10 +23,14 @@ std::wstring tempFolder(const wchar_t* name) {
     return folder;
 }
 
-TEST(ShellTest, TheDesktopFolderExists) {
+TEST(ShellTest, TheDesktopFolderIsTheShellsAndExists) {
     Win32Shell shell;
     const std::string desktop = shell.desktopFolder();
     ASSERT_FALSE(desktop.empty());
+    PWSTR known = nullptr;
+    ASSERT_TRUE(SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Desktop, 0, nullptr, &known)));
+    EXPECT_EQ(desktop, narrow(known));
+    CoTaskMemFree(known);
     const DWORD attributes = GetFileAttributesW(wide(desktop).c_str());
     ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);

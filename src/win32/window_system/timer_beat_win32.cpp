@@ -70,9 +70,9 @@ bool TimerBeatWin32::waitInMainLoop() {
     // MWMO_INPUTAVAILABLE: messages the handlers left in the queue end the wait too, even those
     // a look at the queue has already seen. Only a wait that times out keeps the queue's wake
     // masks as they were, so the next wait needs no round trip to set them again.
-    const DWORD woke = MsgWaitForMultipleObjectsEx(
-        0, nullptr, until < 0 ? INFINITE : static_cast<DWORD>(until), QS_ALLINPUT,
-        MWMO_INPUTAVAILABLE);
+    const DWORD woke =
+        MsgWaitForMultipleObjectsEx(0, nullptr, until < 0 ? INFINITE : static_cast<DWORD>(until),
+                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (woke != WAIT_TIMEOUT)
         return false;
     tickDue();
