@@ -259,19 +259,20 @@ void Win32WindowSystem::doEvents() {
     // Mostly there is nothing to do (a timer's handler asks every 300 ms for as long as the
     // program runs). Asking the queue first is one round trip to the wineserver; an empty look
     // with PeekMessage is one too and also makes the next wait set the queue's masks again.
-    if (HIWORD(GetQueueStatus(QS_ALLINPUT)) == 0)
-        return;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        if (!translateForDialog(msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+    if (HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return;
+            }
+            if (!translateForDialog(msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
         }
     }
+    beat_.letDueTimersTick();
 }
 
 void Win32WindowSystem::popupMenu(ui::Form& owner, ui::MenuItem& menu) {

@@ -440,6 +440,26 @@ TEST_F(WindowSystemTest, TheProgramsLoopTicksTimersAndSoDoesABoxATickOpensFromIt
     EXPECT_GE(inBox, 3) << "the box was answered by the rescue timer";
 }
 
+TEST_F(WindowSystemTest, TimersTickInADoEventsLoopOfAHandlerTheProgramsLoopRuns) {
+    int nested = 0;
+    bool busy = false;
+    form.timer.onTick = [&] {
+        if (busy) {
+            ++nested;
+            return;
+        }
+        busy = true;
+        for (const ULONGLONG end = GetTickCount64() + 300; GetTickCount64() < end; Sleep(5))
+            system.doEvents();
+        busy = false;
+        PostQuitMessage(0);
+    };
+    form.timer.setInterval(30);
+    form.timer.setEnabled(true);
+    system.runMessageLoop();
+    EXPECT_GE(nested, 5);
+}
+
 TEST_F(WindowSystemTest, AHiddenLabelsNewTextReachesItsWindowWhenItShows) {
     form.show();
     HWND note = childWithText(hwnd(), L"5");

@@ -85,6 +85,12 @@ void TimerBeatWin32::mainLoopEnded() {
         armThreadTimer();
 }
 
+void TimerBeatWin32::letDueTimersTick() {
+    // Elsewhere the thread timer's messages are among those let through.
+    if (mainLoopOwns_)
+        tickDue();
+}
+
 void TimerBeatWin32::nestedLoopStarts() {
     for (TimerBeatWin32* beat : threadBeats)
         if (beat->beat_.period() && !beat->timerId_)

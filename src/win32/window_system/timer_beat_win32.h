@@ -41,6 +41,9 @@ class TimerBeatWin32 {
     bool waitInMainLoop();
     // The program's loop ended: the thread timer keeps the beat again.
     void mainLoopEnded();
+    // A handler lets pending messages through (doEvents): the timers whose time has come tick
+    // there too, as their timer messages would have.
+    void letDueTimersTick();
 
     // A message loop other than the program's is about to run on this thread (inside a handler
     // the program's loop dispatched): the thread timer ticks the beats of the thread there.
