@@ -66,13 +66,16 @@ void TimerBeatWin32::disarmThreadTimer() {
 bool TimerBeatWin32::waitInMainLoop() {
     mainLoopOwns_ = true;
     disarmThreadTimer();
+    // Messages coming one after another may have kept the wait below from reaching a beat.
+    tickDue();
     const std::int64_t until = beat_.untilNextBeat(static_cast<std::int64_t>(GetTickCount64()));
-    // MWMO_INPUTAVAILABLE: messages the handlers left in the queue end the wait too, even those
-    // a look at the queue has already seen. Only a wait that times out keeps the queue's wake
-    // masks as they were, so the next wait needs no round trip to set them again.
-    const DWORD woke =
-        MsgWaitForMultipleObjectsEx(0, nullptr, until < 0 ? INFINITE : static_cast<DWORD>(until),
-                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    // Like GetMessage's own wait, this one ends for messages that came since the queue was last
+    // looked at, not for any the queue holds: under Wine the queue can report a paint due that
+    // no look at it ever delivers, which would end every wait at once. And only a wait that
+    // times out leaves the queue's wake masks as they were, so that the next needs no round
+    // trip to set them again.
+    const DWORD woke = MsgWaitForMultipleObjectsEx(
+        0, nullptr, until < 0 ? INFINITE : static_cast<DWORD>(until), QS_ALLINPUT, 0);
     if (woke != WAIT_TIMEOUT)
         return false;
     tickDue();

@@ -9,7 +9,7 @@
 // timer at the beat's period ticks it through WM_TIMER. The thread timer is armed except while
 // the program's loop keeps the beat; code of the program that runs a loop inside a handler says
 // so first (nestedLoopStarts), and the form windows say so for the loops the system runs for
-// them (menus, moving and sizing, dialog boxes that tell their owner they are idle).
+// them (menus, moving and sizing, the modal boxes and dialogs that disable them).
 #pragma once
 
 #include <windows.h>
@@ -35,9 +35,10 @@ class TimerBeatWin32 {
     void follow(ui::Timer& timer);
     void stop(ui::Timer& timer);
 
-    // The program's message loop: waits for a message or the next beat. True when the beat
-    // came (its due timers have ticked): the loop may wait again at once, as the wait ends at
-    // once for anything in the queue. False: there are messages.
+    // The program's message loop: ticks the timers that are due, then waits for a message or
+    // the next beat. True when the beat came (its due timers have ticked): the loop may wait
+    // again at once, as the wait ends for any message that came meanwhile. False: there are
+    // messages.
     bool waitInMainLoop();
     // The program's loop ended: the thread timer keeps the beat again.
     void mainLoopEnded();
