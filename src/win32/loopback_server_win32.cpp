@@ -115,6 +115,13 @@ void Win32LoopbackServer::onSocket(SOCKET s, WORD event, WORD error) {
     if (connections_.find(s) == connections_.end())
         return;  // a notification that was queued before the socket went
     if (error != 0 || event == FD_CLOSE) {
+        // A notification can outlive its socket: one queued for a connection that has gone may
+        // name a new connection that was given the same handle. A connection whose peer has
+        // closed reads as ended; one that is open with nothing to read would block: keep it.
+        char next = 0;
+        if (error == 0 && recv(s, &next, 1, MSG_PEEK) == SOCKET_ERROR &&
+            WSAGetLastError() == WSAEWOULDBLOCK)
+            return;
         drop(s);
         return;
     }
