@@ -11,7 +11,6 @@ namespace sonorin::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"SonorinLoopbackServer";
-constexpr UINT kSocketMessage = WM_APP + 17;
 // A request head larger than this is not one of our pages'.
 constexpr std::size_t kMaxHead = 16 * 1024;
 // Connections that neither finish their request nor close are dropped after this long.

@@ -23,6 +23,9 @@ class Win32LoopbackServer : public LoopbackServer {
     int listen(int port, int attempts) override;
     void close() override;
 
+    // What Winsock posts to the server's window about its sockets.
+    static constexpr UINT kSocketMessage = WM_APP + 17;
+
   private:
     struct Connection {
         std::string received;

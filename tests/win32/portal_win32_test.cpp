@@ -101,7 +101,8 @@ TEST_F(LoopbackServerTest, AnswersOnTheLoopbackAddressOnlyAndMovesOnWhenItsPortI
                   std::thread stale([serverWindow] {
                       Sleep(40);
                       for (WPARAM handle = 4; handle < 8192; handle += 4)
-                          PostMessageW(serverWindow, WM_APP + 17, handle, FD_CLOSE);
+                          PostMessageW(serverWindow, win32::Win32LoopbackServer::kSocketMessage,
+                                       handle, FD_CLOSE);
                   });
                   std::string answer = exchange("127.0.0.1", kPort, request, 4);
                   stale.join();
