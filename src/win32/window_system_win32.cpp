@@ -326,7 +326,10 @@ void Win32WindowSystem::relayToToolTip(MSG& msg, HWND top) {
     if (msg.message < WM_MOUSEFIRST || msg.message > WM_MOUSELAST)
         return;
     FormWindow* fw = formWindowOf(top);
-    if (fw && fw->toolTip)
+    if (!fw)
+        return;
+    fw->makeWaitingToolTips();
+    if (fw->toolTip)
         msg::toolTipRelay(fw->toolTip, msg);
 }
 

@@ -243,17 +243,18 @@ TEST_F(WindowSystemTest, AToolTipShowsWhenThePointerRestsOnItsControl) {
     RECT r;
     GetWindowRect(go, &r);
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    const HWND tip = toolTipOf(hwnd());
-    ASSERT_NE(tip, nullptr);
-    EXPECT_FALSE(IsWindowVisible(tip));
+    EXPECT_EQ(toolTipOf(hwnd()), nullptr) << "the tip window waits for the pointer";
     const LPARAM centre = MAKELPARAM((r.right - r.left) / 2, (r.bottom - r.top) / 2);
-    // The pointer comes to rest: one move, then the tip's own delay.
+    // The pointer comes to rest: one move, which makes the tip window, then the tip's delay.
     PostMessageW(go, WM_MOUSEMOVE, 0, centre);
+    HWND tip = nullptr;
     const DWORD end = GetTickCount() + 3000;
-    while (!IsWindowVisible(tip) && GetTickCount() < end) {
+    while (!(tip && IsWindowVisible(tip)) && GetTickCount() < end) {
         system.doEvents();
+        tip = toolTipOf(hwnd());
         Sleep(20);
     }
+    ASSERT_NE(tip, nullptr) << "no tip window made for the pointer";
     ASSERT_TRUE(IsWindowVisible(tip)) << "no tool tip over the button";
     wchar_t text[64] = {};
     TTTOOLINFOW ti{};

@@ -94,11 +94,13 @@ void ChildPeer::setStyleBit(DWORD bit, bool on) {
 
 void ChildPeer::applyToolTip() {
     std::wstring text = wide(control_.toolTip());
-    if (text.empty() && !fw_.toolTip)
+    const HWND tip = fw_.toolTip;
+    if (!tip) {
+        // The tip window is made when the pointer first comes; it then takes every tip.
+        if (!text.empty())
+            fw_.toolTipsWaiting = true;
         return;
-    const HWND tip = fw_.toolTipWindow();
-    if (!tip)
-        return;
+    }
     TOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V1_SIZE;
     // No TTF_SUBCLASS: the message loops relay the pointer messages (relayToToolTip).

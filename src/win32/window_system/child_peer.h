@@ -28,6 +28,8 @@ class ChildPeer : public ui::Peer {
     Stacking stacking() const { return row_ ? row_->stacking : Stacking::InOrder; }
 
     void changed(ui::Property property) final;
+    // The form's tip window has been made: the control's tip, if it has one, goes into it.
+    void giveToolTip() { applyToolTip(); }
 
     // What the child window tells the form (WM_COMMAND, WM_NOTIFY, WM_HSCROLL, WM_CTLCOLOR*),
     // reflected to its peer.

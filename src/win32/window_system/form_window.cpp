@@ -231,6 +231,14 @@ HWND FormWindow::toolTipWindow() {
     return toolTip;
 }
 
+void FormWindow::makeWaitingToolTips() {
+    if (toolTip || !toolTipsWaiting || !toolTipWindow())
+        return;
+    toolTipsWaiting = false;
+    for (auto& [child, peer] : children)
+        peer->giveToolTip();
+}
+
 bool FormWindow::numberMenuEntries() {
     UINT next = kFirstMenuId;
     bool onBar = false;

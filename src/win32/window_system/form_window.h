@@ -34,6 +34,7 @@ struct FormWindow {
     HWND hwnd = nullptr;  // set while the window is being created, before `window` owns it
     ScopedWindow window;
     HWND toolTip = nullptr;  // owned by the window and destroyed with it
+    bool toolTipsWaiting = false;  // some child has a tip and the tip window is not made yet
     ScopedMenu menuBar;
     bool shownOnce = false;
     bool childrenMade = false;    // child windows are made when the window first shows
@@ -52,8 +53,13 @@ struct FormWindow {
     int px(double twips) const { return pixelsAt(twips, dpi); }
     // Where a control lies in the window's client area, in pixels.
     RECT pixelRect(const ui::Control& c) const;
-    // Made with the first tip: most windows (hidden ones always) never need one.
+    // Made when the pointer first comes into the window and some child has a tip: most
+    // windows (hidden ones always) never need one, and under Wine the tip window is a
+    // top-level window of its own, which cost the main window's first show over 100 wineserver
+    // round trips before it could appear.
     HWND toolTipWindow();
+    // The pointer is in the window: the tip window, with every child's tip, if one waits.
+    void makeWaitingToolTips();
     // Numbers the form's menu entries; true when some are on a menu bar.
     bool numberMenuEntries();
     void appendMenu(HMENU into, ui::MenuItem& item);
