@@ -93,6 +93,7 @@ class MSkinner : public SkinDispatcher {
     void setUpButton(Hwnd h);
     void releaseButton(Hwnd h);
     void resizeButtonFaces(Hwnd h);
+    Surface faceSurface(Hwnd h, int n);
     std::intptr_t buttonMessage(Hwnd h, std::intptr_t saved, unsigned message,
                                 std::uintptr_t wParam, std::intptr_t lParam);
     void pressButton(Hwnd h);

@@ -1,7 +1,8 @@
 // Command buttons: four finished faces per button, and fades between them on a 15-ms timer.
-// A face is drawn when it is first shown after the button was made or changed, not at once:
-// most buttons never show their hover, pressed or disabled face, and a window's buttons are
-// made just before it appears, where the drawing of all four faces of each held it up.
+// A face's surface is made, and the face drawn, when it is first shown after the button was
+// made or changed, not at once: most buttons never show their hover, pressed or disabled face
+// (hidden ones none), and a window's buttons are made just before it appears, where four
+// surfaces for each, with their two property entries each, held it up.
 #include "skin/MSkinner.h"
 #include "skin/skin_messages.h"
 
@@ -22,14 +23,6 @@ constexpr Rgb kBlack = 0x000000;
 
 void MSkinner::setUpButton(Hwnd h) {
     const ScreenBox box = GetWindowBox(h);
-    for (int n = 0; n < 4; ++n) {
-        const Surface face = host_.createSurface();
-        const Bitmap bitmap = face ? host_.createBitmap(box.width(), box.height()) : 0;
-        if (bitmap)
-            host_.selectBitmap(face, bitmap);
-        setProp(h, kFaceSurface[n], static_cast<std::intptr_t>(face));
-        setProp(h, kFaceBitmap[n], static_cast<std::intptr_t>(bitmap));
-    }
     setProp(h, "STALEFACES", kAllFaces);
     const std::uint32_t style = host_.style(h);
     if ((style & msg::kOwnPaintingStyleBits) == 0)
@@ -63,6 +56,24 @@ void MSkinner::releaseButton(Hwnd h) {
          {"OLDSTYLE", "MOUSEFLAG", "TIMERID", "OLDSTATE", "ALPHALEVEL", "STALEFACES"})
         host_.removeProp(h, name);
     host_.removeRegion(h);
+}
+
+// Face n's surface, made now, of the button's size, if the button has none yet; 0 if the system
+// gave none. The face is then stale: it is drawn before it is shown.
+Surface MSkinner::faceSurface(Hwnd h, int n) {
+    if (const Surface face = static_cast<Surface>(prop(h, kFaceSurface[n])))
+        return face;
+    const ScreenBox box = GetWindowBox(h);
+    const Surface face = host_.createSurface();
+    if (!face)
+        return 0;
+    const Bitmap bitmap = host_.createBitmap(box.width(), box.height());
+    if (bitmap)
+        host_.selectBitmap(face, bitmap);
+    setProp(h, kFaceSurface[n], static_cast<std::intptr_t>(face));
+    setProp(h, kFaceBitmap[n], static_cast<std::intptr_t>(bitmap));
+    setProp(h, "STALEFACES", prop(h, "STALEFACES") | (1 << n));
+    return face;
 }
 
 void MSkinner::resizeButtonFaces(Hwnd h) {
@@ -113,9 +124,11 @@ void MSkinner::PaintButton(Hwnd h, Surface target) {
     const std::intptr_t state = prop(h, "OLDSTATE");
     if (state < 0 || state > 3)
         return;
-    const Surface face = static_cast<Surface>(prop(h, kFaceSurface[state]));
     const ScreenBox box = GetWindowBox(h);
-    if (!face || box.width() <= 0 || box.height() <= 0)
+    if (box.width() <= 0 || box.height() <= 0)
+        return;
+    const Surface face = faceSurface(h, static_cast<int>(state));
+    if (!face)
         return;
     if (const std::intptr_t stale = prop(h, "STALEFACES"); stale & (1 << state)) {
         setProp(h, "STALEFACES", stale & ~(1 << state));
@@ -153,7 +166,8 @@ std::intptr_t MSkinner::keepOwnerDrawn(Hwnd h, std::intptr_t saved, std::uintptr
                                        std::intptr_t lParam) {
     const std::uintptr_t type = wParam & 0xF;
     const std::intptr_t old = prop(h, "OLDSTYLE");
-    const bool painted = host_.getProp(h, "HDC0") != 0 && (old & msg::kOwnPaintingStyleBits) == 0;
+    // OLDSTYLE holds the window style, never 0, from the button's set-up to its release.
+    const bool painted = old != 0 && (old & msg::kOwnPaintingStyleBits) == 0;
     if (!painted || type > 1)
         return host_.callProcedure(saved, h, msg::kBmSetStyle, wParam, lParam);
     setProp(h, "OLDSTYLE", (old & ~std::intptr_t{0xF}) | static_cast<std::intptr_t>(type));

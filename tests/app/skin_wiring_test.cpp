@@ -36,7 +36,7 @@ TEST(SkinWiring, TheMainWindowIsSkinnedFromItsLoadToItsUnload) {
     ASSERT_TRUE(program.skin);
     EXPECT_TRUE(program.skin->SkinReady());
     EXPECT_TRUE(skin.has(main, "PROCADDR"));
-    EXPECT_TRUE(skin.has(record, "HDC0"));
+    EXPECT_TRUE(skin.has(record, "OLDSTYLE"));
 
     program.form<AudioRecorder>().unload(ui::kUnloadAppWindows);
     EXPECT_FALSE(skin.has(main, "PROCADDR"));

@@ -235,7 +235,7 @@ TEST_F(SkinWin32Test, AMessageBoxOfASkinnedWindowGetsSkinnedButtons) {
         s.found = true;
         s.skinnedBox = GetPropW(box, L"PROCADDR") != nullptr;
         HWND ok = GetDlgItem(box, IDOK);
-        s.skinnedButton = ok && GetPropW(ok, L"HDC0") != nullptr && GetPropW(ok, L"BMP3");
+        s.skinnedButton = ok && GetPropW(ok, L"OLDSTYLE") != nullptr;
         s.ownerDrawn = ok && (GetWindowLongPtrW(ok, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
         s.count = s.engine->SkinnedCount();
         PostMessageW(box, WM_COMMAND, IDOK, 0);
