@@ -140,8 +140,11 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
         x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
         y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     }
+    // The menu bar comes with the window: set afterwards, it changed the frame of a window
+    // not yet shown twice more (SetMenu, DrawMenuBar).
+    ScopedMenu bar = hasMenuBar ? fw->makeMenuBar() : ScopedMenu{};
     HWND hwnd = CreateWindowExW(exStyle, kFormClassName, wide(form.caption()).c_str(), style, x, y,
-                                w, h, nullptr, nullptr, instance_, fw.get());
+                                w, h, nullptr, bar.get(), instance_, fw.get());
     if (!hwnd) {
         const DWORD error = GetLastError();
         fw->hwnd = nullptr;
@@ -157,8 +160,7 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
         Syncing guard(window);
         syncBounds(window);
     }
-    if (hasMenuBar)
-        window.rebuildMenuBar();
+    window.menuBar = std::move(bar);
 
     // Timers, menus and the radio pane belong to the window from its creation; the child
     // windows of the other controls wait for its first show (makeChildren).

@@ -274,7 +274,7 @@ void FormWindow::appendMenu(HMENU into, ui::MenuItem& item) {
     }
 }
 
-void FormWindow::rebuildMenuBar() {
+ScopedMenu FormWindow::makeMenuBar() {
     bool any = false;
     ScopedMenu bar(CreateMenu());
     for (ui::Control* c : form.controls()) {
@@ -286,7 +286,11 @@ void FormWindow::rebuildMenuBar() {
         appendMenu(bar.get(), *item);
         any = true;
     }
-    ScopedMenu old = std::exchange(menuBar, any ? std::move(bar) : ScopedMenu{});
+    return any ? std::move(bar) : ScopedMenu{};
+}
+
+void FormWindow::rebuildMenuBar() {
+    ScopedMenu old = std::exchange(menuBar, makeMenuBar());
     SetMenu(hwnd, menuBar.get());
     old.reset();
     DrawMenuBar(hwnd);

@@ -65,6 +65,8 @@ struct FormWindow {
     void appendMenu(HMENU into, ui::MenuItem& item);
     // The menu bar is small; rebuilding it on every change keeps it simple and exact.
     void rebuildMenuBar();
+    // A menu bar of the form's visible top-level entries; none when there are none.
+    ScopedMenu makeMenuBar();
     // Runs a menu entry the user chose.
     void menuChosen(UINT id);
     // Unhooks the window from this object and destroys it; its child windows and menu bar go
