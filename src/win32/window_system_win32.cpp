@@ -173,6 +173,58 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
         applyDpi(window, dpi, scaledAroundCentre(hwnd, window.dpi, dpi));
 }
 
+namespace {
+
+// A hidden button or label that lies on its form itself gets its child window when it first
+// shows: the main window has four that the program never shows (its hidden command buttons and
+// countdown label), each a window of its own with the skin's state, made before the window could
+// appear. Nothing reads them meanwhile: the model holds every value, and a click or a text
+// comes from the program, not from the window.
+bool waitsWhileHidden(const ui::Control& c) {
+    return !c.visible() && !c.container() &&
+           (c.kind() == ui::ControlKind::Button || c.kind() == ui::ControlKind::Label);
+}
+
+class WaitingChildPeer final : public ui::Peer {
+  public:
+    WaitingChildPeer(Win32WindowSystem& system, FormWindow& fw, ui::Control& control)
+        : system_(system), fw_(fw), control_(control) {}
+    void changed(ui::Property property) override {
+        // Replaces this peer: nothing of it may be used after the call.
+        if (property == ui::Property::Visible && control_.visible())
+            system_.makeWaitingChild(fw_, control_);
+    }
+
+  private:
+    Win32WindowSystem& system_;
+    FormWindow& fw_;
+    ui::Control& control_;
+};
+
+// A label is drawn on its container's surface: it lies under every other control (a caption
+// that runs on under the combo box beside it must not cover the combo box). A frame lies under
+// the controls it holds, labels included.
+void stackChildren(FormWindow& fw) {
+    for (Stacking stacking : {Stacking::UnderControls, Stacking::Lowest})
+        for (auto& [child, peer] : fw.children)
+            if (peer->stacking() == stacking)
+                SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0,
+                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+void Win32WindowSystem::makeWaitingChild(FormWindow& fw, ui::Control& control) {
+    const ControlKindRow* row = controlKindRow(control.kind());
+    std::unique_ptr<ui::Peer> peer = row ? row->makePeer(fw, control) : nullptr;
+    if (!peer)
+        return;  // reported; the control keeps waiting
+    control.attachPeer(std::move(peer));
+    stackChildren(fw);
+    if (onChildrenMade)
+        onChildrenMade(fw.form);
+}
+
 // A window loaded and never shown (the main window of an offline start, the windows other
 // windows load to read or keep running) never makes the child windows of its controls: under
 // Wine each costs dozens of wineserver calls, and the skin adds surfaces for every button.
@@ -187,20 +239,17 @@ bool Win32WindowSystem::makeChildren(HWND window) {
         const ControlKindRow* row = controlKindRow(c->kind());
         if (!row || !row->systemClass)
             continue;  // not a child window: made with the window
+        if (waitsWhileHidden(*c)) {
+            c->attachPeer(std::make_unique<WaitingChildPeer>(*this, *fw, *c));
+            continue;
+        }
         std::unique_ptr<ui::Peer> peer = row->makePeer(*fw, *c);
         if (peer)
             c->attachPeer(std::move(peer));
         else
             allMade = false;
     }
-    // A label is drawn on its container's surface: it lies under every other control (a
-    // caption that runs on under the combo box beside it must not cover the combo box). A frame
-    // lies under the controls it holds, labels included.
-    for (Stacking stacking : {Stacking::UnderControls, Stacking::Lowest})
-        for (auto& [child, peer] : fw->children)
-            if (peer->stacking() == stacking)
-                SetWindowPos(child, HWND_BOTTOM, 0, 0, 0, 0,
-                             SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    stackChildren(*fw);
     if (onChildrenMade)
         onChildrenMade(fw->form);
     return allMade;

@@ -52,6 +52,8 @@ class Win32WindowSystem : public WindowSystem {
     // Makes them now (at most once per window). False when the system refused some of them;
     // each is reported (reportFault), and its control goes on without a window.
     bool makeChildren(HWND window);
+    // Makes the child window of a control that waited, hidden, for its first show.
+    void makeWaitingChild(FormWindow& fw, ui::Control& control);
 
     // What went wrong where no caller can be told by a result: a window the system would not
     // make, a handler that threw inside a window procedure. It goes to the debugger's output

@@ -461,15 +461,27 @@ TEST_F(WindowSystemTest, TimersTickInADoEventsLoopOfAHandlerTheProgramsLoopRuns)
     EXPECT_GE(nested, 5);
 }
 
-TEST_F(WindowSystemTest, AHiddenLabelsNewTextReachesItsWindowWhenItShows) {
+// A hidden label gets its window when it first shows; a text set while it is hidden again
+// reaches the window when it shows again.
+TEST_F(WindowSystemTest, AHiddenLabelsWindowAndNewTextComeWhenItShows) {
+    int made = 0;
+    system.onChildrenMade = [&](ui::Form&) { ++made; };
     form.show();
-    HWND note = childWithText(hwnd(), L"5");
-    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(childWithText(hwnd(), L"5"), nullptr) << "no window while it is hidden";
     form.note.setCaption("4");
     form.note.setVisible(true);
-    EXPECT_EQ(textOf(note), L"4");
+    HWND note = childWithText(hwnd(), L"4");
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(IsWindowVisible(note));
+    EXPECT_EQ(made, 2) << "the skin hears of the new window";
     form.note.setCaption("3");
     EXPECT_EQ(textOf(note), L"3");
+    form.note.setVisible(false);
+    form.note.setCaption("2");
+    form.note.setVisible(true);
+    EXPECT_EQ(textOf(note), L"2");
+    EXPECT_EQ(childWithText(hwnd(), L"2"), note) << "made once";
+    system.onChildrenMade = nullptr;
 }
 
 TEST_F(WindowSystemTest, TheMenuBarHoldsVisibleTopLevelMenusAndRunsEntries) {
