@@ -14,10 +14,10 @@
 // program must do at its start beyond such a window: offline, the main window is made first
 // and stays hidden (its menu bar, no child windows) while the offline window shows; and every
 // window the skin engine attaches keeps the engine's state in its property list, its
-// procedure replaced (each button its fifteen entries, four face surfaces of its size and a
-// rounded region; the form and the other controls their mark). The faces are not drawn: the
-// program draws each when it is first shown, after the window appears. Measured in the
-// program's place against sonorin-kind.exe, it gives the floor of the ratios.
+// procedure replaced (each button its seven entries and a rounded region; the form and the
+// other controls their mark). No face surface is made: the program makes and draws each face
+// when it is first shown, after the window appears. Measured in the program's place against
+// sonorin-kind.exe, it gives the floor of the ratios.
 #include "reference_window.h"
 
 #include <commctrl.h>
@@ -67,18 +67,6 @@ void attach(HWND h, bool button) {
     RECT r;
     GetWindowRect(h, &r);
     const int w = r.right - r.left, ht = r.bottom - r.top;
-    for (char n = '0'; n <= '3'; ++n) {
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -ht, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HDC face = CreateCompatibleDC(nullptr);
-        HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        SelectObject(face, bitmap);
-        const char surfaceName[] = {'H', 'D', 'C', n, 0};
-        const char bitmapName[] = {'B', 'M', 'P', n, 0};
-        SetPropA(h, surfaceName, face);
-        SetPropA(h, bitmapName, bitmap);
-    }
     SetPropA(h, "OLDSTYLE", reinterpret_cast<HANDLE>(GetWindowLongPtrW(h, GWL_STYLE)));
     for (const char* name : {"MOUSEFLAG", "TIMERID", "OLDSTATE", "ALPHALEVEL", "STALEFACES"})
         SetPropA(h, name, nullptr);
