@@ -210,7 +210,10 @@ void Win32SkinHost::trackLeave(Hwnd h, bool userLibrary) {
 void Win32SkinHost::setRoundRegion(Hwnd h, int right, int bottom, int corner) {
     HRGN region = CreateRoundRectRgn(0, 0, right, bottom, corner, corner);
     // Once set, the region belongs to the window, which frees it with the next one or itself.
-    if (region && !SetWindowRgn(hwndOf(h), region, TRUE))
+    // A window not on screen (a button made just before its window first shows) is drawn
+    // whole when it appears: a redraw now would be thrown away.
+    const HWND hwnd = hwndOf(h);
+    if (region && !SetWindowRgn(hwnd, region, IsWindowVisible(hwnd)))
         DeleteObject(region);
 }
 
