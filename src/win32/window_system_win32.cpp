@@ -101,11 +101,18 @@ HWND Win32WindowSystem::windowOf(const ui::Form& form) const {
 // In twips of the primary monitor, the DPI at which a window centred on it converts its own
 // position.
 double Win32WindowSystem::screenWidth() {
-    return twipsAt(GetSystemMetrics(SM_CXSCREEN), primaryMonitorDpi());
+    return twipsAt(screen().width, screen().dpi);
 }
 
 double Win32WindowSystem::screenHeight() {
-    return twipsAt(GetSystemMetrics(SM_CYSCREEN), primaryMonitorDpi());
+    return twipsAt(screen().height, screen().dpi);
+}
+
+const Win32WindowSystem::Screen& Win32WindowSystem::screen() {
+    if (!screen_)
+        screen_ = Screen{primaryMonitorDpi(), GetSystemMetrics(SM_CXSCREEN),
+                         GetSystemMetrics(SM_CYSCREEN)};
+    return *screen_;
 }
 
 // Window positions are converted at the system DPI, so the work area is too: a box in those
@@ -126,7 +133,7 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
     if (windowOf(form))
         return;
     auto fw = std::make_unique<FormWindow>(*this, form);
-    fw->dpi = primaryMonitorDpi();  // where a new window opens unless placed elsewhere
+    fw->dpi = screen().dpi;  // where a new window opens unless placed elsewhere
 
     // Menu ids first: the outer size depends on whether there is a menu bar.
     const bool hasMenuBar = fw->numberMenuEntries();
@@ -137,8 +144,8 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
     int w = r.right - r.left, h = r.bottom - r.top;
     int x = pixelsFromTwips(form.left()), y = pixelsFromTwips(form.top());
     if (form.startCentered()) {
-        x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-        y = (GetSystemMetrics(SM_CYSCREEN) - h) / 2;
+        x = (screen().width - w) / 2;
+        y = (screen().height - h) / 2;
     }
     // The menu bar comes with the window: set afterwards, it changed the frame of a window
     // not yet shown twice more (SetMenu, DrawMenuBar).

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "ui/window_system.h"
@@ -66,6 +67,16 @@ class Win32WindowSystem : public WindowSystem {
     double twipsFromPixels(int pixels) const;
     HFONT fontFor(int dpi);
     HWND windowOf(const ui::Form& form) const;
+    // The primary monitor's DPI and size in pixels, asked of the system once until the display
+    // or a setting changes (each question is three wineserver round trips under Wine, and every
+    // layout asks for the screen's width and height to centre the window).
+    struct Screen {
+        int dpi;
+        int width;
+        int height;
+    };
+    const Screen& screen();
+    void screenChanged() { screen_.reset(); }
     // Every form's timers run on it.
     TimerBeatWin32& timerBeat() { return beat_; }
 
@@ -75,6 +86,7 @@ class Win32WindowSystem : public WindowSystem {
 
     HINSTANCE instance_;
     int dpi_ = kDefaultDpi;
+    std::optional<Screen> screen_;
     DpiFonts fonts_;
     TimerBeatWin32 beat_{*this};
     std::map<const ui::Form*, std::unique_ptr<FormWindow>> windows_;

@@ -138,10 +138,15 @@ std::optional<LRESULT> handle(FormWindow& fw, HWND hwnd, UINT msg, WPARAM wp, LP
         case WM_CLOSE:
             fw.form.forms().unload(fw.form, ui::kUnloadFormControlMenu);
             return 0;
+        case WM_DISPLAYCHANGE:
+            fw.system.screenChanged();
+            return std::nullopt;
         case WM_DPICHANGED:
+            fw.system.screenChanged();
             applyDpi(fw, LOWORD(wp), *reinterpret_cast<const RECT*>(lp));
             return 0;
         case WM_SETTINGCHANGE:
+            fw.system.screenChanged();
             if (fw.system.onSettingChange)
                 fw.system.onSettingChange();
             return std::nullopt;
