@@ -39,16 +39,16 @@ DWORD WINAPI loadStartLibraries(void*) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // OLE and COM are started by the radio pane and the shortcut maker themselves, when they
-    // are first needed: an offline start never loads them.
+    // are first needed: an offline start never starts them.
     int exitCode = 0;
-    if (HANDLE loader = CreateThread(nullptr, 0, loadStartLibraries, nullptr, 0, nullptr))
-        CloseHandle(loader);
     {
         // One copy at a time: a second start shows the first and ends (a second scheduler
         // would run every plan twice, a second pane play over the first).
         sonorin::win32::Win32ProcessInfo process;
         if (process.anotherInstanceRunning() && sonorin::win32::showRunningCopy())
             return 0;
+        if (HANDLE loader = CreateThread(nullptr, 0, loadStartLibraries, nullptr, 0, nullptr))
+            CloseHandle(loader);
         sonorin::win32::Win32WindowSystem windows(instance);
         sonorin::win32::Win32Clock clock;
         sonorin::Win32Prompts prompts;
