@@ -264,6 +264,20 @@ TEST_F(WindowSystemTest, AToolTipShowsWhenThePointerRestsOnItsControl) {
     EXPECT_STREQ(text, L"开始录音");
 }
 
+// A button hidden at its window's first show gets its window when it shows, and its clicks
+// come back as any other's.
+TEST_F(WindowSystemTest, AButtonHiddenAtTheFirstShowWorksWhenItShows) {
+    form.go.setVisible(false);
+    form.show();
+    EXPECT_EQ(childWithText(hwnd(), L"录音"), nullptr);
+    form.go.setCaption("开始");
+    form.go.setVisible(true);
+    HWND go = childWithText(hwnd(), L"开始");
+    ASSERT_NE(go, nullptr);
+    SendMessageW(go, BM_CLICK, 0, 0);
+    EXPECT_EQ(form.clicks, 1);
+}
+
 TEST_F(WindowSystemTest, ButtonsFollowTheModelAndClicksComeBack) {
     form.show();
     HWND go = childWithText(hwnd(), L"录音");
