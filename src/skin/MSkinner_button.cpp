@@ -59,7 +59,8 @@ void MSkinner::releaseButton(Hwnd h) {
 }
 
 // Face n's surface, made now, of the button's size, if the button has none yet; 0 if the system
-// gave none. The face is then stale: it is drawn before it is shown.
+// gave none. A face without a surface is still marked stale (set-up and resizing mark all four,
+// and only a drawn face is unmarked), so it is drawn before it is shown.
 Surface MSkinner::faceSurface(Hwnd h, int n) {
     if (const Surface face = static_cast<Surface>(prop(h, kFaceSurface[n])))
         return face;
@@ -72,7 +73,6 @@ Surface MSkinner::faceSurface(Hwnd h, int n) {
         host_.selectBitmap(face, bitmap);
     setProp(h, kFaceSurface[n], static_cast<std::intptr_t>(face));
     setProp(h, kFaceBitmap[n], static_cast<std::intptr_t>(bitmap));
-    setProp(h, "STALEFACES", prop(h, "STALEFACES") | (1 << n));
     return face;
 }
 

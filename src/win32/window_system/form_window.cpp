@@ -227,17 +227,14 @@ RECT FormWindow::pixelRect(const ui::Control& c) const {
     return r;
 }
 
-HWND FormWindow::toolTipWindow() {
-    if (!toolTip)
-        toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
-    return toolTip;
-}
-
 void FormWindow::makeWaitingToolTips() {
-    if (toolTip || !toolTipsWaiting || !toolTipWindow())
+    if (toolTip || !toolTipsWaiting)
+        return;
+    toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, GetModuleHandleW(nullptr),
+                              nullptr);
+    if (!toolTip)
         return;
     toolTipsWaiting = false;
     for (auto& [child, peer] : children)

@@ -53,12 +53,10 @@ struct FormWindow {
     int px(double twips) const { return pixelsAt(twips, dpi); }
     // Where a control lies in the window's client area, in pixels.
     RECT pixelRect(const ui::Control& c) const;
-    // Made when the pointer first comes into the window and some child has a tip: most
-    // windows (hidden ones always) never need one, and under Wine the tip window is a
-    // top-level window of its own, which cost the main window's first show over 100 wineserver
-    // round trips before it could appear.
-    HWND toolTipWindow();
-    // The pointer is in the window: the tip window, with every child's tip, if one waits.
+    // The pointer is in the window: the tip window, with every child's tip, if one waits. It
+    // is made only then: most windows (hidden ones always) never need one, and under Wine the
+    // tip window is a top-level window of its own, which cost the main window's first show
+    // over 100 wineserver round trips before it could appear.
     void makeWaitingToolTips();
     // Numbers the form's menu entries; true when some are on a menu bar.
     bool numberMenuEntries();
