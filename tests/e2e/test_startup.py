@@ -22,6 +22,8 @@ def test_main_window_appears_and_closing_it_ends_the_program(rig):
     assert time.monotonic() - started <= 5, "the main window took longer than 5 s"
     assert main["caption"] == CAPTION and main["class"] == FORM_CLASS
     assert main["enabled"] and not main["minimized"]
+    # The window that opens the display connection early is gone again.
+    assert [w for w in rig.windows(visible=False) if w["class"].lower() == "static"] == []
 
     shot = rig.screenshot("main-window")
     assert screen_has_content(shot), f"{shot} shows nothing"
