@@ -30,11 +30,12 @@ namespace {
 // Start-up needs winmm and its waveaudio driver on the interface thread for the capture device,
 // the socket library for the portal and the connectivity test, and online WinINet for the test.
 // Loaded there, at their first call, they took three times as long as on a thread of their own
-// started first thing (measured under Wine: 16 ms against 5). Loading is all this thread does:
-// no step runs earlier or elsewhere, and a library it cannot load is loaded (or missed) at its
-// first call as before. An offline start, whose test host does not resolve, must never load
-// WinINet (the test does not hand it such a host): the thread loads it only when the host
-// resolves, asking the resolver as the test does. The libraries WinINet needs are loaded in
+// started first thing (measured under Wine: 16 ms against 5). Loading is all this thread does,
+// with the one question that decides whether WinINet loads: no step runs earlier or elsewhere,
+// and a library it cannot load is loaded (or missed) at its first call as before. An offline
+// start, whose test host does not resolve, must never load WinINet (the test does not hand it
+// such a host): the thread loads it only when the host resolves, asking the resolver as the
+// test does. The libraries WinINet needs are loaded in
 // any case, the shell's among them (an offline start used it for nothing, but loading it here
 // cost that start no time either). `testHost` is the thread's own copy.
 DWORD WINAPI loadStartLibraries(void* testHost) {
