@@ -1,14 +1,8 @@
 // Wires the real Windows platform to the program and runs the message loop.
 #include <windows.h>
-#include <winsock2.h>
-
-#include <memory>
-#include <optional>
-#include <string>
 
 #include "app/config.h"
 #include "app/program.h"
-#include "radio/url.h"
 #include "win32/clock_win32.h"
 #include "win32/filesystem_win32.h"
 #include "win32/loopback_server_win32.h"
@@ -33,33 +27,17 @@ namespace {
 // started first thing (measured under Wine: 16 ms against 5). Loading is all this thread does,
 // with the one question that decides whether WinINet loads: no step runs earlier or elsewhere,
 // and a library it cannot load is loaded (or missed) at its first call as before. An offline
-// start, whose test host does not resolve, must never load WinINet (the test does not hand it
-// such a host): the thread loads it only when the host resolves, asking the resolver as the
-// test does. The libraries WinINet needs are loaded in
-// any case, the shell's among them (an offline start used it for nothing, but loading it here
-// cost that start no time either). `testHost` is the thread's own copy.
-DWORD WINAPI loadStartLibraries(void* testHost) {
-    const std::unique_ptr<std::string> host(static_cast<std::string*>(testHost));
+// start, whose test host does not resolve, must never load WinINet: the thread loads it only
+// when the test will hand its host to WinINet, asking the resolver as the test does. The
+// libraries WinINet needs are loaded in any case, the shell's among them (an offline start used
+// it for nothing, but loading it here cost that start no time either).
+DWORD WINAPI loadStartLibraries(void*) {
     for (const wchar_t* name :
          {L"ws2_32.dll", L"winmm.dll", L"mciwave.dll", L"shell32.dll", L"mpr.dll"})
         LoadLibraryW(name);
-    WSADATA data;
-    if (host && !host->empty() && WSAStartup(MAKEWORD(2, 2), &data) == 0) {
-        if (gethostbyname(host->c_str()))
-            LoadLibraryW(L"wininet.dll");
-        WSACleanup();
-    }
+    if (sonorin::win32::hostMayResolve(sonorin::config::connectivityTestUrl()))
+        LoadLibraryW(L"wininet.dll");
     return 0;
-}
-
-void startLoadingLibraries() {
-    const std::optional<sonorin::radio::HttpUrl> test =
-        sonorin::radio::parseHttpUrl(sonorin::config::connectivityTestUrl());
-    auto host = std::make_unique<std::string>(test ? test->host : std::string());
-    if (HANDLE loader = CreateThread(nullptr, 0, loadStartLibraries, host.get(), 0, nullptr)) {
-        host.release();  // the thread's now
-        CloseHandle(loader);
-    }
 }
 
 // Under Wine a thread's first top-level window opens the thread's own display connection and
@@ -84,7 +62,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         sonorin::win32::Win32ProcessInfo process;
         if (process.anotherInstanceRunning() && sonorin::win32::showRunningCopy())
             return 0;
-        startLoadingLibraries();
+        if (HANDLE loader = CreateThread(nullptr, 0, loadStartLibraries, nullptr, 0, nullptr))
+            CloseHandle(loader);
         openDisplayConnection(instance);
         sonorin::win32::Win32WindowSystem windows(instance);
         sonorin::win32::Win32Clock clock;

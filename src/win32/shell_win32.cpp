@@ -184,12 +184,12 @@ bool Win32Shell::createShortcut(const std::string& linkPath, const ShortcutSpec&
 }
 
 bool Win32Shell::checkConnection(const std::string& url) {
-    if (!mayResolve(url))
+    if (!hostMayResolve(url))
         return false;
     return InternetCheckConnectionW(wide(url).c_str(), FLAG_ICC_FORCE_CONNECTION, 0) != FALSE;
 }
 
-bool Win32Shell::mayResolve(const std::string& url) {
+bool hostMayResolve(const std::string& url) {
     // The check cannot succeed for a host name that does not resolve, and while the network is
     // away (the offline window asks every 2 s) a look-up through WinINet fails twice, IPv4 and
     // then IPv6, and under Wine each failure reads the computer's own name from the registry
@@ -201,12 +201,13 @@ bool Win32Shell::mayResolve(const std::string& url) {
     const std::optional<radio::HttpUrl> parsed = radio::parseHttpUrl(url);
     if (!parsed)
         return true;
-    if (!winsockStarted_) {
+    // Started once for the process and left running, as the portal's sockets are.
+    static const bool winsockStarted = [] {
         WSADATA data;
-        if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
-            return true;
-        winsockStarted_ = true;
-    }
+        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }();
+    if (!winsockStarted)
+        return true;
     if (gethostbyname(parsed->host.c_str()))
         return true;
     const int error = WSAGetLastError();

@@ -15,11 +15,10 @@ class Win32Shell : public Shell {
     bool createShortcut(const std::string& linkPath, const ShortcutSpec& shortcut) override;
     bool checkConnection(const std::string& url) override;
     void endProcess(int exitCode) override;
-
-  private:
-    // False when the address's host name is sure not to resolve.
-    bool mayResolve(const std::string& url);
-    bool winsockStarted_ = false;
 };
+
+// False when the address's host name is sure not to resolve: the connectivity test hands only
+// the others to WinINet. Safe on any thread.
+bool hostMayResolve(const std::string& url);
 
 }  // namespace sonorin::win32
