@@ -7,7 +7,10 @@ namespace sonorin::win32 {
 Win32ProcessInfo::Win32ProcessInfo() {
     // A named object of the session lives as long as one copy of the program holds it.
     marker_ = CreateMutexW(nullptr, FALSE, L"Local\\Sonorin.RunningInstance");
-    earlierCopy_ = marker_ && GetLastError() == ERROR_ALREADY_EXISTS;
+    const DWORD error = GetLastError();
+    // A copy started with administrator rights made the object ours may not open; it exists
+    // all the same, so that copy is running.
+    earlierCopy_ = marker_ ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
 }
 
 Win32ProcessInfo::~Win32ProcessInfo() {
