@@ -11,6 +11,16 @@ constexpr const char* kPlanFileName = "\\RadioTime.ini";
 
 enum class Framing { None, OwnPages };
 
+// Written beside the file and moved over it, so a full disk or a crash half-way leaves the old
+// list whole (the way the plan file is saved). A temporary that could not be finished is removed.
+bool writeWhole(FileSystem& files, const std::string& path, const std::string& bytes) {
+    const std::string temporary = path + ".tmp";
+    if (files.writeFile(temporary, bytes) && files.replaceFile(temporary, path))
+        return true;
+    files.deleteFile(temporary);
+    return false;
+}
+
 // Every answer: never cached (the station page shows what plays now and carries the run's
 // token), never framed by a page elsewhere (only the station page frames what plays now),
 // nothing loaded from anywhere but that frame, and no address of ours handed on to sites the
@@ -43,7 +53,7 @@ void Portal::loadStations(const std::string& programFolder) {
 
 void Portal::saveStations() {
     if (!folder_.empty())
-        files_.writeFile(folder_ + kStationFileName, writeStationList(stations_));
+        writeWhole(files_, folder_ + kStationFileName, writeStationList(stations_));
 }
 
 void Portal::addressFound(const Station& found) {
@@ -72,7 +82,7 @@ void Portal::keepAddress(const Station& found) {
     AddressWriteBack result = AddressWriteBack::CannotWrite;
     if (bytes) {
         result = addStationAddress(*bytes, found.name, found.address);
-        if (result == AddressWriteBack::Written && !files_.writeFile(path, *bytes))
+        if (result == AddressWriteBack::Written && !writeWhole(files_, path, *bytes))
             result = AddressWriteBack::CannotWrite;
     }
     if (result == AddressWriteBack::CannotWrite && onWarning) {

@@ -241,6 +241,18 @@ TEST_F(PortalTest, AMissingListIsWrittenAndFoundAddressesAreKept) {
     EXPECT_EQ(again.stations().size(), defaultStationList().size());
 }
 
+TEST_F(PortalTest, AFoundAddressThatCannotBeFinishedLeavesTheListWhole) {
+    portal.loadStations(kFolder);
+    const std::string before = *files.content("C:\\Sonorin\\stations.m3u");
+    std::vector<std::string> warnings;
+    portal.onWarning = [&](const std::string& text) { warnings.push_back(text); };
+    files.failWritesAfter = 10;  // the disk fills up part-way
+    portal.addressFound({"环球资讯", "http://dir.example/hq.mp3"});
+    EXPECT_EQ(files.content("C:\\Sonorin\\stations.m3u"), before);
+    EXPECT_FALSE(files.exists("C:\\Sonorin\\stations.m3u.tmp"));
+    EXPECT_EQ(warnings.size(), 1u);
+}
+
 TEST(PortalToken, EachRunHasItsOwn) {
     const std::string a = newPortalToken(), b = newPortalToken();
     EXPECT_EQ(a.size(), 32u);
