@@ -164,9 +164,14 @@ void AudioRecorder::mnuExit_Click() {
 }
 
 void AudioRecorder::mnuTrayexit_Click() {
+    const bool wasInTray = program_.module1.mainInTray();
     program_.module1.RemoveTrayIcon();
-    if (program_.TrayForm)
-        program_.TrayForm->unload(ui::kUnloadFormCode);
+    // An exit called off (the armed shutdown timer's "否") leaves the window hidden; only its
+    // icon can bring it back, for the user and for a second start alike.
+    if (program_.TrayForm && !program_.TrayForm->unload(ui::kUnloadFormCode) && wasInTray) {
+        program_.module1.AddTrayIcon();
+        program_.module1.HideWhenMinimized();
+    }
 }
 
 void AudioRecorder::mnu_traymaxmized_Click() {

@@ -2,9 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "app/AudioRecorder.h"
+#include "app/DingshiGuanji.h"
 #include "app/Module1.h"
-#include "fakes/program_fixture.h"
 #include "app/frmDingshishouting.h"
+#include "fakes/program_fixture.h"
 #include "ui/form_set.h"
 
 namespace sonorin {
@@ -158,6 +159,20 @@ TEST_F(TrayTest, QuittingFromTheTrayRemovesTheIconBeforeTheWindowUnloads) {
     EXPECT_FALSE(m.loaded());
     EXPECT_EQ(tray.log, (Log{"hook AudioRecorder", "add AudioRecorder 2025 星澜网络收音机",
                              "delete AudioRecorder", "unhook AudioRecorder"}));
+}
+
+TEST_F(TrayTest, AnExitFromTheTrayThatIsCalledOffLeavesTheWindowInTheTray) {
+    program().form<DingshiGuanji>().CmdStart.click();  // an armed countdown
+    minimize(main());
+    main().Form_Resize();
+    prompts.answers.push_back(MsgAnswer::No);
+    main().mnuTrayexit.click();
+    EXPECT_TRUE(main().loaded());
+    EXPECT_TRUE(module().mainInTray());
+    EXPECT_FALSE(main().visible());
+    // What a click on the icon, or a second start, sends brings the window back.
+    module().TrayWindowProc(kTrayCallbackMessage, 0, kLeftUp);
+    EXPECT_TRUE(main().visible());
 }
 
 TEST_F(TrayTest, AMinimizedWindowThatRefusesToCloseGoesToTheTray) {
