@@ -41,12 +41,19 @@ bool FormSet::unload(Form& form, int unloadMode) {
     // not run the handlers twice.
     if (std::find(unloading_.begin(), unloading_.end(), &form) != unloading_.end())
         return true;
+    // The windows a handler unloads while the session ends go because the session ends too,
+    // and are told so: none of them may stop to ask the user.
+    if (sessionEndingUnloads_ > 0)
+        unloadMode = kUnloadAppWindows;
+    const bool endsSession = unloadMode == kUnloadAppWindows;
+    sessionEndingUnloads_ += endsSession ? 1 : 0;
     unloading_.push_back(&form);
     int cancel = 0;
     form.Form_QueryUnload(cancel, unloadMode);
     if (cancel == 0)
         form.Form_Unload(cancel);
     unloading_.erase(std::find(unloading_.begin(), unloading_.end(), &form));
+    sessionEndingUnloads_ -= endsSession ? 1 : 0;
     if (cancel != 0)
         return false;
     if (!form.loaded())

@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
-#include "ui/window_system.h"
 #include "ui/form.h"
+#include "ui/window_system.h"
 
 namespace sonorin::ui {
 
@@ -22,7 +22,8 @@ class FormSet {
     void show(Form& form, bool modal = false);
     void hide(Form& form);
     // Runs the close and unload handlers, then destroys the native window. False when a
-    // handler cancelled. Unloading a window that is not loaded does nothing.
+    // handler cancelled. Unloading a window that is not loaded does nothing. A window that a
+    // handler unloads while the session ends is unloaded with kUnloadAppWindows too.
     bool unload(Form& form, int unloadMode = kUnloadFormCode);
 
     const std::vector<Form*>& loadedForms() const { return loaded_; }
@@ -34,6 +35,8 @@ class FormSet {
     WindowSystem& windowSystem_;
     std::vector<Form*> loaded_;
     std::vector<Form*> unloading_;
+    // Unloads for the end of the session that are running now.
+    int sessionEndingUnloads_ = 0;
 };
 
 }  // namespace sonorin::ui

@@ -60,6 +60,15 @@ TEST_F(ExitTest, NoToTheArmedTimerQuestionKeepsTheProgramAndItsTimerFromEitherWi
     EXPECT_EQ(prompts.boxes.size(), 2u);
 }
 
+TEST_F(ExitTest, EndingTheSessionAsksNothingOfAnArmedTimerAndEndsTheProgram) {
+    program().start();
+    armShutdownTimer();
+    EXPECT_TRUE(program().form<AudioRecorder>().unload(ui::kUnloadAppWindows));
+    EXPECT_TRUE(prompts.boxes.empty());
+    EXPECT_FALSE(program().isLoaded<DingshiGuanji>());
+    EXPECT_EQ(shell.endedWith, (std::vector<int>{0}));
+}
+
 TEST_F(ExitTest, ARecordingCarriedOverFromTheOfflineWindowIsQuestionedOnce) {
     startOfflineThenGoOnline();
     program().form<AudioRecorder>().StatusBar1.setPanelText(2, "正在录音");
