@@ -130,6 +130,7 @@ void frmDingshishouting::Form_Load() {
         if (!loaded())
             return;
     }
+    allPlansRead_ = true;
 
     const std::initializer_list<ui::Control*> buttons{&CmdAddItem, &CmdDelete, &CmdClear};
     const std::initializer_list<ui::Control*> labels{&LabelBegin, &LabelShichang, &LabelDiantai};
@@ -201,6 +202,8 @@ void frmDingshishouting::Form_QueryUnload(int& cancel, int unloadMode) {
     // The file is the user's: written only when the plans were changed here, so a file the
     // program reads with losses (bytes that are not GBK, fields beyond the third) stays as
     // the user wrote it until the user edits the plans.
+    if (!allPlansRead_)
+        return;
     const std::vector<ListeningPlan> current = plans();
     if (current != plansAsRead_)
         writePlanFile(program_.platform.files, program_.platform.prompts, program_.programFolder(),

@@ -79,6 +79,9 @@ class frmDingshishouting : public ui::Form {
   private:
     // The plans as the file held them at load: unchanged plans are not written back.
     std::vector<ListeningPlan> plansAsRead_;
+    // Set once every plan of the file is in the list. Events run while the file is read; a
+    // window unloaded before then holds only part of the plans and must not save them.
+    bool allPlansRead_ = false;
     void tellUser(const char* message);
     bool confirm(const char* question);
     // The message of the first check the start time and duration fail, or nullptr.

@@ -255,6 +255,19 @@ TEST_F(PlanWindowTest, ClosingTheProgramWithoutThePlanWindowLeavesTheFileAlone) 
         EXPECT_EQ(call.find("RadioTime"), std::string::npos) << call;
 }
 
+TEST_F(PlanWindowTest, QuittingWhileThePlansAreReadLeavesTheFileWhole) {
+    const std::string written = "7:00:00\t\t\r\n8:00:00\t\t\r\n9:00:00\t\t\r\n";
+    files.addFile(kPlanFile, written);
+    program().start();
+    // The user quits while the first line is in: the rest of the file is not read yet.
+    windows.onDoEvents = [this] {
+        windows.onDoEvents = nullptr;
+        main().unload(ui::kUnloadFormControlMenu);
+    };
+    program().form<frmDingshishouting>();
+    EXPECT_EQ(files.content(kPlanFile), written);
+}
+
 TEST_F(PlanWindowTest, TheLayoutLoadsThePlanWindowAndTheMenusAndButtonShowIt) {
     program().start();
     EXPECT_FALSE(program().isLoaded<frmDingshishouting>());
