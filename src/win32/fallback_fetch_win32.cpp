@@ -3,10 +3,10 @@
 #include <ws2tcpip.h>
 
 #include <cstring>
-#include <thread>
 #include <utility>
 #include <vector>
 
+#include "win32/system_thread_win32.h"
 #include "win32/wide.h"
 
 namespace sonorin::win32 {
@@ -171,21 +171,24 @@ void PageFetcher::beginHop() {
         return;
     }
     f.lookup = ++lookups_;
+    bool started = false;
     try {
-        auto lookup = std::make_unique<Lookup>();
-        lookup->serial = f.lookup;
-        std::thread([window = window_, url, lookup = std::move(lookup)]() mutable noexcept {
+        auto lookup = std::make_shared<std::unique_ptr<Lookup>>(std::make_unique<Lookup>());
+        (*lookup)->serial = f.lookup;
+        started = runDetached([window = window_, url, lookup]() noexcept {
             try {
                 if (auto found = lookUp(url, false))
-                    lookup->addresses = std::move(*found);
+                    (*lookup)->addresses = std::move(*found);
             } catch (...) {
-                lookup->addresses.clear();  // no memory for them: as if the name were unknown
+                (*lookup)->addresses.clear();  // no memory for them: as if the name were unknown
             }
             // The pane may be gone by now; then the answer goes with nobody to read it.
-            if (PostMessageW(window, kResolved, 0, reinterpret_cast<LPARAM>(lookup.get())))
-                lookup.release();
-        }).detach();
+            if (PostMessageW(window, kResolved, 0, reinterpret_cast<LPARAM>(lookup->get())))
+                lookup->release();
+        });
     } catch (...) {
+    }
+    if (!started) {
         // No thread to look the name up on: as if the name were unknown.
         f.lookup = 0;
         completeHop(std::nullopt);

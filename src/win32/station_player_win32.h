@@ -9,11 +9,11 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "radio/station_player.h"
 #include "radio/player/session.h"
+#include "radio/station_player.h"
+#include "win32/system_thread_win32.h"
 
 namespace sonorin::win32 {
 
@@ -51,7 +51,7 @@ class Win32StationPlayer : public StationPlayer {
     Options options_;
     HWND window_ = nullptr;
     std::shared_ptr<Worker> worker_;
-    std::vector<std::pair<std::shared_ptr<Worker>, std::thread>> threads_;
+    std::vector<std::pair<std::shared_ptr<Worker>, SystemThread>> threads_;
     std::uint64_t generation_ = 0;
     PlayerState state_ = PlayerState::Stopped;
     Station current_;
