@@ -7,13 +7,14 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
-#include <thread>
 #include <vector>
 
+#include "radio/player/answer_head.h"
 #include "radio/player/icy.h"
-#include "radio/player/playlist.h"
 #include "radio/url.h"
 
+#include "win32/socket_stream_win32.h"
+#include "win32/system_thread_win32.h"
 #include "win32/wide.h"
 
 namespace sonorin::win32 {
@@ -23,15 +24,26 @@ namespace {
 using SharedHandle = std::shared_ptr<InternetHandle>;
 using Flag = std::shared_ptr<std::atomic<bool>>;
 
+// A header's text whatever its length: the size is asked for first (a signed CDN address in a
+// Location header runs to several kilobytes).
 std::string queryText(HINTERNET request, DWORD what, const wchar_t* custom = nullptr) {
-    wchar_t buffer[1024] = {};
-    if (custom)
-        lstrcpynW(buffer, custom, 1024);
-    DWORD size = sizeof buffer - sizeof(wchar_t);
-    DWORD index = 0;
-    if (!HttpQueryInfoW(request, what, buffer, &size, &index))
-        return {};
-    return narrow(buffer);
+    const std::wstring name = custom ? custom : L"";
+    std::wstring buffer = name;
+    buffer.resize(std::max<std::size_t>(name.size() + 1, 256));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD size = DWORD(buffer.size() * sizeof(wchar_t));
+        DWORD index = 0;
+        if (HttpQueryInfoW(request, what, buffer.data(), &size, &index)) {
+            buffer.resize(std::min<std::size_t>(size / sizeof(wchar_t), buffer.size()));
+            return narrow(buffer.c_str());
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || size > radio::kMaxAnswerHead * 2)
+            return {};
+        // The query with a custom name reads the name from the buffer again.
+        buffer = name;
+        buffer.resize(size / sizeof(wchar_t) + 1);
+    }
+    return {};
 }
 
 bool isRedirect(int status) {
@@ -43,7 +55,7 @@ bool isWebAddress(const std::string& url) {
     return start.starts_with("http://") || start.starts_with("https://");
 }
 
-// What an open's helper thread hands back. Shared, so the helper may outlive the wait.
+// What a WinINet hop's helper thread hands back. Shared, so the helper may outlive the wait.
 struct PendingOpen {
     std::mutex mutex;
     std::condition_variable done;
@@ -51,6 +63,7 @@ struct PendingOpen {
     bool abandoned = false;
     SharedHandle request;
     radio::HttpAnswer answer;
+    std::string location;  // of a redirect
 };
 
 // What a connection's reader thread hands to the session. Shared, so the connection may be
@@ -66,36 +79,28 @@ struct ReceivedBytes {
     bool abandoned = false;
 };
 
-// One hop after the other, each on this thread, so that an abort or an abandoned wait is seen
-// before the next one goes out.
-void openHops(SharedHandle session, std::string url, DWORD receiveTimeoutMs, Flag aborted,
-              std::shared_ptr<PendingOpen> pending) {
+// One request through WinINet (https), on a thread of its own, redirects not followed: the
+// transport follows them, so that a hop to an http:// address goes to the program's sockets.
+void openWinInetHop(SharedHandle session, std::string url, DWORD receiveTimeoutMs, Flag aborted,
+                    std::shared_ptr<PendingOpen> pending) {
     const DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD |
                         INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
                         INTERNET_FLAG_PRAGMA_NOCACHE | INTERNET_FLAG_NO_AUTO_REDIRECT;
-    auto giveUp = [&](SharedHandle request) {
+    {
         std::lock_guard lock(pending->mutex);
-        if (pending->abandoned)
-            return;  // `request` is closed here, on the thread that used it
-        pending->request = std::move(request);
-        pending->finished = true;
-        pending->done.notify_all();
-    };
-    for (int hop = 0; hop <= WinInetTransport::kMaxRedirects; ++hop) {
-        {
-            std::lock_guard lock(pending->mutex);
-            if (pending->abandoned || *aborted)
-                return;
-        }
-        const HINTERNET handle = InternetOpenUrlW(session->get(), wide(url).c_str(),
-                                                  L"Icy-MetaData: 1\r\n", DWORD(-1), flags, 0);
-        if (!handle)
-            return giveUp(nullptr);
-        auto request = std::make_shared<InternetHandle>(handle, session);
+        if (pending->abandoned || *aborted)
+            return;
+    }
+    const HINTERNET handle = InternetOpenUrlW(session->get(), wide(url).c_str(),
+                                              L"Icy-MetaData: 1\r\n", DWORD(-1), flags, 0);
+    SharedHandle request;
+    radio::HttpAnswer answer;
+    std::string location;
+    if (handle) {
+        request = std::make_shared<InternetHandle>(handle, session);
         // Set on the request as well: the session's value does not reach every stack's requests.
         InternetSetOptionW(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, &receiveTimeoutMs,
                            sizeof receiveTimeoutMs);
-        radio::HttpAnswer answer;
         DWORD status = 0;
         DWORD size = sizeof status;
         if (HttpQueryInfoW(handle, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
@@ -103,30 +108,26 @@ void openHops(SharedHandle session, std::string url, DWORD receiveTimeoutMs, Fla
             answer.status = int(status);
         }
         if (isRedirect(answer.status)) {
-            const std::string location = queryText(handle, HTTP_QUERY_LOCATION);
-            std::string next = radio::resolveUrl(url, location);
-            if (location.empty() || !isWebAddress(next))
-                return giveUp(nullptr);
-            url = std::move(next);
-            continue;  // `request` closes here
+            location = queryText(handle, HTTP_QUERY_LOCATION);
+            request.reset();  // closed here, on the thread that used it
+        } else {
+            answer.finalUrl = url;
+            answer.contentType = queryText(handle, HTTP_QUERY_CONTENT_TYPE);
+            const std::string length = queryText(handle, HTTP_QUERY_CONTENT_LENGTH);
+            if (!length.empty())
+                answer.contentLength = std::atoll(length.c_str());
+            answer.icyMetaint =
+                radio::parseMetaint(queryText(handle, HTTP_QUERY_CUSTOM, L"icy-metaint"));
         }
-        answer.finalUrl = url;
-        answer.contentType = queryText(handle, HTTP_QUERY_CONTENT_TYPE);
-        const std::string length = queryText(handle, HTTP_QUERY_CONTENT_LENGTH);
-        if (!length.empty())
-            answer.contentLength = std::atoll(length.c_str());
-        answer.icyMetaint =
-            radio::parseMetaint(queryText(handle, HTTP_QUERY_CUSTOM, L"icy-metaint"));
-        std::lock_guard lock(pending->mutex);
-        if (pending->abandoned)
-            return;
-        pending->answer = std::move(answer);
-        pending->request = std::move(request);
-        pending->finished = true;
-        pending->done.notify_all();
-        return;
     }
-    giveUp(nullptr);  // too many redirects
+    std::lock_guard lock(pending->mutex);
+    if (pending->abandoned)
+        return;  // `request` is closed here, on the thread that used it
+    pending->answer = std::move(answer);
+    pending->location = std::move(location);
+    pending->request = std::move(request);
+    pending->finished = true;
+    pending->done.notify_all();
 }
 
 // Reads the body while the session keeps up with it; stops at an abort or when the connection
@@ -173,7 +174,11 @@ class WinInetConnection : public radio::Connection {
   public:
     WinInetConnection(SharedHandle request, const Flag& aborted, radio::HttpAnswer answer)
         : answer_(std::move(answer)), received_(std::make_shared<ReceivedBytes>()) {
-        std::thread(readBody, std::move(request), aborted, received_).detach();
+        if (!runDetached([request = std::move(request), aborted, received = received_] {
+                readBody(request, aborted, received);
+            })) {
+            received_->broken = true;  // no thread to read with: as if the connection broke
+        }
     }
     ~WinInetConnection() override {
         std::lock_guard lock(received_->mutex);
@@ -214,17 +219,7 @@ class WinInetConnection : public radio::Connection {
 };
 
 WinInetTransport::WinInetTransport(DWORD stallMs)
-    : answerTimeoutMs_(stallMs), receiveTimeoutMs_(2 * stallMs) {
-    const HINTERNET session =
-        InternetOpenW(L"Sonorin/5.2", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (session) {
-        session_ = std::make_shared<InternetHandle>(session, nullptr);
-        DWORD connect = 8000;
-        InternetSetOptionW(session, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
-        InternetSetOptionW(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &receiveTimeoutMs_,
-                           sizeof receiveTimeoutMs_);
-    }
-}
+    : answerTimeoutMs_(stallMs), receiveTimeoutMs_(2 * stallMs) {}
 
 WinInetTransport::~WinInetTransport() {
     abort();
@@ -234,26 +229,79 @@ void WinInetTransport::abort() {
     *aborted_ = true;
 }
 
+// Made at the first https address: most stations are http://, and a play that never needs
+// WinINet does not load it.
+bool WinInetTransport::startSession() {
+    if (session_)
+        return true;
+    const std::wstring agent = wide(radio::kUserAgent);
+    const HINTERNET session =
+        InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    if (!session)
+        return false;
+    session_ = std::make_shared<InternetHandle>(session, nullptr);
+    DWORD connect = 8000;
+    InternetSetOptionW(session, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+    InternetSetOptionW(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &receiveTimeoutMs_,
+                       sizeof receiveTimeoutMs_);
+    return true;
+}
+
 std::unique_ptr<radio::Connection> WinInetTransport::open(const std::string& url) {
-    if (!session_ || *aborted_)
+    // The whole chain of redirects must answer within the stall limit.
+    const ULONGLONG deadline = GetTickCount64() + answerTimeoutMs_;
+    std::string address = url;
+    for (int hop = 0; hop <= kMaxRedirects; ++hop) {
+        if (*aborted_)
+            return nullptr;
+        int status = 0;
+        std::string location;
+        if (const std::optional<radio::HttpUrl> http = radio::parseHttpUrl(address)) {
+            SocketHop answer = openSocketHop(address, *http, deadline, aborted_);
+            if (answer.connection)
+                return std::move(answer.connection);
+            status = answer.status;
+            location = std::move(answer.location);
+        } else {
+            std::unique_ptr<radio::Connection> connection =
+                openWinInet(address, deadline, status, location);
+            if (connection)
+                return connection;
+        }
+        std::string next = radio::resolveUrl(address, location);
+        if (*aborted_ || !isRedirect(status) || location.empty() || !isWebAddress(next))
+            return nullptr;
+        address = std::move(next);
+    }
+    return nullptr;  // too many redirects
+}
+
+// The connect and the wait for the answer's headers happen on a thread of their own, for the
+// same reason as the reads: a server that accepts and never answers must not keep the session
+// waiting longer than its stall limit, nor a stop waiting at all.
+std::unique_ptr<radio::Connection> WinInetTransport::openWinInet(const std::string& url,
+                                                                 ULONGLONG deadline, int& status,
+                                                                 std::string& location) {
+    if (!startSession())
         return nullptr;
-    // The connect and the wait for the answer's headers happen on a thread of their own, for
-    // the same reason as the reads: a server that accepts and never answers must not keep the
-    // session waiting longer than its stall limit, nor a stop waiting at all.
     auto pending = std::make_shared<PendingOpen>();
-    std::thread(openHops, session_, url, receiveTimeoutMs_, aborted_, pending).detach();
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(answerTimeoutMs_);
+    if (!runDetached([session = session_, url, timeout = receiveTimeoutMs_, aborted = aborted_,
+                      pending] { openWinInetHop(session, url, timeout, aborted, pending); })) {
+        return nullptr;
+    }
     std::unique_lock lock(pending->mutex);
     while (!pending->finished) {
-        if (*aborted_ || std::chrono::steady_clock::now() >= deadline) {
+        if (*aborted_ || GetTickCount64() >= deadline) {
             pending->abandoned = true;
             return nullptr;
         }
         pending->done.wait_for(lock, std::chrono::milliseconds(50));
     }
-    if (!pending->request || *aborted_)
+    if (!pending->request || *aborted_) {
+        status = pending->answer.status;
+        location = std::move(pending->location);
         return nullptr;
+    }
     return std::make_unique<WinInetConnection>(std::move(pending->request), aborted_,
                                                std::move(pending->answer));
 }

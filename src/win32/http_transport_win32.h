@@ -1,4 +1,6 @@
-// Station streams over HTTP and HTTPS through WinINet, read on the player's worker thread.
+// Station streams over HTTP and HTTPS, read on the player's worker thread: http:// addresses on
+// the program's own sockets (socket_stream_win32.h), https:// ones through WinINet. Redirects
+// are followed here, from one kind to the other as they lead.
 //
 // Every blocking WinINet call runs on a helper thread of its own, and a handle is closed only
 // when no thread is inside a call on it (the last thread that holds it closes it): closing a
@@ -36,6 +38,7 @@ class InternetHandle {
     std::shared_ptr<InternetHandle> parent_;
 };
 
+// Named for the library it began with; WinINet now carries https alone.
 class WinInetTransport : public radio::Transport {
   public:
     // Redirects followed for one address; a longer chain cannot be reached.
@@ -44,15 +47,19 @@ class WinInetTransport : public radio::Transport {
     // whatever rate the server sends at.
     static constexpr std::size_t kMaxQueued = 256 * 1024;
 
-    // `stallMs`: how long open() waits for a server's answer. WinINet's own receive timeout
-    // is set to twice that, a safety net behind the session's stall rule (which reads its own
-    // clock); not every stack honours it.
+    // `stallMs`: how long open() waits for a server's answer, redirects included. WinINet's own
+    // receive timeout is set to twice that, a safety net behind the session's stall rule (which
+    // reads its own clock); not every stack honours it.
     explicit WinInetTransport(DWORD stallMs);
     ~WinInetTransport() override;
     std::unique_ptr<radio::Connection> open(const std::string& url) override;
     void abort();
 
   private:
+    bool startSession();
+    std::unique_ptr<radio::Connection> openWinInet(const std::string& url, ULONGLONG deadline,
+                                                   int& status, std::string& location);
+
     std::shared_ptr<InternetHandle> session_;
     std::shared_ptr<std::atomic<bool>> aborted_ = std::make_shared<std::atomic<bool>>(false);
     DWORD answerTimeoutMs_;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "radio/url.h"
+#include "win32/socket_stream_win32.h"
 #include "win32/wide.h"
 
 namespace sonorin::win32 {
@@ -201,12 +202,7 @@ bool hostMayResolve(const std::string& url) {
     const std::optional<radio::HttpUrl> parsed = radio::parseHttpUrl(url);
     if (!parsed)
         return true;
-    // Started once for the process and left running, as the portal's sockets are.
-    static const bool winsockStarted = [] {
-        WSADATA data;
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-    }();
-    if (!winsockStarted)
+    if (!winsockStarted())
         return true;
     if (gethostbyname(parsed->host.c_str()))
         return true;

@@ -49,7 +49,14 @@ class Win32AudioSink : public radio::AudioSink {
             return radio::SinkResult::NoOutput;
         // Before the output may keep this thread waiting: a take hears it without delay.
         tap_.deliver({format.channels, format.sampleRate, format.bitsPerSample}, bytes, size);
-        ring_.write(bytes, size);  // false only on a stop, which the session sees itself
+        if (!ring_.write(bytes, size) && ring_.failed()) {
+            // The device went away (unplugged): play on through the default one, which may be
+            // another; without any, the station ends with a status that says so. A stop
+            // needs nothing: the session sees it itself.
+            ring_.close();
+            if (!ring_.open(format) || (!ring_.write(bytes, size) && ring_.failed()))
+                return radio::SinkResult::NoOutput;
+        }
         return radio::SinkResult::Played;
     }
     void finish() override { ring_.drain(); }
@@ -190,7 +197,15 @@ void Win32StationPlayer::play(const Station& station) {
     }
     worker_ = std::make_shared<Worker>(window_, generation_, options_, pcmTap);
     std::shared_ptr<Worker> worker = worker_;
-    threads_.emplace_back(worker, std::thread([worker, station] { worker->run(station); }));
+    SystemThread thread([worker, station] { worker->run(station); });
+    if (!thread.joinable()) {
+        worker_.reset();
+        state_ = PlayerState::Failed;
+        status_ = radio::status::kUnreachable;
+        changed();
+        return;
+    }
+    threads_.emplace_back(worker, std::move(thread));
     changed();
 }
 

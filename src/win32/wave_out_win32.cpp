@@ -11,6 +11,9 @@ namespace {
 // station starts at once (the first buffer goes out as soon as it is full).
 constexpr int kBuffers = 16;
 constexpr int kBufferMs = 100;
+// A buffer that has not played out this long after it was due never will: the device is gone
+// (a lost device can keep taking buffers and never return them).
+constexpr ULONGLONG kStuckMs = kBuffers * kBufferMs + 3000;
 
 }  // namespace
 
@@ -53,9 +56,14 @@ bool WaveOutRing::open(const radio::PcmFormat& format) {
 
 WaveOutRing::Buffer* WaveOutRing::freeBuffer() {
     Buffer& buffer = buffers_[current_];
+    const ULONGLONG since = GetTickCount64();
     while (buffer.queued && !(buffer.header.dwFlags & WHDR_DONE)) {
         if (stop_)
             return nullptr;
+        if (GetTickCount64() - since > kStuckMs) {
+            failed_ = true;
+            return nullptr;
+        }
         WaitForSingleObject(done_, 20);
     }
     buffer.queued = false;
@@ -69,8 +77,10 @@ bool WaveOutRing::submitCurrent() {
         return false;
     buffer.header.dwBufferLength = DWORD(filled_);
     buffer.header.dwFlags &= ~DWORD(WHDR_DONE);
-    if (waveOutWrite(device_, &buffer.header, sizeof buffer.header) != MMSYSERR_NOERROR)
+    if (waveOutWrite(device_, &buffer.header, sizeof buffer.header) != MMSYSERR_NOERROR) {
+        failed_ = true;
         return false;
+    }
     buffer.queued = true;
     current_ = (current_ + 1) % buffers_.size();
     filled_ = 0;
@@ -96,12 +106,14 @@ bool WaveOutRing::write(const std::uint8_t* bytes, std::size_t size) {
 }
 
 void WaveOutRing::drain() {
-    if (!device_)
+    if (!device_ || failed_)
         return;
     if (filled_ > 0 && freeBuffer())
         submitCurrent();
+    const ULONGLONG since = GetTickCount64();
     for (Buffer& buffer : buffers_) {
-        while (buffer.queued && !(buffer.header.dwFlags & WHDR_DONE) && !stop_)
+        while (buffer.queued && !(buffer.header.dwFlags & WHDR_DONE) && !stop_ &&
+               GetTickCount64() - since < kStuckMs)
             WaitForSingleObject(done_, 20);
     }
 }
@@ -125,6 +137,7 @@ void WaveOutRing::close() {
         waveOutClose(device);
     }
     buffers_.clear();
+    failed_ = false;
     filled_ = 0;
     current_ = 0;
     if (done_) {

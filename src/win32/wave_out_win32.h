@@ -26,8 +26,11 @@ class WaveOutRing {
     bool open(const radio::PcmFormat& format);
     const radio::PcmFormat& format() const { return format_; }
     bool isOpen() const { return device_ != nullptr; }
-    // Queues samples; waits while every buffer is playing (returns early on a stop).
+    // Queues samples; waits while every buffer is playing (returns early on a stop). False on
+    // a stop, or when the device refused a buffer or stopped playing (failed() tells).
     bool write(const std::uint8_t* bytes, std::size_t size);
+    // The device went away under the ring (unplugged, its driver gone): close and open again.
+    bool failed() const { return failed_; }
     // Plays out what is queued and waits until it has been heard (or a stop).
     void drain();
     // Drops what is queued: silence now.
@@ -51,6 +54,7 @@ class WaveOutRing {
     std::vector<Buffer> buffers_;
     std::size_t current_ = 0;  // the buffer being filled
     std::size_t filled_ = 0;
+    bool failed_ = false;
 };
 
 }  // namespace sonorin::win32

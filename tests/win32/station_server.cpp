@@ -142,10 +142,11 @@ void StationServer::serve(SOCKET client) {
         request.append(buffer, std::size_t(got));
     }
     const std::size_t space = request.find(' ');
-    const std::string path =
+    const std::string target =
         space == std::string::npos
             ? ""
             : request.substr(space + 1, request.find(' ', space + 1) - space - 1);
+    const std::string path = target.substr(0, target.find('?'));
     {
         std::lock_guard lock(mutex_);
         ++requests_[path];
@@ -178,8 +179,9 @@ void StationServer::serve(SOCKET client) {
                             "#EXTM3U\n#EXT-X-TARGETDURATION:6\n"
                             "#EXT-X-KEY:METHOD=AES-128,URI=\"key\"\n#EXTINF:6,\nseg1.ts\n"));
     } else if (path == "/moved") {
+        // As long as a signed CDN address.
         send(client, "HTTP/1.0 302 Found\r\nLocation: " + url("/live.aac") +
-                         "\r\nContent-Length: 0\r\n\r\n");
+                         "?sig=" + std::string(3000, 's') + "\r\nContent-Length: 0\r\n\r\n");
     } else if (path == "/fast.mp3") {
         if (send(client, "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\n\r\n"))
             streamEndless(client, "tone.mp3", 0, false);
