@@ -113,8 +113,10 @@ demo_start_stations() {
     # little slower, so the stations do not sound alike.
     if [[ ! -f $folder/music-1.wav || ! -f $folder/music-2.wav ]]; then
         echo "run: demo: making the stations' music (once)"
-        demo_music "$folder/music-1.wav"
-        sox -q "$folder/music-1.wav" "$folder/music-2.wav" pitch -400 tempo 0.9
+        # sox warns of every sample it clips; the music is meant loud.
+        demo_music "$folder/music-1.wav" 2>>"${run_log:-/dev/null}"
+        sox -q "$folder/music-1.wav" "$folder/music-2.wav" pitch -400 tempo 0.9 \
+            2>>"${run_log:-/dev/null}"
     fi
 
     local hosts=$rig_dir/hosts web=$rig_dir/web
