@@ -50,6 +50,23 @@ bool isRedirect(int status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
+// A proxy the user set for this computer (by hand or by a configuration script) is WinINet's to
+// use; the program's own sockets know none. Automatic detection, on by default, is not counted.
+bool proxyConfigured() {
+    const wchar_t* key = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    DWORD enabled = 0;
+    DWORD size = sizeof enabled;
+    if (RegGetValueW(HKEY_CURRENT_USER, key, L"ProxyEnable", RRF_RT_REG_DWORD, nullptr, &enabled,
+                     &size) == ERROR_SUCCESS &&
+        enabled != 0) {
+        return true;
+    }
+    size = 0;
+    return RegGetValueW(HKEY_CURRENT_USER, key, L"AutoConfigURL", RRF_RT_REG_SZ, nullptr, nullptr,
+                        &size) == ERROR_SUCCESS &&
+           size > sizeof(wchar_t);
+}
+
 bool isWebAddress(const std::string& url) {
     const std::string start = url.substr(0, 8);
     return start.starts_with("http://") || start.starts_with("https://");
@@ -219,7 +236,7 @@ class WinInetConnection : public radio::Connection {
 };
 
 WinInetTransport::WinInetTransport(DWORD stallMs)
-    : answerTimeoutMs_(stallMs), receiveTimeoutMs_(2 * stallMs) {}
+    : answerTimeoutMs_(stallMs), receiveTimeoutMs_(2 * stallMs), viaProxy_(proxyConfigured()) {}
 
 WinInetTransport::~WinInetTransport() {
     abort();
@@ -256,7 +273,9 @@ std::unique_ptr<radio::Connection> WinInetTransport::open(const std::string& url
             return nullptr;
         int status = 0;
         std::string location;
-        if (const std::optional<radio::HttpUrl> http = radio::parseHttpUrl(address)) {
+        const std::optional<radio::HttpUrl> http =
+            viaProxy_ ? std::nullopt : radio::parseHttpUrl(address);
+        if (http) {
             SocketHop answer = openSocketHop(address, *http, deadline, aborted_);
             if (answer.connection)
                 return std::move(answer.connection);

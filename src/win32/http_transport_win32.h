@@ -1,6 +1,6 @@
 // Station streams over HTTP and HTTPS, read on the player's worker thread: http:// addresses on
-// the program's own sockets (socket_stream_win32.h), https:// ones through WinINet. Redirects
-// are followed here, from one kind to the other as they lead.
+// the program's own sockets (socket_stream_win32.h), https:// ones, and all of them when the
+// user set a proxy, through WinINet. Redirects are followed here, from one kind to the other.
 //
 // Every blocking WinINet call runs on a helper thread of its own, and a handle is closed only
 // when no thread is inside a call on it (the last thread that holds it closes it): closing a
@@ -64,6 +64,7 @@ class WinInetTransport : public radio::Transport {
     std::shared_ptr<std::atomic<bool>> aborted_ = std::make_shared<std::atomic<bool>>(false);
     DWORD answerTimeoutMs_;
     DWORD receiveTimeoutMs_;
+    bool viaProxy_;  // every address through WinINet, which knows the user's proxy
 };
 
 }  // namespace sonorin::win32

@@ -1,11 +1,11 @@
-// http:// stations on the program's own sockets. Under Wine, WinINet's handling of station
-// answers corrupted the heap when many plays came quickly one after another (see
-// http_transport_win32.cpp); a plain socket also lets the player read SHOUTcast's "ICY 200 OK"
-// heads as heads, try every address of a name, and read headers of any reasonable length.
+// http:// stations on the program's own sockets: SHOUTcast's "ICY 200 OK" heads are read as
+// heads (WinINet hands their header lines over as the start of the body), every address of a
+// name is tried in turn (WinINet tries the first only), headers of any length are read, and no
+// helper thread is needed but for a name look-up.
 //
-// Everything but the name look-up runs on the calling thread (the player's worker), on
-// non-blocking sockets waited on in short slices, so an abort is seen within 50 ms and no
-// other thread ever touches a socket.
+// Everything else runs on the calling thread (the player's worker), on non-blocking sockets
+// waited on in short slices, so an abort is seen within 50 ms and no other thread ever touches
+// a socket.
 #pragma once
 
 #include <winsock2.h>
