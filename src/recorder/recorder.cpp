@@ -128,7 +128,7 @@ void Recorder::StopRecording() {
         wave_.StopRecording();
     } else if (take_.recording()) {
         if (planned_ && clock_.now() > state_.StopTime)
-            take_.stopAtPlannedLength();
+            take_.stopAtPlannedLength(clock_.tickMs());
         else
             take_.stop(clock_.tickMs());
     } else if (playingBack_) {
