@@ -60,6 +60,10 @@ Recorder::Recorder(modWave& wave, StationTake& take, Mci& mci, FileSystem& fs, C
       state_(state) {}
 
 void Recorder::fail(const std::string& message) {
+    if (heldFailures_) {
+        heldFailures_->push_back(message);
+        return;
+    }
     prompts_.messageBox(message, kAppTitle, MsgButtons::Ok, MsgIcon::None);
 }
 
