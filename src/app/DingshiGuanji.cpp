@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cctype>
 #include <limits>
+#include <vector>
 
 #include "app/Module1.h"
 #include "app/program.h"
 #include "app/recorder_monitor.h"
+#include "app/recorder_panel.h"
+#include "base/app_title.h"
 #include "shutdown/ExitWindow.h"
 
 namespace sonorin {
@@ -14,6 +17,20 @@ namespace {
 
 constexpr const char* kActions[] = {"关机", "重启", "注销"};
 constexpr int kBackspace = 8;
+
+// Collects the recorder's failure messages for as long as it lives.
+class HeldFailures {
+  public:
+    HeldFailures(Recorder& recorder, std::vector<std::string>& into) : recorder_(recorder) {
+        recorder_.holdFailures(&into);
+    }
+    ~HeldFailures() { recorder_.holdFailures(nullptr); }
+    HeldFailures(const HeldFailures&) = delete;
+    HeldFailures& operator=(const HeldFailures&) = delete;
+
+  private:
+    Recorder& recorder_;
+};
 
 bool isDigitKey(int key) {
     return key >= '0' && key <= '9';
@@ -337,8 +354,10 @@ void DingshiGuanji::saveTakeBeforePowerAction() {
     }
     if (!recording && !s.TakeUnsaved)
         return;
-    const std::string path =
-        program_.programFolder() + "\\录音文件\\" + takeName(program_, "录音_从", ".") + ".wav";
+    const std::string folder = program_.programFolder() + kRecordingsFolder;
+    if (program_.platform.files.findFirst(folder, true).empty())
+        program_.platform.files.createFolder(folder);
+    const std::string path = folder + takeName(program_, "录音_从", ".") + ".wav";
     wave.SaveRecording(path);
     if (s.RenamePending) {
         // The saved file gets its long name once the device lets go of it.
@@ -349,7 +368,13 @@ void DingshiGuanji::saveTakeBeforePowerAction() {
 }
 
 void DingshiGuanji::carryOut(const std::string& action) {
-    saveTakeBeforePowerAction();
+    // Nobody may be at the computer: a failure box of the save would wait for a click, and
+    // the system would never be asked. The failures wait until it has been.
+    std::vector<std::string> failures;
+    {
+        HeldFailures held(program_.wave, failures);
+        saveTakeBeforePowerAction();
+    }
     PowerApi& power = program_.platform.power;
     if (action == kActions[0])
         ExitWindow::ShutdownWindows(power, true);
@@ -357,6 +382,14 @@ void DingshiGuanji::carryOut(const std::string& action) {
         ExitWindow::RebootWindows(power, true);
     else if (action == kActions[2])
         ExitWindow::LogOffWindows(power, true);
+    // Seen when the system does not end the program (the action refused, or not forced
+    // through); the take's file, if any was written, is in the recordings folder.
+    if (!failures.empty()) {
+        std::string text = "定时关机前保存录音时出错：";
+        for (const std::string& failure : failures)
+            text += "\r\n" + failure;
+        program_.platform.prompts.messageBox(text, kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation);
+    }
 }
 
 }  // namespace sonorin

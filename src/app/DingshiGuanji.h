@@ -76,7 +76,8 @@ class DingshiGuanji : public ui::Form {
 
   private:
     std::string countdownSentence() const;
-    // Saves what the recorder holds, then asks the system for the action named by text.
+    // Saves what the recorder holds, then asks the system for the action named by text. No box
+    // waits for a click before the request: the save's failures are shown after it.
     void carryOut(const std::string& action);
     // A take that is running or stopped but unsaved would be lost when the system closes the
     // program: it is saved in the recordings folder under its automatic name first.

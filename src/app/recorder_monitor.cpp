@@ -57,6 +57,7 @@ void refreshStatus(Program& program, RecorderPanel& panel, const std::string& ti
         panel.cmdStop.setEnabled(false);
         panel.cmdPlay.setEnabled(true);
     }
+    panel.showSaveWhileUnsaved();
 }
 
 // Stops a programmed take at its stop time and saves it or asks the user to.
@@ -137,6 +138,7 @@ void runRecorderMonitor(Program& program, RecorderPanel& panel, const std::strin
         panel.cmdPlay.setEnabled(false);
         panel.cmdSave.setEnabled(false);
         panel.cmdRecord.setEnabled(false);
+        panel.showSaveWhileUnsaved();
     }
 
     // A take that has started ends at its stop time even when the dialog was switched back

@@ -55,8 +55,7 @@ RecorderPanel::RecorderPanel(ui::Form& window, Program& program, const RecorderP
         f.button.setEnabled(f.enabled);
     }
     cmdgoback.setVisible(false);
-    if (style.asksBeforeDiscardingATake)
-        cmdSave.setVisible(false);
+    cmdSave.setVisible(false);  // until there is a take to save
 
     // The design places; the layout spreads the row over the window's width.
     for (ui::Button* b :
@@ -73,6 +72,7 @@ RecorderPanel::RecorderPanel(ui::Form& window, Program& program, const RecorderP
     cmdShijian.onClick = [this] { cmdShijian_Click(); };
     cmdmore.onClick = [this] { cmdmore_Click(); };
     cmdgoback.onClick = [this] { cmdgoback_Click(); };
+    cmdSave.onClick = [this] { cmdSave_Click(); };
 }
 
 std::string RecorderPanel::proposedFileName() const {
@@ -103,6 +103,7 @@ void RecorderPanel::cmdRecord_Click() {
     if (style_.asksBeforeDiscardingATake)
         cmdSave.setEnabled(false);
     cmdRecord.setEnabled(false);
+    showSaveWhileUnsaved();
 }
 
 void RecorderPanel::cmdStop_Click() {
@@ -139,7 +140,7 @@ void RecorderPanel::finishStoppedTake() {
     program_.form<frmSettings>().lblTimes.setVisible(false);
 }
 
-void RecorderPanel::offerSaveDialog() {
+bool RecorderPanel::offerSaveDialog() {
     SaveDialogRequest request;
     request.title = "保存录音文件";
     request.initialFolder = program_.programFolder() + "\\录音文件";
@@ -148,8 +149,26 @@ void RecorderPanel::offerSaveDialog() {
     request.overwritePrompt = true;
     const std::optional<std::string> chosen = program_.platform.prompts.saveFileDialog(request);
     // Cancel leaves the take in the device, unsaved.
-    if (chosen && !chosen->empty())
-        program_.wave.SaveRecording(*chosen);
+    return chosen && !chosen->empty() && program_.wave.SaveRecording(*chosen);
+}
+
+void RecorderPanel::cmdSave_Click() {
+    RecorderState& s = program_.recorderState;
+    // A playback holds the device the take is saved from.
+    if (s.Playing) {
+        program_.wave.StopRecording();
+        s.Playing = false;
+    }
+    if (offerSaveDialog())
+        cmdSave.setEnabled(false);  // nothing left unsaved to guard
+    showSaveWhileUnsaved();
+}
+
+void RecorderPanel::showSaveWhileUnsaved() {
+    const bool unsaved = program_.recorderState.TakeUnsaved && !recording();
+    if (unsaved)
+        cmdSave.setEnabled(true);
+    cmdSave.setVisible(unsaved);
 }
 
 void RecorderPanel::cmdPlay_Click() {
@@ -263,6 +282,10 @@ void RecorderPanel::layOutButtonRow(double windowWidth) {
     }
     cmdgoback.setLeft(cmdmore.left());
     cmdShijian.setTop(cmdRecord.top());
+    // Under "录音", where it covers no other button: in the main window the corner of the radio
+    // pane, in the offline window free space left of the notice.
+    cmdSave.setBounds(cmdRecord.left(), cmdRecord.top() + cmdRecord.height(), cmdRecord.width(),
+                      cmdRecord.height());
 }
 
 }  // namespace sonorin

@@ -21,7 +21,7 @@ inline constexpr const char* kRecordingsFolder = "\\录音文件\\";
 struct RecorderPanelStyle {
     // Stop offers the save dialog at once. Without it the take stays in the device.
     bool saveDialogAfterStop;
-    // cmdSave, never shown, marks a stopped take that has not been discarded: Stop sets the
+    // cmdSave's enabled state marks a stopped take that has not been discarded: Stop sets the
     // mark, Record, Settings and Reset clear it, and before Settings or Reset discard a marked
     // take they ask a second question, after the one about a running recording.
     bool asksBeforeDiscardingATake;
@@ -88,6 +88,11 @@ class RecorderPanel {
     void cmdShijian_Click();
     void cmdmore_Click();
     void cmdgoback_Click();
+    // Offers the save dialog for the stopped take (the completion message of a programmed
+    // take with manual save points the user here).
+    void cmdSave_Click();
+    // cmdSave shows, usable, exactly while a stopped take is unsaved.
+    void showSaveWhileUnsaved();
 
     // One tick of the programmed-recording monitor on this window's controls. Message boxes
     // keep the timer ticking; a tick that arrives while an earlier one waits on a box does
@@ -95,7 +100,7 @@ class RecorderPanel {
     void runMonitor();
 
     // The compact window's status-bar shares, then the row of seven equal slots across a
-    // window windowWidth twips wide.
+    // window windowWidth twips wide, with cmdSave a slot under the first one.
     void setCompactPanelWidths() { setPanelWidths(0.15, 0.21); }
     void layOutButtonRow(double windowWidth);
     // The compact window offers "更多".
@@ -120,7 +125,8 @@ class RecorderPanel {
     // length), a programmed take stopped by hand counted as done, the stop time, and the
     // settings dialog back to immediate recording.
     void finishStoppedTake();
-    void offerSaveDialog();
+    // True when the take was saved.
+    bool offerSaveDialog();
 
     bool inMonitor_ = false;
 };

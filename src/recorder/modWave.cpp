@@ -81,6 +81,10 @@ modWave::modWave(Mci& mci, FileSystem& fs, Prompts& prompts, RecorderState& stat
     : mci_(mci), fs_(fs), prompts_(prompts), state_(state) {}
 
 void modWave::fail(const std::string& message) {
+    if (heldFailures_) {
+        heldFailures_->push_back(message);
+        return;
+    }
     prompts_.messageBox(message, kAppTitle, MsgButtons::Ok, MsgIcon::None);
 }
 

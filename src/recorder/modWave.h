@@ -6,11 +6,12 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "recorder/recorder_state.h"
 #include "services/filesystem.h"
 #include "services/mci.h"
 #include "services/prompts.h"
-#include "recorder/recorder_state.h"
 
 namespace sonorin {
 
@@ -45,6 +46,10 @@ class modWave {
     // closed or reopened. Returns true when the file now carries the long name.
     bool FinishPendingRename();
 
+    // While into is set, failure messages are added to it instead of shown: for work that
+    // nobody may be there to click a box for. Null shows them again.
+    void holdFailures(std::vector<std::string>* into) { heldFailures_ = into; }
+
   private:
     // Sends command; on failure shows each message in turn. Returns the reply, or an empty
     // text when the command failed (a failed query's buffer is never trusted).
@@ -60,6 +65,7 @@ class modWave {
     FileSystem& fs_;
     Prompts& prompts_;
     RecorderState& state_;
+    std::vector<std::string>* heldFailures_ = nullptr;
 };
 
 // The description of a take: "时长: 12.5秒( 2205000字节)" CR LF, " 立体声 - " or " 单声道 - "

@@ -60,6 +60,10 @@ Recorder::Recorder(modWave& wave, StationTake& take, Mci& mci, FileSystem& fs, C
       state_(state) {}
 
 void Recorder::fail(const std::string& message) {
+    if (heldFailures_) {
+        heldFailures_->push_back(message);
+        return;
+    }
     prompts_.messageBox(message, kAppTitle, MsgButtons::Ok, MsgIcon::None);
 }
 
@@ -128,7 +132,7 @@ void Recorder::StopRecording() {
         wave_.StopRecording();
     } else if (take_.recording()) {
         if (planned_ && clock_.now() > state_.StopTime)
-            take_.stopAtPlannedLength();
+            take_.stopAtPlannedLength(clock_.tickMs());
         else
             take_.stop(clock_.tickMs());
     } else if (playingBack_) {

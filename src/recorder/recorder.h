@@ -47,6 +47,12 @@ class Recorder {
     std::int32_t GetCapturePosition();
     void PlayFromPosition(std::int32_t ms);
     bool FinishPendingRename() { return wave_.FinishPendingRename(); }
+    // While into is set, the failures of every take's operations are added to it instead of
+    // shown in boxes that wait for a click.
+    void holdFailures(std::vector<std::string>* into) {
+        heldFailures_ = into;
+        wave_.holdFailures(into);
+    }
 
     // Writes the sound a station take is due. When the take has just stopped by itself (the
     // disk filling, the file no longer writable) returns what to tell the user; else empty.
@@ -77,6 +83,7 @@ class Recorder {
     Clock& clock_;
     Prompts& prompts_;
     RecorderState& state_;
+    std::vector<std::string>* heldFailures_ = nullptr;
     CaptureSource takeSource_ = CaptureSource::SoundCard;
     bool playingBack_ = false;
     // The take stopped by itself and the user was told where its file is: a new take leaves

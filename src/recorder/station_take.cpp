@@ -30,7 +30,7 @@ bool StationTake::start(const std::string& path, const TakeFormat& format, std::
     partBytes_ = 0;
     totalBytes_ = 0;
     framesWritten_ = 0;
-    startMs_ = lastHeaderMs_ = nowMs;
+    startMs_ = lastHeaderMs_ = lastSeenMs_ = nowMs;
     plannedFrames_ = plannedMs * format.rate / 1000;
     silent_ = false;
     file_ = fs_.createStream(path);
@@ -53,6 +53,22 @@ bool StationTake::start(const std::string& path, const TakeFormat& format, std::
 std::int64_t StationTake::framesAt(std::int64_t nowMs) const {
     const std::int64_t frames = std::max<std::int64_t>(0, nowMs - startMs_) * format_.rate / 1000;
     return plannedFrames_ > 0 ? std::min(frames, plannedFrames_) : frames;
+}
+
+void StationTake::skipPause(std::int64_t nowMs) {
+    const std::int64_t gap = nowMs - lastSeenMs_;
+    lastSeenMs_ = std::max(lastSeenMs_, nowMs);
+    if (gap <= limits_.pauseAfterMs)
+        return;
+    // Filling the gap with silence would write hours of it in one call on the window thread
+    // (gigabytes after a night) before the disk is looked at again. The take pauses instead;
+    // a programmed one loses the gap from its planned length, since its stop time is on the
+    // wall clock.
+    startMs_ += gap;
+    if (plannedFrames_ > 0) {
+        plannedFrames_ =
+            std::max<std::int64_t>({plannedFrames_ - gap * format_.rate / 1000, framesWritten_, 1});
+    }
 }
 
 std::int64_t StationTake::lengthMs() const {
@@ -134,6 +150,7 @@ bool writeSilence(std::int64_t frames, const TakeFormat& format,
 StationTake::Ended StationTake::pump(std::int64_t nowMs) {
     if (!file_)
         return Ended::No;
+    skipPause(nowMs);
     const std::int64_t due = framesAt(nowMs);
     const std::int64_t align = format_.blockAlign();
     std::string sound;
@@ -180,10 +197,12 @@ StationTake::Ended StationTake::pump(std::int64_t nowMs) {
 }
 
 void StationTake::stop(std::int64_t nowMs) {
+    skipPause(nowMs);
     finishAt(framesAt(nowMs));
 }
 
-void StationTake::stopAtPlannedLength() {
+void StationTake::stopAtPlannedLength(std::int64_t nowMs) {
+    skipPause(nowMs);
     finishAt(plannedFrames_ > 0 ? plannedFrames_ : framesWritten_);
 }
 

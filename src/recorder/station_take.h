@@ -1,6 +1,7 @@
 // A take of the station the program plays: its decoded sound, converted to the take's format,
 // written to a WAV file as it is recorded. The take keeps the wall clock's length: where the
-// station sends nothing (connecting, reconnecting, stopped) it gets silence. Its header is
+// station sends nothing (connecting, reconnecting, stopped) it gets silence. A jump of the
+// clock (the computer slept) is a pause instead: the take goes on after it. Its header is
 // brought up to date every two seconds, so a crash leaves a playable file. A part that would
 // pass the WAV format's 4 GiB goes on in a second file; the take stops by itself before the
 // disk is full, or when the file cannot be written, and keeps what it has.
@@ -33,6 +34,9 @@ class StationTake : public PcmListener {
         std::int64_t headerEveryMs = 2000;
         // The take stops when less than this is left on the disk.
         std::uint64_t spareBytes = 64ull << 20;
+        // Time between two looks at the take beyond which the clock has jumped: the computer
+        // slept. The timer that drives the take ticks far more often.
+        std::int64_t pauseAfterMs = 5000;
     };
     enum class Ended { No, DiskFull, WriteFailed };
 
@@ -54,7 +58,7 @@ class StationTake : public PcmListener {
     void stop(std::int64_t nowMs);
     // Ends a take that reached its planned time at its planned length exactly (the start and
     // the stop are each seen on a tick that may come a little late).
-    void stopAtPlannedLength();
+    void stopAtPlannedLength(std::int64_t nowMs);
     // Forgets the files (they have been saved elsewhere), or deletes them first.
     void forget() { parts_.clear(); }
     void discard();
@@ -76,6 +80,8 @@ class StationTake : public PcmListener {
     bool nextPart();
     void finish();
     std::int64_t framesAt(std::int64_t nowMs) const;
+    // Leaves out of the take the time the clock jumped since the last look.
+    void skipPause(std::int64_t nowMs);
     void finishAt(std::int64_t dueFrames);
 
     FileSystem& fs_;
@@ -93,6 +99,7 @@ class StationTake : public PcmListener {
     std::int64_t startMs_ = 0;
     std::int64_t plannedFrames_ = 0;  // 0: none
     std::int64_t lastHeaderMs_ = 0;
+    std::int64_t lastSeenMs_ = 0;
     std::int64_t framesWritten_ = 0;
     std::uint64_t partBytes_ = 0;
     std::uint64_t totalBytes_ = 0;

@@ -226,7 +226,14 @@ void Win32WindowSystem::makeWaitingChild(FormWindow& fw, ui::Control& control) {
     std::unique_ptr<ui::Peer> peer = row ? row->makePeer(fw, control) : nullptr;
     if (!peer)
         return;  // reported; the control keeps waiting
+    const ui::Peer* made = peer.get();
     control.attachPeer(std::move(peer));
+    // A new child window goes under its siblings, and so under everything made since the
+    // first show (the radio pane among them); a control that shows later lies over what it
+    // overlaps, as a save button under the button row does.
+    for (auto& [child, childPeer] : fw.children)
+        if (childPeer == made)
+            SetWindowPos(child, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     stackChildren(fw);
     if (onChildrenMade)
         onChildrenMade(fw.form);

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "app/AudioRecorder.h"
-#include "fakes/program_fixture.h"
 #include "app/DingshiGuanji.h"
+#include "fakes/program_fixture.h"
 
 namespace sonorin {
 namespace {
@@ -268,6 +268,25 @@ TEST_F(ShutdownWindowTest, AnUnsavedStoppedTakeIsSavedAndASavedOneIsLeftAlone) {
     EXPECT_TRUE(std::none_of(mci.commands.begin(), mci.commands.end(),
                              [](const std::string& c) { return c.rfind("save capture", 0) == 0; }));
     EXPECT_EQ(power.log.size(), 6u);
+}
+
+// Nobody may be there to click OK: a failed save must not hold up the power action. Its
+// message comes after the request, for when the system does not end the program.
+TEST_F(ShutdownWindowTest, AFailedSaveDoesNotHoldUpThePowerAction) {
+    startProgram();
+    program().form<AudioRecorder>().cmdRecord.click();
+    mci.answer("status capture mode", "recording");
+    const std::string path =
+        "C:\\Sonorin\\录音文件\\录音_从2026-12-7_13.55.00到2026-12-7_13.55.00.wav";
+    mci.fail("save capture " + path);
+    Texts order;
+    power.onExit = [&](unsigned) { order.push_back("power action"); };
+    prompts.onMessageBox = [&](const FakePrompts::Box& box) { order.push_back(box.text); };
+    armCountdown("0", "0", "0");
+    window().Timer3.tick();
+    ASSERT_EQ(order.size(), 2u);
+    EXPECT_EQ(order[0], "power action");
+    EXPECT_NE(order[1].find("Saving file failed, file name was: " + path), std::string::npos);
 }
 
 TEST_F(ShutdownWindowTest, TheMainWindowOpensItFromItsButtonAndBothMenus) {

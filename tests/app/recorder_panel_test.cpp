@@ -52,7 +52,7 @@ TEST_P(RecorderPanelTest, ButtonsHaveTheirCaptionsToolTipsAndStartStates) {
     EXPECT_EQ(buttons(), inMain() ? "1000" : "0000");
     for (ui::Button* b : {&p.cmdShijian, &p.cmdmore, &p.cmdgoback, &p.cmdSettings, &p.cmdReset})
         EXPECT_TRUE(b->enabled()) << b->name();
-    EXPECT_EQ(p.cmdSave.visible(), inMain()) << "the offline window never shows its mark";
+    EXPECT_FALSE(p.cmdSave.visible()) << "no take to save yet";
     EXPECT_TRUE(p.cmdmore.visible());
     EXPECT_FALSE(p.cmdgoback.visible());
 }
@@ -232,6 +232,46 @@ TEST_P(RecorderPanelTest, LayoutSpreadsSevenEqualSlotsAndTheCompactShares) {
     EXPECT_NEAR(p.cmdStop.left(), 1493.57, 0.01);
 }
 
+// A programmed take with manual save ends with "请点击“保存”按钮保存录音。": "保存" shows under
+// "录音" while the stopped take is unsaved, never during the take, and saves it through the
+// save dialog.
+TEST_P(RecorderPanelTest, SaveShowsForAnUnsavedStoppedTakeAndSavesIt) {
+    RecorderPanel& p = panel();
+    clock.current = {2026, 12, 6, 19, 59, 0};
+    state().StartTime = {2026, 12, 6, 20, 0, 0};
+    state().StopTime = {2026, 12, 6, 20, 15, 0};
+    state().WaveAutomaticSave = false;
+    program().form<frmSettings>().optRecordProgrammed.setValue(true);
+    clock.current = {2026, 12, 6, 20, 0, 5};
+    mci.answer("status capture mode", "recording");
+    p.runMonitor();
+    ASSERT_TRUE(state().ProgrammedRunning);
+    EXPECT_FALSE(p.cmdSave.visible());
+
+    clock.current = {2026, 12, 6, 20, 15, 1};
+    mci.answer("status capture mode", "stopped");
+    bool usableUnderTheMessage = false;
+    prompts.onMessageBox = [&](const FakePrompts::Box&) {
+        usableUnderTheMessage = p.cmdSave.visible() && p.cmdSave.enabled();
+    };
+    p.runMonitor();
+    ASSERT_EQ(prompts.texts(),
+              (std::vector<std::string>{"录音完成！\r\n请点击“保存”按钮保存录音。"}));
+    EXPECT_TRUE(usableUnderTheMessage);
+    window().Form_Resize();
+    EXPECT_DOUBLE_EQ(p.cmdSave.left(), p.cmdRecord.left());
+    EXPECT_DOUBLE_EQ(p.cmdSave.top(), p.cmdRecord.top() + p.cmdRecord.height());
+
+    const std::string file = "C:\\Sonorin\\录音文件\\晚间新闻.wav";
+    prompts.saveAnswers.push_back(file);
+    p.cmdSave.click();
+    ASSERT_EQ(prompts.saveRequests.size(), 1u);
+    EXPECT_EQ(prompts.saveRequests[0].title, "保存录音文件");
+    EXPECT_TRUE(files.exists(file));
+    p.runMonitor();
+    EXPECT_FALSE(p.cmdSave.visible()) << "nothing left to save";
+}
+
 // The main window: the save dialog follows Stop, and a take is discarded without a question.
 
 class MainPanelTest : public RecorderWindowFixture {
@@ -310,8 +350,8 @@ TEST_F(MainPanelTest, LayoutHangsTheRadioPaneUnderTheRowAndCentresTheWindow) {
     EXPECT_DOUBLE_EQ(m.top(), windows.screenH / 2 - m.height() / 2);
 }
 
-// The offline window: cmdPlay plays the take back, and the hidden cmdSave marks a stopped take
-// that Settings and Reset ask about before they discard it.
+// The offline window: cmdPlay plays the take back, and cmdSave's enabled state marks a stopped
+// take that Settings and Reset ask about before they discard it.
 
 class OfflinePanelTest : public RecorderWindowFixture {
   protected:

@@ -103,7 +103,7 @@ TEST_F(StationSourceTest, ATakeStopsBeforeTheDiskIsFullAndSaysSo) {
               std::string::npos);
     EXPECT_EQ(indicatorUnderTheBox, "停止");
     EXPECT_EQ(prompts.saveRequests.size(), 1u) << "stopped as by the Stop button";
-    EXPECT_EQ(buttons(), "1010");
+    EXPECT_EQ(buttons(), "1011") << "the dialog was cancelled: 保存 offers it again";
     // The user was told where the take is: a new take does not discard it.
     const std::string kept = working();
     files.diskBytes.reset();

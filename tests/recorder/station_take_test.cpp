@@ -135,6 +135,28 @@ TEST_F(StationTakeTest, AFileThatCannotBeWrittenEndsTheTake) {
     EXPECT_FALSE(take->recording());
 }
 
+// The computer sleeps through a take: its clock jumps by hours. The take pauses over the
+// jump instead of writing it as silence in one go (gigabytes, past the end of the disk), and
+// goes on after it; a stop right after waking adds nothing either.
+TEST_F(StationTakeTest, ASleepOfTheComputerIsAPauseInTheTake) {
+    constexpr std::int64_t kNightMs = 8 * 3600 * 1000;
+    fs.diskBytes = 1 << 20;  // about a minute of the take
+    limits.spareBytes = 1000;
+    start();
+    feed(1, 1);
+    run(1000);
+    now += kNightMs;
+    feed(1, 10001);
+    EXPECT_EQ(run(1000), StationTake::Ended::No);
+    now += kNightMs;
+    take->stop(now);
+    const auto s = samples(path);
+    ASSERT_GT(s.size(), std::size_t{kRate});
+    ASSERT_LT(s.size(), 3u * kRate) << "nothing of the nights";
+    expectRun(s, 0, kRate, 1);
+    expectRun(s, kRate, s.size() - kRate, 10001);
+}
+
 TEST(PcmConverterTest, ConvertsRateChannelsAndBitsAcrossChunksAndFormatChanges) {
     std::string out;
     // 11025 Hz mono ramp to 44100 Hz stereo: four output frames per input frame, interpolated

@@ -264,16 +264,23 @@ TEST_F(WindowSystemTest, AToolTipShowsWhenThePointerRestsOnItsControl) {
     EXPECT_STREQ(text, L"开始录音");
 }
 
-// A button hidden at its window's first show gets its window when it shows, and its clicks
-// come back as any other's.
+// A button hidden at its window's first show gets its window when it shows, lying over the
+// controls it overlaps (as a save button over the radio pane does), and its clicks come back
+// as any other's.
 TEST_F(WindowSystemTest, AButtonHiddenAtTheFirstShowWorksWhenItShows) {
     form.go.setVisible(false);
     form.show();
     EXPECT_EQ(childWithText(hwnd(), L"录音"), nullptr);
     form.go.setCaption("开始");
+    form.go.setBounds(2500, 700, 1000, 400);  // over the slider
     form.go.setVisible(true);
     HWND go = childWithText(hwnd(), L"开始");
     ASSERT_NE(go, nullptr);
+    HWND slider = childOfClass(hwnd(), TRACKBAR_CLASSW);
+    HWND below = GetWindow(go, GW_HWNDNEXT);
+    while (below && below != slider)
+        below = GetWindow(below, GW_HWNDNEXT);
+    EXPECT_EQ(below, slider) << "the button lies under the slider";
     SendMessageW(go, BM_CLICK, 0, 0);
     EXPECT_EQ(form.clicks, 1);
 }
