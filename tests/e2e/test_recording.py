@@ -94,10 +94,10 @@ def answer_input_box(rig, title, text):
     return default
 
 
-def arm_programmed_take(rig, main, delay=8, length=3, source=None):
+def arm_programmed_take(rig, main, delay=8, length=3, source=None, saving="自动"):
     """Arms a take of `length` s starting `delay` s from now through the Settings button, with
-    automatic saving (and the recording source `source`, when given); returns its start and
-    stop."""
+    automatic saving unless `saving` is "手动" (and the recording source `source`, when given);
+    returns its start and stop."""
     rig.click(main["hwnd"], "设置")
     dialog = rig.wait_window("参数设置")
     rig.click(dialog["hwnd"], "计划录音")
@@ -115,6 +115,9 @@ def arm_programmed_take(rig, main, delay=8, length=3, source=None):
     rig.click(dialog["hwnd"], "结束时间")
     answer_input_box(rig, "结束时间", stop.strftime("%Y/%m/%d %H:%M:%S"))
     assert rig.msgboxes() == [], "the times were accepted"
+    if saving != "自动":
+        rig.click(dialog["hwnd"], saving)
+        assert rig.control(dialog["hwnd"], saving)["checked"]
     if source:
         rig.click(dialog["hwnd"], source)
         assert rig.control(dialog["hwnd"], source)["checked"]
@@ -145,6 +148,46 @@ def test_programmed_recording_saves_itself_under_its_generated_name(rig):
 
 
 test_programmed_recording_saves_itself_under_its_generated_name.timeout = 90
+
+
+def save_button(rig, main):
+    """保存, or what stands for it before it was ever shown (it has no window until then)."""
+    found = [c for c in rig.controls(main["hwnd"]) if c["text"] == "保存"]
+    return found[0] if found else {"visible": False, "enabled": False}
+
+
+def test_a_programmed_take_saved_by_hand_is_saved_with_the_save_button(rig):
+    rig.online()
+    program = rig.start()
+    main = rig.main_window()
+    wait_indicator(rig, main, "停止")
+    assert not save_button(rig, main)["visible"]
+
+    arm_programmed_take(rig, main, delay=6, length=2, saving="手动")
+    box = rig.wait_msgbox(timeout=30, title="星澜网络收音机")
+    assert "请点击“保存”按钮保存录音。" in box["text"], box["text"]
+    rig.answer(box, 1)
+    rig.wait_until(lambda: save_button(rig, main)["visible"] and save_button(rig, main)["enabled"],
+                   5, what="保存 to be offered")
+    rig.screenshot("save-offered")
+
+    rig.click(main["hwnd"], "保存")
+    dialog = rig.wait_window("保存录音文件", timeout=10)
+    box = save_dialog_file_box(rig, dialog)
+    rig.set_text(dialog["hwnd"], box["id"], "C:\\e2e\\" + rig.name + "\\录音文件\\计划录音")
+    rig.click_id(dialog["hwnd"], 1)
+    saved = program.folder / "录音文件" / "计划录音.wav"
+    rig.wait_until(lambda: saved.exists() and saved.stat().st_size > 44, 10,
+                   what="the saved take")
+    rig.wait_until(lambda: not save_button(rig, main)["visible"], 5,
+                   what="保存 to go once the take is saved")
+    channels, bits, rate, frames = wavtools.read_wav(saved)
+    assert (channels, bits) == (2, 16) and frames, "a take of sound"
+    time.sleep(0.6)
+    assert rig.stop(program, main["hwnd"]) == 0
+
+
+test_a_programmed_take_saved_by_hand_is_saved_with_the_save_button.timeout = 90
 
 
 def test_more_and_back_widen_and_narrow_the_window_around_the_centre(rig):
