@@ -309,7 +309,8 @@ StreamSession::Outcome StreamSession::streamAudio(const std::string& url, Opened
             progress.failingSince = now;
         progress.announced = false;
         events_.title("");
-        if (auto outcome = reconnect(url, kind, opened, progress.attempts, progress.failingSince))
+        if (auto outcome =
+                reconnect(url, kind, opened, progress.attempts, progress.failingSince))
             return *outcome;
         reader = FrameReader(codec);
         wavReady = false;

@@ -279,11 +279,10 @@ TEST_F(StreamSessionTest, FailuresGiveAShortStatus) {
         {Script{{404, "text/html", "", -1, 0}, {data(bytes("<html>"))}}, "电台返回错误（404）"},
         {Script{audioAnswer("text/html"), {data(bytes("<!DOCTYPE html><p>hello")), kEnd}},
          status::kNotAudio},
-        {Script{
-             audioAnswer("application/vnd.apple.mpegurl"),
-             {data(bytes("#EXTM3U\n#EXT-X-TARGETDURATION:6\n#EXT-X-KEY:METHOD=AES-128,URI=\"k\"\n"
-                         "seg1.ts\n")),
-              kEnd}},
+        {Script{audioAnswer("application/vnd.apple.mpegurl"),
+                {data(bytes("#EXTM3U\n#EXT-X-TARGETDURATION:6\n#EXT-X-KEY:METHOD=AES-128,URI=\"k\"\n"
+                            "seg1.ts\n")),
+                 kEnd}},
          status::kHlsEncrypted},
         {Script{audioAnswer(), {}}, status::kInterrupted},  // connects, sends nothing
         {Script{audioAnswer(), {data(Bytes(1000, 0x20)), kEnd}}, status::kNotAudio},
@@ -419,10 +418,11 @@ TEST_F(StreamSessionTest, PlainWavIsPlayedAsItsSamples) {
     EXPECT_EQ(lastText(), status::kFinished);
 }
 
+
 // A live HLS list of `count` packed-audio segments from number `first`.
 Bytes hlsList(int first, int count, std::string_view end = "") {
-    std::string list =
-        "#EXTM3U\n#EXT-X-TARGETDURATION:4\n#EXT-X-MEDIA-SEQUENCE:" + std::to_string(first) + "\n";
+    std::string list = "#EXTM3U\n#EXT-X-TARGETDURATION:4\n#EXT-X-MEDIA-SEQUENCE:" +
+                       std::to_string(first) + "\n";
     for (int n = first; n < first + count; ++n)
         list += "#EXTINF:4,\nseg" + std::to_string(n) + ".aac\n";
     return bytes(list + std::string(end));
@@ -442,8 +442,7 @@ TEST_F(StreamSessionTest, AnHlsStationPlaysItsNewSegmentsInOrderAndRidesOutAnOut
     serve(media, {audioAnswer(), {data(hlsList(12, 5, "#EXT-X-ENDLIST\n")), kEnd}});
     const Bytes segment = bytes("ID3\x04") + Bytes(6, 0) + repeat(adtsFrame(), 10);
     for (int n = 10; n <= 16; ++n)
-        serve("http://s/live/seg" + std::to_string(n) + ".aac",
-              {audioAnswer(), {data(segment), kEnd}});
+        serve("http://s/live/seg" + std::to_string(n) + ".aac", {audioAnswer(), {data(segment), kEnd}});
     play("http://s/master.m3u8");
 
     std::vector<std::string> segments;
@@ -455,9 +454,9 @@ TEST_F(StreamSessionTest, AnHlsStationPlaysItsNewSegmentsInOrderAndRidesOutAnOut
     EXPECT_EQ(segments, (std::vector<std::string>{"seg12.aac", "seg13.aac", "seg14.aac",
                                                   "seg15.aac", "seg16.aac"}));
     EXPECT_EQ(sink.frames, std::vector<Codec>(50, Codec::Aac));
-    const std::vector<std::string> expected{status::kConnecting,     status::kPlaying,
+    const std::vector<std::string> expected{status::kConnecting, status::kPlaying,
                                             status::reconnecting(1), status::reconnecting(2),
-                                            status::kPlaying,        status::kFinished};
+                                            status::kPlaying, status::kFinished};
     EXPECT_EQ(events.texts, expected);
     EXPECT_EQ(sink.finished, 1);
 }
@@ -479,8 +478,9 @@ TEST_F(StreamSessionTest, AnHlsVariantThatFailsGivesWayAMissingSegmentIsSkippedA
     clock.onSleep = [&] { stop = events.texts.back() == status::reconnecting(2); };
     play("http://s/master.m3u8");
 
-    EXPECT_EQ(
-        std::count(transport.opened.begin(), transport.opened.end(), "http://s/live/seg2.aac"), 1);
+    EXPECT_EQ(std::count(transport.opened.begin(), transport.opened.end(),
+                         "http://s/live/seg2.aac"),
+              1);
     EXPECT_EQ(sink.frames.size(), 20u);
     EXPECT_EQ(std::count(events.texts.begin(), events.texts.end(), status::kPlaying), 1);
     // A stall only after the list has stood still for three segments' time.
