@@ -255,6 +255,12 @@ std::optional<ParsedResponse> parseResponse(std::string_view bytes) {
             if (err != std::errc() || size == 0)
                 break;
             i = e + 1;
+            // The size comes from the network: a chunk that claims more than arrived (up to
+            // sizes that would wrap the offset round) ends the body with what is there.
+            if (size > body.size() - i) {
+                response.body.append(body.substr(i));
+                break;
+            }
             response.body.append(body.substr(i, size));
             i += size;
             while (i < body.size() && (body[i] == '\r' || body[i] == '\n'))

@@ -19,6 +19,7 @@ constexpr UINT kResolved = WM_APP + 43;
 constexpr UINT kFirstSocketEvent = WM_APP + 100;
 constexpr UINT kSocketEvents = 64;
 constexpr UINT_PTR kSilenceTimer = 1;
+constexpr UINT_PTR kOverdueTimer = 2;
 constexpr int kMaxRedirects = 5;
 // The program's own pages (the station page grows with the user's station list) are read up
 // to a size no list reaches; pages from elsewhere to what a page needs.
@@ -92,8 +93,8 @@ struct PageFetcher::Lookup {
     std::vector<Address> addresses;  // none when the name is unknown
 };
 
-PageFetcher::PageFetcher(HWND window, AnswerHandler answered)
-    : window_(window), answered_(std::move(answered)) {
+PageFetcher::PageFetcher(HWND window, AnswerHandler answered, UINT wholeAnswerMs)
+    : window_(window), answered_(std::move(answered)), wholeAnswerMs_(wholeAnswerMs) {
     WSADATA data;
     winsock_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
 }
@@ -135,6 +136,10 @@ bool PageFetcher::handle(PageFetcher* fetcher, UINT message, WPARAM wParam, LPAR
         fetcher->silence();
         return true;
     }
+    if (message == WM_TIMER && wParam == kOverdueTimer && fetcher) {
+        fetcher->overdue();
+        return true;
+    }
     return false;
 }
 
@@ -161,6 +166,8 @@ void PageFetcher::beginHop() {
                 "Accept-Language: zh-CN\r\nConnection: close\r\n\r\n";
     f.addresses.clear();
     f.nextAddress = 0;
+    if (window_)
+        SetTimer(window_, kOverdueTimer, wholeAnswerMs_, nullptr);
     if (!winsock_) {
         completeHop(std::nullopt);
         return;
@@ -315,6 +322,21 @@ void PageFetcher::silence() {
         endConnection();
 }
 
+// The hop took too long: an answer on its way is taken as far as it came; one that never came
+// is none (a look-up still on its way is dropped when it comes).
+void PageFetcher::overdue() {
+    KillTimer(window_, kOverdueTimer);
+    if (!fetch_)
+        return;
+    if (fetch_->socket != INVALID_SOCKET && fetch_->connected) {
+        endConnection();
+        return;
+    }
+    closeConnection();
+    fetch_->lookup = 0;
+    completeHop(std::nullopt);
+}
+
 void PageFetcher::closeConnection() {
     if (!fetch_ || fetch_->socket == INVALID_SOCKET)
         return;
@@ -330,6 +352,8 @@ void PageFetcher::endConnection() {
 }
 
 void PageFetcher::completeHop(const std::optional<radio::ParsedResponse>& response) {
+    if (window_)
+        KillTimer(window_, kOverdueTimer);
     Answer& a = *fetch_->answer;
     if (response) {
         a.reached = true;

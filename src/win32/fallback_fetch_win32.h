@@ -39,10 +39,14 @@ class PageFetcher {
         std::string body;  // UTF-8
     };
     using AnswerHandler = std::function<void(std::unique_ptr<Answer>)>;
+    // Nothing heard for the silence time ends an answer; this ends one that trickles in: the
+    // whole of one hop (look-up, connection and answer) comes within it, or what came by then
+    // is taken as the answer.
+    static constexpr UINT kWholeAnswerMs = 60000;
 
     // Fetches through `window`, whose window procedure hands its messages to handle().
     // `window` may be null: then nothing is fetched. Answers go to `answered`.
-    PageFetcher(HWND window, AnswerHandler answered);
+    PageFetcher(HWND window, AnswerHandler answered, UINT wholeAnswerMs = kWholeAnswerMs);
     ~PageFetcher();
     PageFetcher(const PageFetcher&) = delete;
     PageFetcher& operator=(const PageFetcher&) = delete;
@@ -70,12 +74,14 @@ class PageFetcher {
     void sendSome();
     bool receive();
     void silence();
+    void overdue();
     void closeConnection();
     void endConnection();
     void completeHop(const std::optional<radio::ParsedResponse>& response);
 
     HWND window_;
     AnswerHandler answered_;
+    UINT wholeAnswerMs_;
     bool winsock_ = false;
     std::deque<Request> requests_;
     std::unique_ptr<Fetch> fetch_;

@@ -4,7 +4,9 @@
 
 #include "win32/station_player_win32.h"
 
+#include <algorithm>
 #include <atomic>
+#include <optional>
 
 #include "win32/decoders_win32.h"
 #include "win32/http_transport_win32.h"
@@ -57,10 +59,24 @@ class Win32AudioSink : public radio::AudioSink {
             if (!ring_.open(format) || (!ring_.write(bytes, size) && ring_.failed()))
                 return radio::SinkResult::NoOutput;
         }
+        // It plays after what was queued before, or from now when that has played out. The
+        // ring starts a buffer only once it is full, so this errs on the short side.
+        const std::int64_t perSecond =
+            std::int64_t(format.sampleRate) * format.channels * format.bitsPerSample / 8;
+        if (perSecond > 0) {
+            const auto now = std::int64_t(GetTickCount64());
+            playsUntil_ = std::max(playsUntil_, now) + std::int64_t(size) * 1000 / perSecond;
+        }
         return radio::SinkResult::Played;
     }
     void finish() override { ring_.drain(); }
-    void discard() override { ring_.close(); }
+    void discard() override {
+        ring_.close();
+        playsUntil_ = 0;
+    }
+    std::optional<std::int64_t> queuedMs() const override {
+        return std::max<std::int64_t>(0, playsUntil_ - std::int64_t(GetTickCount64()));
+    }
 
   private:
     WaveOutRing& ring_;
@@ -68,6 +84,7 @@ class Win32AudioSink : public radio::AudioSink {
     Mp3Decoder mp3_;
     std::unique_ptr<AacDecoder> aac_;
     std::vector<std::uint8_t> pcm_;
+    std::int64_t playsUntil_ = 0;  // when what was handed so far has played out
 };
 
 }  // namespace

@@ -59,6 +59,15 @@ TEST(HttpAnswers, ResponsesAreWrittenAndRead) {
     EXPECT_EQ(parseResponse("HTTP/1.0 404")->status, 404);
 }
 
+TEST(HttpAnswers, AChunkLongerThanWhatArrivedEndsTheBody) {
+    // A size that would wrap the read offset back onto its own line.
+    const auto wrapped = parseResponse(
+        "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+        "4\r\nabcd\r\nFFFFFFFFFFFFFFEE\r\nxy");
+    ASSERT_TRUE(wrapped);
+    EXPECT_EQ(wrapped->body, "abcdxy");
+}
+
 TEST(HttpAnswers, BodiesInGbkBecomeUtf8) {
     const std::string gbk = utf8ToGbk("北京新闻");
     auto body = [](HttpHeaders headers, std::string bytes) {

@@ -144,7 +144,9 @@ HlsPlaylist parseHlsPlaylist(std::string_view bytes, std::string_view baseUrl) {
                     sequence = std::clamp<std::int64_t>(number<std::int64_t>(value, 0), 0,
                                                         std::int64_t(1) << 52);
             } else if (tag == "#EXT-X-TARGETDURATION") {
-                list.targetSeconds = seconds(value);
+                // A day is far beyond any segment, and keeps the player's times in
+                // milliseconds in range.
+                list.targetSeconds = std::min(seconds(value), 86400.0);
             } else if (tag == "#EXTINF") {
                 duration = seconds(value.substr(0, value.find(',')));
             } else if (tag == "#EXT-X-DISCONTINUITY") {

@@ -38,6 +38,7 @@ struct StreamSession::Opened {
     std::unique_ptr<IcyStripper> icy;
     std::vector<std::uint8_t> head;  // the body so far, without header lines and metadata
     long long received = 0;          // body bytes as sent, for the content length
+    std::int64_t openedAt = 0;
     bool ended = false;
     bool stopped = false;
     std::string failure;
@@ -45,6 +46,7 @@ struct StreamSession::Opened {
 
 StreamSession::Opened StreamSession::openStream(const std::string& url) {
     Opened opened;
+    opened.openedAt = clock_.nowMs();
     opened.connection = transport_.open(url);
     if (stopping()) {
         opened.stopped = true;
@@ -120,22 +122,32 @@ StreamSession::Opened StreamSession::openStream(const std::string& url) {
     }
 }
 
-bool StreamSession::readAll(Connection& connection, std::vector<std::uint8_t>& into,
-                            std::size_t limit) {
+StreamSession::ReadAll StreamSession::readAll(Connection& connection,
+                                              std::vector<std::uint8_t>& into, std::size_t limit,
+                                              std::int64_t deadline) {
     std::uint8_t buffer[kReadSize];
     std::int64_t lastData = clock_.nowMs();
-    while (into.size() < limit) {
+    while (true) {
         if (stopping())
-            return false;
+            return ReadAll::Stopped;
+        if (into.size() >= limit)
+            return ReadAll::TooLong;
         std::size_t got = 0;
         const ReadResult result = connection.read(buffer, sizeof buffer, got);
         into.insert(into.end(), buffer, buffer + got);
+        const std::int64_t now = clock_.nowMs();
+        if (stopping())
+            return ReadAll::Stopped;
         if (result == ReadResult::Data)
-            lastData = clock_.nowMs();
-        else if (result != ReadResult::Wait || clock_.nowMs() - lastData >= limits_.stallMs)
-            break;
+            lastData = now;
+        else if (result == ReadResult::End)
+            return ReadAll::Whole;
+        else if (result == ReadResult::Error || now - lastData >= limits_.stallMs)
+            return ReadAll::Cut;
+        // A byte now and then is no stall, but the whole answer must come in time.
+        if (now >= deadline)
+            return ReadAll::TooSlow;
     }
-    return !stopping();
 }
 
 StreamSession::Outcome StreamSession::playAddress(const std::string& url, int depth,
@@ -159,14 +171,27 @@ StreamSession::Outcome StreamSession::playAddress(const std::string& url, int de
 
 StreamSession::Outcome StreamSession::followPlaylist(const std::string& url, Opened opened,
                                                      int depth) {
-    if (!opened.ended && !readAll(*opened.connection, opened.head, limits_.playlistBytes))
+    const ReadAll read = opened.ended
+                             ? ReadAll::Whole
+                             : readAll(*opened.connection, opened.head, limits_.playlistBytes,
+                                       opened.openedAt + limits_.wholeAnswerMs);
+    if (read == ReadAll::Stopped)
         return {Outcome::Stopped, {}};
+    if (read == ReadAll::TooSlow)
+        return {Outcome::Failed, status::kInterrupted};
     opened.connection.reset();
     const std::string_view text(reinterpret_cast<const char*>(opened.head.data()),
                                 opened.head.size());
     const std::string& base = opened.answer.finalUrl.empty() ? url : opened.answer.finalUrl;
-    if (isHlsPlaylist(text))
+    if (isHlsPlaylist(text)) {
+        // Cut short, its live edge would be lost: it would play from far back.
+        if (read == ReadAll::TooLong)
+            return {Outcome::Failed, status::kPlaylistTooLong};
+        if (read == ReadAll::Cut)
+            return {Outcome::Failed, status::kInterrupted};
         return playHls(base, text);
+    }
+    // Of any other list its first entries are enough.
     std::vector<std::string> entries = parsePlaylist(text, base);
     if (entries.empty() || depth >= limits_.playlistDepth)
         return {Outcome::Failed, status::kEmptyPlaylist};
@@ -313,18 +338,25 @@ void StreamSession::heard(Progress& progress) {
     }
 }
 
+std::optional<StreamSession::Outcome> StreamSession::handFrame(const FrameView& frame,
+                                                               Progress& progress) {
+    if (stopping())
+        return Outcome{Outcome::Stopped, {}};
+    const SinkResult result = sink_.frame(frame);
+    if (result == SinkResult::Played)
+        heard(progress);
+    else if (result == SinkResult::NoOutput)
+        return Outcome{Outcome::Failed, status::kNoOutput};
+    else if (++progress.undecodable >= limits_.undecodableFrames && !progress.decodedAny)
+        return Outcome{Outcome::Failed, status::kUndecodable};
+    return std::nullopt;
+}
+
 std::optional<StreamSession::Outcome> StreamSession::drainFrames(FrameReader& reader,
                                                                  Progress& progress) {
     while (auto frame = reader.next()) {
-        if (stopping())
-            return Outcome{Outcome::Stopped, {}};
-        const SinkResult result = sink_.frame(*frame);
-        if (result == SinkResult::Played)
-            heard(progress);
-        else if (result == SinkResult::NoOutput)
-            return Outcome{Outcome::Failed, status::kNoOutput};
-        else if (++progress.undecodable >= limits_.undecodableFrames && !progress.decodedAny)
-            return Outcome{Outcome::Failed, status::kUndecodable};
+        if (auto outcome = handFrame(*frame, progress))
+            return outcome;
     }
     return std::nullopt;
 }
@@ -384,6 +416,7 @@ void StreamSession::run(const Station& station, const std::string& directoryHost
     }
 
     events_.changed(PlayerState::Connecting, status::kSearching);
+    const std::int64_t asked = clock_.nowMs();
     std::unique_ptr<Connection> lookup =
         transport_.open(directoryLookupUrl(directoryHost, station.name));
     if (stopping())
@@ -393,9 +426,14 @@ void StreamSession::run(const Station& station, const std::string& directoryHost
         return;
     }
     std::vector<std::uint8_t> json;
-    if (!readAll(*lookup, json, kDirectoryBytes))
+    const ReadAll read = readAll(*lookup, json, kDirectoryBytes, asked + limits_.wholeAnswerMs);
+    if (read == ReadAll::Stopped)
         return;
     lookup.reset();
+    if (read == ReadAll::TooSlow) {
+        report({Outcome::Failed, status::kDirectoryUnreachable});
+        return;
+    }
     const auto candidates = directoryCandidates(
         std::string_view(reinterpret_cast<const char*>(json.data()), json.size()));
     if (!candidates) {

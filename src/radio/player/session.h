@@ -77,6 +77,11 @@ class AudioSink {
     virtual void finish() = 0;
     // Drops what is queued: used before a reconnect or another candidate starts.
     virtual void discard() = 0;
+    // How long the sound handed so far still plays, in ms; nothing when the sink cannot tell.
+    // A sink that tells is topped up between short reads of the network, so that an HLS
+    // station fetches its next segment while the last one still plays; one that cannot is
+    // handed each segment whole before the next is fetched.
+    virtual std::optional<std::int64_t> queuedMs() const { return std::nullopt; }
 };
 
 class SessionEvents {
@@ -98,7 +103,12 @@ struct SessionLimits {
     std::int64_t firstRetryMs = 1000;
     std::int64_t longestRetryMs = 30000;
     std::int64_t giveUpMs = 600000;
-    std::size_t playlistBytes = 256 * 1024;
+    // A playlist or a directory answer arrives whole within this, however slowly it trickles
+    // in; one that takes longer is given up, not waited on.
+    std::int64_t wholeAnswerMs = 30000;
+    // An HLS list with a long rewind window is long: some 20,000 entries even with long
+    // addresses. A list longer than this is refused, never read cut short.
+    std::size_t playlistBytes = 4 * 1024 * 1024;
     int playlistDepth = 3;
     int undecodableFrames = 50;  // in a row, before any was decoded
 };
@@ -119,6 +129,7 @@ inline constexpr const char* kHlsEncrypted = "不支持加密的 HLS 电台";
 inline constexpr const char* kHlsFormat = "不支持这种 HLS 电台的分段格式";
 inline constexpr const char* kOgg = "不支持 Ogg 格式的电台";
 inline constexpr const char* kEmptyPlaylist = "播放列表里没有可用的地址";
+inline constexpr const char* kPlaylistTooLong = "电台的播放列表太长";
 inline constexpr const char* kInterrupted = "电台连接已中断";
 inline constexpr const char* kDirectoryUnreachable = "无法连接电台目录";
 inline constexpr const char* kNotInDirectory = "电台目录里找不到这个电台";
@@ -163,8 +174,22 @@ class StreamSession {
         std::string url;  // after redirects
         std::string failure;
         bool httpError = false;  // the server answered, with an error status
+        bool tooLong = false;    // it ran past the limit
         bool stopped = false;
     };
+    // A Fetched on its way, read a piece at a time.
+    struct Download {
+        std::unique_ptr<Connection> connection;
+        Fetched fetched;
+        std::size_t limit = 0;
+        std::int64_t start = 0;
+        std::int64_t lastData = 0;
+        std::int64_t withinMs = 0;
+        bool done = false;
+    };
+    // How the rest of an answer came: whole, cut by a stall or a break, past the limit, past
+    // the time allowed, or not at all for a stop.
+    enum class ReadAll { Whole, Cut, TooLong, TooSlow, Stopped };
 
     Outcome playAddress(const std::string& url, int depth, bool announce);
     Outcome streamAudio(const std::string& url, Opened opened);
@@ -173,16 +198,21 @@ class StreamSession {
     Outcome streamHls(const std::string& url, HlsPlaylist list);
     Opened openStream(const std::string& url);
     Fetched fetch(const std::string& url, std::size_t limit, std::int64_t withinMs);
-    // How long a playlist and a segment may take to arrive whole.
-    std::int64_t listWithinMs() const;
+    Download startDownload(const std::string& url, std::size_t limit, std::int64_t withinMs);
+    // One read; `done` once it has arrived whole, failed or the stop was asked for.
+    void stepDownload(Download& download);
+    // How long a segment may take to arrive whole.
     std::int64_t segmentWithinMs(const HlsPlaylist& list) const;
     // The stream has been heard: reported once, the tries since a break forgotten.
     void heard(Progress& progress);
     // Hands the reader's whole frames to the sink; an outcome ends the stream.
     std::optional<Outcome> drainFrames(FrameReader& reader, Progress& progress);
+    std::optional<Outcome> handFrame(const FrameView& frame, Progress& progress);
     // The pause before the `attempts`-th try after a break: 1, 2, 4, … s, at most 30 s.
     std::int64_t retryDelay(int attempts) const;
-    bool readAll(Connection& connection, std::vector<std::uint8_t>& into, std::size_t limit);
+    // The rest of an answer into `into`, up to `limit` and by `deadline`.
+    ReadAll readAll(Connection& connection, std::vector<std::uint8_t>& into, std::size_t limit,
+                    std::int64_t deadline);
     // Opens the stream again after a break, waiting longer between tries; Stopped or Failed
     // (given up) when no stream came back, else the new stream of the same kind.
     std::optional<Outcome> reconnect(const std::string& url, StreamKind kind, Opened& opened,

@@ -69,6 +69,11 @@ TEST(Hls, MediaPlaylistSegmentsSequenceAndMarks) {
     EXPECT_EQ(list.segments[2].sequence, 44);  // the ftp entry kept its number
     EXPECT_DOUBLE_EQ(list.targetSeconds, 6);
     EXPECT_FALSE(list.ended || list.encrypted || list.unsupportedSegments);
+    // The player waits some segments' time in milliseconds: that stays a number it can hold.
+    const double huge =
+        parseHlsPlaylist("#EXT-X-TARGETDURATION:9000000000000000000.5\n", "http://s/")
+            .targetSeconds;
+    EXPECT_LT(huge * 3000, 9.0e18);
     EXPECT_EQ(hlsLiveStart(list), 0u);
 
     const HlsPlaylist vod = parseHlsPlaylist(

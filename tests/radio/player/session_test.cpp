@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
+#include <iterator>
 #include <map>
 #include <optional>
 
@@ -114,7 +116,19 @@ class FakeSink : public AudioSink {
   public:
     SinkResult frame(const FrameView& frame) override {
         frames.push_back(frame.info.codec);
+        if (output) {
+            if (playedUntil > 0 && output->now > playedUntil)
+                ++gaps;
+            playedUntil = std::max(playedUntil, output->now) +
+                          1000 * frame.info.samples / frame.info.sampleRate;
+            output->now = std::max(output->now, playedUntil - 1600);  // full: waits for room
+        }
         return result;
+    }
+    std::optional<std::int64_t> queuedMs() const override {
+        if (!output)
+            return std::nullopt;
+        return std::max<std::int64_t>(0, playedUntil - output->now);
     }
     SinkResult pcm(const PcmFormat& format, const std::uint8_t*, std::size_t size) override {
         pcmFormat = format;
@@ -129,6 +143,11 @@ class FakeSink : public AudioSink {
     int finished = 0;
     int discarded = 0;
     SinkResult result = SinkResult::Played;
+    // With a clock: plays in real time and holds 1.6 s like the Windows output, and counts
+    // the times it ran dry once it had started.
+    FakeClock* output = nullptr;
+    std::int64_t playedUntil = 0;
+    int gaps = 0;
 };
 
 class RecordingEvents : public SessionEvents {
@@ -159,6 +178,15 @@ class StreamSessionTest : public ::testing::Test {
         transport.scripts[url].push_back(std::move(script));
     }
     const std::string& lastText() const { return events.texts.back(); }
+    // The HLS segments asked for, by name.
+    std::vector<std::string> segmentsOpened() const {
+        std::vector<std::string> segments;
+        for (const std::string& url : transport.opened) {
+            if (url.ends_with(".aac"))
+                segments.push_back(url.substr(url.rfind('/') + 1));
+        }
+        return segments;
+    }
 
     FakeClock clock;
     FakeTransport transport{clock};
@@ -458,6 +486,107 @@ TEST_F(StreamSessionTest, AnHlsVariantThatFailsGivesWayAMissingSegmentIsSkippedA
     // A stall only after the list has stood still for three segments' time.
     EXPECT_GE(clock.now, 12000);
     EXPECT_EQ(events.texts.back(), status::reconnecting(2));
+}
+
+TEST_F(StreamSessionTest, AnAnswerThatTricklesIsGivenUpOnceItsTimeIsOut) {
+    // A byte every 7 s: never a stall.
+    std::vector<Step> trickle;
+    for (int i = 0; i < 400; ++i) {
+        trickle.insert(trickle.end(), 7, kWait);
+        trickle.push_back(data(bytes("#")));
+    }
+    Script list{audioAnswer("audio/x-mpegurl"), {data(bytes("#EXTM3U\n"))}};
+    list.steps.insert(list.steps.end(), trickle.begin(), trickle.end());
+    serve("http://s/list.m3u", list);
+    play("http://s/list.m3u");
+    EXPECT_EQ(lastText(), status::kInterrupted);
+    EXPECT_LE(clock.now, limits.wholeAnswerMs + 1000);
+
+    clock.now = 0;
+    serve("http://dir/json/stations/byname/x", {audioAnswer("application/json"), trickle});
+    play("", "x");
+    EXPECT_EQ(lastText(), status::kDirectoryUnreachable);
+    EXPECT_LE(clock.now, limits.wholeAnswerMs + 1000);
+}
+
+// `n` seconds of AAC behind an ID3 tag, as an HLS segment carries it.
+Bytes aacSegment(int seconds = 1) {
+    return bytes("ID3\x04") + Bytes(6, 0) + repeat(adtsFrame(), seconds * 43);
+}
+
+TEST_F(StreamSessionTest, ALongHlsListIsReadWholeAndPlayedFromItsLiveEdge) {
+    const std::string live = "http://s/long.m3u8";
+    const Bytes first = hlsList(1, 12000);  // hours of rewind
+    ASSERT_GT(first.size(), 256u * 1024);
+    serve(live, {audioAnswer("application/vnd.apple.mpegurl"), {data(first), kEnd}});
+    serve(live, {audioAnswer(), {data(hlsList(2, 12000, "#EXT-X-ENDLIST\n")), kEnd}});
+    for (int n = 11998; n <= 12001; ++n)
+        serve("http://s/seg" + std::to_string(n) + ".aac",
+              {audioAnswer(), {data(aacSegment()), kEnd}});
+    play(live);
+    EXPECT_EQ(segmentsOpened(), (std::vector<std::string>{"seg11998.aac", "seg11999.aac",
+                                                          "seg12000.aac", "seg12001.aac"}));
+    EXPECT_EQ(lastText(), status::kFinished);
+}
+
+TEST_F(StreamSessionTest, ARecordedHlsProgrammeTriesASegmentThatBrokeAgain) {
+    serve("http://s/rec.m3u8", {audioAnswer(), {data(hlsList(1, 3, "#EXT-X-ENDLIST\n")), kEnd}});
+    const Bytes segment = aacSegment();
+    serve("http://s/seg1.aac", {audioAnswer(), {data(segment), kEnd}});
+    serve("http://s/seg2.aac",
+          {audioAnswer(), {data(Bytes(segment.begin(), segment.begin() + 900)), kError}});
+    serve("http://s/seg2.aac", {audioAnswer(), {data(segment), kEnd}});
+    serve("http://s/seg3.aac", {audioAnswer(), {data(segment), kEnd}});
+    play("http://s/rec.m3u8");
+    EXPECT_EQ(segmentsOpened(),
+              (std::vector<std::string>{"seg1.aac", "seg2.aac", "seg2.aac", "seg3.aac"}));
+    EXPECT_EQ(sink.frames.size(), 3 * 43u);
+    EXPECT_EQ(events.texts, (std::vector<std::string>{status::kConnecting, status::kPlaying,
+                                                      status::reconnecting(1), status::kPlaying,
+                                                      status::kFinished}));
+}
+
+TEST_F(StreamSessionTest, AnHlsStationThatIsGoneCountsEachTryOnceAtMost30SecondsApart) {
+    const std::string list = "http://s/live.m3u8";
+    serve(list, {audioAnswer(), {data(hlsList(1, 3)), kEnd}});  // then refused for good
+    for (int n = 1; n <= 3; ++n)
+        serve("http://s/seg" + std::to_string(n) + ".aac",
+              {audioAnswer(), {data(aacSegment()), kEnd}});
+    play(list);
+    std::vector<std::int64_t> tries;
+    for (std::size_t i = 1; i < transport.opened.size(); ++i) {
+        if (transport.opened[i] == list)
+            tries.push_back(transport.openedAt[i]);
+    }
+    ASSERT_GT(tries.size(), 10u);
+    std::int64_t longest = 0;
+    for (std::size_t i = 1; i < tries.size(); ++i)
+        longest = std::max(longest, tries[i] - tries[i - 1]);
+    EXPECT_EQ(longest, limits.longestRetryMs);
+    // Each try but the last (given up) says its number once.
+    std::vector<std::string> counted;
+    for (std::size_t n = 1; n < tries.size(); ++n)
+        counted.push_back(status::reconnecting(int(n)));
+    std::vector<std::string> said;
+    std::copy_if(events.texts.begin(), events.texts.end(), std::back_inserter(said),
+                 [](const std::string& text) { return text.starts_with(status::kReconnecting); });
+    EXPECT_EQ(said, counted);
+    EXPECT_EQ(lastText(), status::kInterrupted);
+}
+
+TEST_F(StreamSessionTest, HlsSegmentsAreFetchedWhileTheLastOnePlays) {
+    // Each segment takes 2.2 s to come, more than the output holds.
+    sink.output = &clock;
+    const std::string live = "http://s/live.m3u8";
+    serve(live, {audioAnswer(), {data(hlsList(1, 3)), kEnd}});
+    serve(live, {audioAnswer(), {data(hlsList(1, 5, "#EXT-X-ENDLIST\n")), kEnd}});
+    for (int n = 1; n <= 5; ++n)
+        serve("http://s/seg" + std::to_string(n) + ".aac",
+              {audioAnswer(), {kWait, kWait, data(aacSegment(4)), kEnd}});
+    play(live);
+    EXPECT_EQ(sink.frames.size(), 5 * 4 * 43u);
+    EXPECT_EQ(sink.gaps, 0);
+    EXPECT_EQ(lastText(), status::kFinished);
 }
 
 }  // namespace
