@@ -3,11 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
-#include <thread>
 
+#include "station_server.h"
 #include "win32/pump.h"
 
 namespace sonorin::win32 {
@@ -21,59 +20,9 @@ LRESULT CALLBACK fetcherWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-// Answers one request on 127.0.0.1 with the start of a page, then a byte every 200 ms (never
-// silent for long) until the connection is closed.
-class TricklingServer {
-  public:
-    TricklingServer() {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        int size = sizeof address;
-        if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            listen(listener_, 1) != 0 ||
-            getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-            return;
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this] { serve(); });
-    }
-    ~TricklingServer() {
-        stop_ = true;
-        closesocket(listener_);
-        if (thread_.joinable())
-            thread_.join();
-        WSACleanup();
-    }
-    int port() const { return port_; }
-
-  private:
-    void serve() {
-        const SOCKET client = accept(listener_, nullptr, nullptr);
-        if (client == INVALID_SOCKET)
-            return;
-        char request[2048];
-        recv(client, request, sizeof request, 0);
-        const std::string head = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<p>";
-        bool open = send(client, head.data(), int(head.size()), 0) > 0;
-        while (open && !stop_) {
-            Sleep(200);
-            open = send(client, "x", 1, 0) == 1;
-        }
-        closesocket(client);
-    }
-
-    SOCKET listener_ = INVALID_SOCKET;
-    int port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
 TEST(PageFetcher, AnAnswerThatTricklesInIsTakenAsFarAsItCameOnceItsTimeIsOut) {
-    TricklingServer server;
-    ASSERT_NE(server.port(), 0);
+    sonorin::testing::StationServer server("");
+    ASSERT_TRUE(server.running());
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = fetcherWindowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -88,8 +37,7 @@ TEST(PageFetcher, AnAnswerThatTricklesInIsTakenAsFarAsItCameOnceItsTimeIsOut) {
         PageFetcher fetcher(
             window, [&](std::unique_ptr<PageFetcher::Answer> a) { answer = std::move(a); }, 1000);
         fetcherOfWindow = &fetcher;
-        const auto url =
-            radio::parseHttpUrl("http://127.0.0.1:" + std::to_string(server.port()) + "/page");
+        const auto url = radio::parseHttpUrl(server.url("/trickle"));
         ASSERT_TRUE(url);
         fetcher.add({1, PageFetcher::Kind::Page, *url});
         fetcher.startNext();

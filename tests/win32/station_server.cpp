@@ -198,6 +198,13 @@ void StationServer::serve(SOCKET client) {
             while (!stopping_ && recv(client, buffer, sizeof buffer, 0) > 0) {
             }
         }
+    } else if (path == "/trickle") {
+        // The start of a page, then a byte every 200 ms (never silent for long) for ever.
+        bool open = send(client, "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<p>");
+        while (open && !stopping_) {
+            Sleep(200);
+            open = send(client, "x");
+        }
     } else if (path == "/silent") {
         // Takes the request and never answers.
         while (!stopping_ && recv(client, buffer, sizeof buffer, 0) > 0) {

@@ -1,6 +1,6 @@
 // A small HTTP server on 127.0.0.1 for the station player's tests: finite and endless
 // streams (one at full speed), ICY metadata, playlists, a redirect and redirect loops, a stall,
-// an HTML page and a station directory.
+// an HTML page, one that trickles in for ever, and a station directory.
 #pragma once
 
 #include <winsock2.h>

@@ -39,16 +39,5 @@ TEST(AnswerHead, RefusesWhatIsNoAnswerAndWaitsForTheBlankLine) {
     EXPECT_EQ(badLength->answer.contentLength, -1);
 }
 
-TEST(AnswerHead, AsksForTheStreamInHttp10WithItsNameAndForMetadata) {
-    const auto url = parseHttpUrl("http://radio.example:8000/live.mp3?x=1");
-    ASSERT_TRUE(url);
-    const std::string request = streamRequest(*url);
-    EXPECT_TRUE(request.starts_with("GET /live.mp3?x=1 HTTP/1.0\r\n")) << request;
-    for (const char* line : {"\r\nHost: radio.example:8000\r\n", "\r\nIcy-MetaData: 1\r\n",
-                             "\r\nUser-Agent: Sonorin/"})
-        EXPECT_NE(request.find(line), std::string::npos) << line;
-    EXPECT_TRUE(request.ends_with("\r\n\r\n"));
-}
-
 }  // namespace
 }  // namespace sonorin::radio
