@@ -1,5 +1,7 @@
 #include "radio/page_view.h"
 
+#include <algorithm>
+
 namespace sonorin::radio {
 namespace {
 
@@ -32,20 +34,36 @@ PageView viewPage(const HtmlPage& page) {
     view.heading = lines.empty() ? page.title : lines[0];
     view.line = lines.size() > 1 ? lines[1] : std::string();
 
-    // The page's leading links whose texts stand inside the second line, with more text
-    // around them: a link alone on its line is an entry of the list like any other.
-    for (std::size_t i = 0; i < page.links.size(); ++i) {
-        const std::string& text = page.links[i].text;
-        const std::size_t at = text.empty() ? std::string::npos : view.line.rfind(text);
-        if (at == std::string::npos || trimmed(view.line) == text)
-            break;
-        view.line.erase(at, text.size());
-        view.lineLinks.push_back(static_cast<int>(i));
+    // Links that end the second line, after more text: of the page's leading links whose
+    // texts stand in the line (the station page's: its stop, and the station's name), those
+    // at its end. A link alone on its line is an entry of the list like any other.
+    std::size_t leading = 0;
+    while (leading < page.links.size() && !page.links[leading].text.empty() &&
+           view.line.find(page.links[leading].text) != std::string::npos)
+        ++leading;
+    for (bool found = true; found;) {
+        found = false;
+        const std::string line = trimmed(view.line);
+        for (std::size_t i = 0; i < leading && !found; ++i) {
+            const std::string& text = page.links[i].text;
+            const int index = static_cast<int>(i);
+            if (line.size() > text.size() && line.ends_with(text) &&
+                std::find(view.lineLinks.begin(), view.lineLinks.end(), index) ==
+                    view.lineLinks.end()) {
+                view.line = line.substr(0, line.size() - text.size());
+                view.lineLinks.push_back(index);
+                found = true;
+            }
+        }
     }
+    std::sort(view.lineLinks.begin(), view.lineLinks.end());
     view.line = trimmed(view.line);
 
     const std::string* group = nullptr;
-    for (std::size_t i = view.lineLinks.size(); i < page.links.size(); ++i) {
+    for (std::size_t i = 0; i < page.links.size(); ++i) {
+        if (std::find(view.lineLinks.begin(), view.lineLinks.end(), static_cast<int>(i)) !=
+            view.lineLinks.end())
+            continue;
         const HtmlLink& link = page.links[i];
         if (!link.group.empty() && (!group || *group != link.group))
             view.entries.push_back({link.group, -1});

@@ -39,6 +39,11 @@ TEST(PageView, TheStationListKeepsItsPlacesWhateverPlays) {
         readHtmlPage(stationPage({}, "0123", {"x", PlayerState::Playing, "", ""})).links[0].text,
         "停止收听");
     EXPECT_EQ(playing.line, "正在收听：北京音乐 · 正在播放 · 一首很长很长的歌的名字");
+    // The station's name in the line is no stop, and stays in the line and in the list.
+    const PageView failed = stationView({"中文环球", PlayerState::Failed, "无法连接电台", ""});
+    EXPECT_EQ(failed.lineLinks, playing.lineLinks);
+    EXPECT_EQ(failed.line, "未能收听：中文环球 · 无法连接电台");
+    EXPECT_EQ(failed.entries[1].text, "▶ 中文环球");
     EXPECT_TRUE(idle.lineLinks.empty());
     EXPECT_EQ(idle.line, "现在没有收听电台。点一下电台的名字就开始收听。");
 }
