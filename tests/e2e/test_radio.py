@@ -274,7 +274,16 @@ def header_keeps_the_list_in_place(rig, dpi):
     assert playing["selected"] == before["items"].index(LONG_NAME), playing
     lines = [c for c in rig.controls(main["hwnd"])
              if c["class"] == "Static" and c["parent"] == before["parent"]]
-    assert any("收听：" + LONG_NAME in c["text"] for c in lines), lines
+    line = [c for c in lines if "收听：" + LONG_NAME in c["text"]]
+    assert line, lines
+    # The line cut off with "…" shows whole in its tool tip.
+    x, y = line[0]["left"] + line[0]["width"] // 2, line[0]["top"] + line[0]["height"] // 2
+    subprocess.run(["xdotool", "mousemove", "--sync", str(x - 5), str(y), "mousemove", "--sync",
+                    str(x), str(y)], env=rig.env, check=True)
+    rig.wait_until(lambda: [t for t in rig.windows(window_class="tooltips_class32")
+                            if t["width"] > line[0]["width"]], 5, what="the line's tool tip")
+    rig.screenshot(f"header-{dpi}dpi-tip")
+    subprocess.run(["xdotool", "mousemove", "0", "0"], env=rig.env, check=True)
     # The stop lies inside the window, beside the line, and stops the station.
     window = [w for w in rig.windows() if w["hwnd"] == main["hwnd"]][0]
     assert stop["left"] + stop["width"] <= window["client_right"], (stop, window)
