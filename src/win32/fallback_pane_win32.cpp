@@ -294,11 +294,11 @@ void FallbackPane::navigate(const std::string& address) {
         fire(true);
         showPage({}, radio::HttpUrl{});
         url_.reset();
-        showStatus(address == "about:blank" ? "" : "无法打开网页：" + address);
+        showMessage(address == "about:blank" ? "" : "无法打开网页：" + address);
         fire(false);
         return;
     }
-    showStatus("正在打开 " + url->text() + " …");
+    showMessage("正在打开 " + url->text() + " …");
     enqueue(Kind::Page, *url);
 }
 
@@ -361,8 +361,8 @@ void FallbackPane::finished(std::unique_ptr<PageFetcher::Answer> answer) {
     } else if (asked.kind == Kind::Page) {
         showPage({}, asked.url);
         url_.reset();
-        showStatus("无法打开网页：" + asked.url.text() +
-                   (answer->reached ? "（" + std::to_string(answer->status) + "）" : ""));
+        showMessage("无法打开网页：" + asked.url.text() +
+                    (answer->reached ? "（" + std::to_string(answer->status) + "）" : ""));
     } else if (asked.kind == Kind::Click) {
         showStatus("无法打开链接：" + asked.url.text());
     }
@@ -406,6 +406,12 @@ void FallbackPane::setLine(HWND control, std::wstring& shown, const std::string&
     // The accessible name is the whole text too; the static draws it itself.
     SetWindowTextW(control, shown.c_str());
     InvalidateRect(control, nullptr, FALSE);
+}
+
+// In place of the page's heading: what the pane is doing, or why it shows no page.
+void FallbackPane::showMessage(const std::string& text) {
+    setLine(heading_, headingText_, text);
+    showStatus({});
 }
 
 void FallbackPane::showStatus(const std::string& text) {

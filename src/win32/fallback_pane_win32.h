@@ -54,6 +54,7 @@ class FallbackPane {
     void finished(std::unique_ptr<PageFetcher::Answer> answer);
     void showPage(radio::HtmlPage page, const radio::HttpUrl& url);
     void showStatus(const std::string& text);
+    void showMessage(const std::string& text);
     RECT visibleArea() const;
     void layout();
     void drawLine(const DRAWITEMSTRUCT& item);
