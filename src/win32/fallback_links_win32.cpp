@@ -83,38 +83,29 @@ LinkList::~LinkList() {
         RemoveWindowSubclass(list_, &LinkList::listProc, kSubclassId);
 }
 
-void LinkList::show(const std::vector<radio::HtmlLink>& links) {
+void LinkList::show(const std::vector<radio::PageView::Entry>& view, bool samePage) {
     if (!list_)
         return;
-    // The page's headings (entries that do nothing when clicked) and its links, the one
-    // playing marked.
     std::vector<std::wstring> entries;
     std::vector<int> linkOf;
-    const std::string* group = nullptr;
-    for (std::size_t i = 0; i < links.size(); ++i) {
-        const radio::HtmlLink& link = links[i];
-        if (!link.group.empty() && (!group || *group != link.group)) {
-            entries.push_back(wide(link.group));
-            linkOf.push_back(-1);
-        }
-        group = &link.group;
-        entries.push_back(
-            wide((link.current ? "▶ " : "") + (link.text.empty() ? link.href : link.text)));
-        linkOf.push_back(static_cast<int>(i));
+    for (const radio::PageView::Entry& entry : view) {
+        entries.push_back(wide(entry.text));
+        linkOf.push_back(entry.link);
     }
     // The same page read again: the list stays as it is, without a flicker.
     if (entries == shown_ && linkOf == links_)
         return;
-    // The same page with another link marked: the user's place in it stays.
-    const bool samePlaces = entries.size() == shown_.size();
+    // The same page read again with another link marked, or the same number of entries: the
+    // user's place in it (what is scrolled into view, what is selected) stays.
+    const bool keepPlace = samePage || entries.size() == shown_.size();
     const int selected = selectedEntry(list_);
     const LRESULT top = SendMessageW(list_, LB_GETTOPINDEX, 0, 0);
     setRedraw(list_, false);
     removeAll(list_);
     for (const std::wstring& entry : entries)
         addEntry(list_, entry);
-    if (samePlaces) {
-        if (selected >= 0)
+    if (keepPlace) {
+        if (selected >= 0 && static_cast<std::size_t>(selected) < entries.size())
             SendMessageW(list_, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
         SendMessageW(list_, LB_SETTOPINDEX, static_cast<WPARAM>(top), 0);
     }

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "radio/html.h"
+#include "radio/page_view.h"
 #include "win32/scoped_win.h"
 
 namespace sonorin::win32 {
@@ -27,9 +27,9 @@ class LinkList {
     LinkList(const LinkList&) = delete;
     LinkList& operator=(const LinkList&) = delete;
 
-    // Shows these links in place of the ones before, the page's current one marked. The same
-    // number of links again keeps the selection and the scrolling.
-    void show(const std::vector<radio::HtmlLink>& links);
+    // Shows these entries in place of the ones before. The same page read again, or as many
+    // entries as before, keeps the selection and the scrolling.
+    void show(const std::vector<radio::PageView::Entry>& entries, bool samePage);
     void move(RECT area);
     HWND hwnd() const { return list_; }
     // The parent passes on the list's WM_DRAWITEM.

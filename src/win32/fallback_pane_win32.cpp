@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "radio/page_view.h"
 #include "win32/form_resized_win32.h"
 #include "win32/wide.h"
 
@@ -14,14 +15,13 @@ namespace sonorin::win32 {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"SonorinPagePane";
-// The status shows the page's heading and what plays now: two lines at least, more when they
-// wrap, up to half of what shows of the pane, so that the list stays readable under it.
-constexpr int kStatusLines = 2;
-// Wrapped as a multi-line edit control does: between words, between Chinese characters, and
-// inside a word too long for a line. The measure and the static's drawing use the same rules.
-constexpr UINT kStatusFormat =
-    DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL;
+// The header: the page's heading and, under it, the line that says what plays now, each on one
+// line of its own that cuts a long text off with "…" (the whole text in a tool tip), and the
+// stop at the right end of the second line. Its height never changes, so the list under it
+// stays where the pointer is.
+constexpr UINT kLineFormat = DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
 constexpr int kStatusMargin = 4;
+constexpr int kTipWidth = 400;  // pixels at 96 dpi, where a long tool tip wraps
 
 void registerWindowClass(HINSTANCE instance, WNDPROC procedure) {
     WNDCLASSEXW windowClass{};
@@ -55,24 +55,16 @@ int lineHeight(HWND window, HFONT font) {
     return measured ? metrics.tmHeight + metrics.tmExternalLeading : 0;
 }
 
-std::wstring windowText(HWND window) {
-    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(
-        GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-// The height of `text` in `font` wrapped to `width` pixels.
-int wrappedHeight(HWND window, HFONT font, const std::wstring& text, int width) {
+// The width of `text` in `font`, in pixels.
+int textWidth(HWND window, HFONT font, const std::wstring& text) {
     const ScopedHdc dc(window);
-    if (!dc || width <= 0)
+    if (!dc)
         return 0;
     const HGDIOBJ old = SelectObject(dc.get(), font);
-    RECT bounds{0, 0, width, 0};
-    DrawTextW(dc.get(), text.c_str(), static_cast<int>(text.size()), &bounds,
-              kStatusFormat | DT_CALCRECT);
+    SIZE size{};
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(dc.get(), old);
-    return bounds.bottom;
+    return size.cx;
 }
 
 void setFont(HWND control, HFONT font) {
@@ -97,10 +89,37 @@ FallbackPane::FallbackPane(HWND parent, RECT bounds, Browser& owner) : owner_(ow
     font_.reset(CreateFontW(-MulDiv(10, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Microsoft YaHei"));
-    status_ = CreateWindowExW(0, L"STATIC", L"",
-                              WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, 0, 0,
-                              0, 0, window_.get(), nullptr, instance, nullptr);
-    setFont(status_, font_.get());
+    LOGFONTW bold{};
+    if (GetObjectW(font_.get(), sizeof bold, &bold) == sizeof bold) {
+        bold.lfWeight = FW_BOLD;
+        headingFont_.reset(CreateFontIndirectW(&bold));
+    }
+    dpi_ = dpi;
+    // Owner-drawn, so that each stays on its one line on every system; they notify, so that
+    // the mouse over them reaches the tool tip.
+    for (HWND* line : {&heading_, &status_}) {
+        *line = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY,
+                                0, 0, 0, 0, window_.get(), nullptr, instance, nullptr);
+    }
+    stop_ = CreateWindowExW(0, L"BUTTON", L"", WS_CHILD | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
+                            window_.get(), nullptr, instance, nullptr);
+    setFont(stop_, font_.get());
+    tips_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, window_.get(), nullptr, instance, nullptr);
+    if (tips_) {
+        SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, MulDiv(kTipWidth, dpi, 96));
+        for (HWND line : {heading_, status_}) {
+            TTTOOLINFOW tool{};
+            tool.cbSize = sizeof tool;
+            tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+            tool.hwnd = window_.get();
+            tool.uId = reinterpret_cast<UINT_PTR>(line);
+            tool.lpszText = const_cast<wchar_t*>(L"");
+            SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+        }
+    }
     // Whole lines at any DPI: the height follows the font, which follows the screen.
     const int line = lineHeight(window_.get(), font_.get());
     statusLine_ = line > 0 ? line : MulDiv(16, dpi, 96);
@@ -140,10 +159,19 @@ LRESULT CALLBACK FallbackPane::windowProc(HWND window, UINT message, WPARAM wPar
                 case WM_SIZE:
                     pane->layout();
                     return 0;
-                case WM_DRAWITEM:
-                    if (pane->links_)
-                        pane->links_->draw(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+                case WM_DRAWITEM: {
+                    const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+                    if (item.hwndItem == pane->heading_ || item.hwndItem == pane->status_)
+                        pane->drawLine(item);
+                    else if (pane->links_)
+                        pane->links_->draw(item);
                     return TRUE;
+                }
+                case WM_COMMAND:
+                    if (reinterpret_cast<HWND>(lParam) == pane->stop_ &&
+                        HIWORD(wParam) == BN_CLICKED && !pane->lineLinks_.empty())
+                        pane->clickLink(pane->lineLinks_.front());
+                    return 0;
                 case WM_CTLCOLORSTATIC:
                     SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
                     return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
@@ -197,19 +225,39 @@ void FallbackPane::layout() {
     if (!window_)
         return;
     const RECT area = visibleArea();
-    const int left = std::max<int>(area.left, 0);
-    const int width = area.right - left - 12;
-    int height = kStatusLines * statusLine_;
-    if (status_) {
-        const int needed = wrappedHeight(status_, font_.get(), windowText(status_), width);
-        const int shown = static_cast<int>(area.bottom - area.top);
-        const int most = std::max(height, shown / 2 / statusLine_ * statusLine_);
-        height = std::clamp(needed, height, most);
+    const int left = std::max<int>(area.left, 0) + 6;
+    const int right = area.right - 6;
+    const int gap = MulDiv(4, dpi_, 96);
+    const int buttonHeight = statusLine_ + MulDiv(6, dpi_, 96);
+    MoveWindow(heading_, left, kStatusMargin, std::max(right - left, 0), statusLine_, TRUE);
+    const int second = kStatusMargin + statusLine_ + gap;
+    int lineRight = right;
+    if (stop_ && IsWindowVisible(stop_)) {
+        const int width = textWidth(stop_, font_.get(), stopCaption_) + MulDiv(20, dpi_, 96);
+        lineRight = std::max(left, right - width);
+        MoveWindow(stop_, lineRight, second, right - lineRight, buttonHeight, TRUE);
+        lineRight -= gap;
     }
-    const int statusHeight = height + 2 * kStatusMargin;
-    MoveWindow(status_, left + 6, kStatusMargin, width, height, TRUE);
+    MoveWindow(status_, left, second, std::max(lineRight - left, 0), buttonHeight, TRUE);
     if (links_)
-        links_->move(RECT{left, statusHeight, area.right, area.bottom});
+        links_->move(
+            RECT{left - 6, second + buttonHeight + kStatusMargin, area.right, area.bottom});
+}
+
+void FallbackPane::drawLine(const DRAWITEMSTRUCT& item) {
+    const bool heading = item.hwndItem == heading_;
+    const std::wstring& text = heading ? headingText_ : lineText_;
+    HDC dc = item.hDC;
+    FillRect(dc, &item.rcItem, GetSysColorBrush(COLOR_WINDOW));
+    const HGDIOBJ oldFont =
+        SelectObject(dc, heading && headingFont_ ? headingFont_.get() : font_.get());
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+    RECT bounds = item.rcItem;
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &bounds, kLineFormat);
+    SetTextColor(dc, oldColour);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, oldFont);
 }
 
 void FallbackPane::setBounds(RECT bounds) {
@@ -246,11 +294,11 @@ void FallbackPane::navigate(const std::string& address) {
         fire(true);
         showPage({}, radio::HttpUrl{});
         url_.reset();
-        showStatus(address == "about:blank" ? "" : "无法打开网页：" + address);
+        showMessage(address == "about:blank" ? "" : "无法打开网页：" + address);
         fire(false);
         return;
     }
-    showStatus("正在打开 " + url->text() + " …");
+    showMessage("正在打开 " + url->text() + " …");
     enqueue(Kind::Page, *url);
 }
 
@@ -313,8 +361,8 @@ void FallbackPane::finished(std::unique_ptr<PageFetcher::Answer> answer) {
     } else if (asked.kind == Kind::Page) {
         showPage({}, asked.url);
         url_.reset();
-        showStatus("无法打开网页：" + asked.url.text() +
-                   (answer->reached ? "（" + std::to_string(answer->status) + "）" : ""));
+        showMessage("无法打开网页：" + asked.url.text() +
+                    (answer->reached ? "（" + std::to_string(answer->status) + "）" : ""));
     } else if (asked.kind == Kind::Click) {
         showStatus("无法打开链接：" + asked.url.text());
     }
@@ -326,28 +374,49 @@ void FallbackPane::finished(std::unique_ptr<PageFetcher::Answer> answer) {
 }
 
 void FallbackPane::showPage(radio::HtmlPage page, const radio::HttpUrl& url) {
+    const bool samePage = url_ && url_->text() == url.text();
     page_ = std::move(page);
     url_ = url;
+    const radio::PageView view = radio::viewPage(page_);
     if (links_)
-        links_->show(page_.links);
-    // The page's first two lines (on the station page: its heading and what plays now).
-    std::string heading;
-    std::size_t start = 0;
-    for (int lines = 0; lines < 2 && start < page_.text.size(); ++lines) {
-        std::size_t end = page_.text.find('\n', start);
-        if (end == std::string::npos)
-            end = page_.text.size();
-        heading += (heading.empty() ? "" : "\r\n") + page_.text.substr(start, end - start);
-        start = end + 1;
+        links_->show(view.entries, samePage);
+    lineLinks_ = view.lineLinks;
+    stopCaption_ = lineLinks_.empty() ? std::wstring() : wide(page_.links[lineLinks_.front()].text);
+    if (stop_) {
+        SetWindowTextW(stop_, stopCaption_.c_str());
+        ShowWindow(stop_, lineLinks_.empty() ? SW_HIDE : SW_SHOWNA);
     }
-    showStatus(heading.empty() ? page_.title : heading);
+    setLine(heading_, headingText_, view.heading);
+    showStatus(view.line);
+}
+
+void FallbackPane::setLine(HWND control, std::wstring& shown, const std::string& text) {
+    std::wstring now = wide(text);
+    if (now == shown)
+        return;
+    shown = std::move(now);
+    if (tips_) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = window_.get();
+        tool.uId = reinterpret_cast<UINT_PTR>(control);
+        tool.lpszText = shown.data();
+        SendMessageW(tips_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // The accessible name is the whole text too; the static draws it itself.
+    SetWindowTextW(control, shown.c_str());
+    InvalidateRect(control, nullptr, FALSE);
+}
+
+// In place of the page's heading: what the pane is doing, or why it shows no page.
+void FallbackPane::showMessage(const std::string& text) {
+    setLine(heading_, headingText_, text);
+    showStatus({});
 }
 
 void FallbackPane::showStatus(const std::string& text) {
-    if (!status_)
-        return;
-    SetWindowTextW(status_, wide(text).c_str());
-    // A longer or shorter text may take another number of lines.
+    setLine(status_, lineText_, text);
+    // The stop may have come or gone.
     layout();
 }
 

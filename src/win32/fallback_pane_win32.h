@@ -1,7 +1,7 @@
 // The radio pane's stand-in for the system browser control where that control has no HTML
 // engine (Wine without Gecko): it fetches pages over HTTP itself (fallback_fetch_win32.h),
-// shows the page's title and first lines, and lists the page's links by their texts in a list
-// box the user clicks (fallback_links_win32.h).
+// shows the page's first two lines in a header of fixed height (radio/page_view.h), and lists the
+// page's links by their texts in a list box the user clicks (fallback_links_win32.h).
 //
 // Download-begin and download-complete fire around every fetch. A click whose answer is
 // "204 No Content" leaves the page and reloads it, so that what it shows stays current; any
@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "radio/html.h"
 #include "radio/http.h"
@@ -53,16 +54,28 @@ class FallbackPane {
     void finished(std::unique_ptr<PageFetcher::Answer> answer);
     void showPage(radio::HtmlPage page, const radio::HttpUrl& url);
     void showStatus(const std::string& text);
+    void showMessage(const std::string& text);
     RECT visibleArea() const;
     void layout();
+    void drawLine(const DRAWITEMSTRUCT& item);
+    void setLine(HWND control, std::wstring& shown, const std::string& text);
     void fire(bool begin);
 
     Browser& owner_;
     // The font outlives the window and the controls that use it.
     ScopedFont font_;
+    ScopedFont headingFont_;
     ScopedWindow window_;
-    HWND status_ = nullptr;  // a child of window_
-    int statusLine_ = 1;     // the height of one of its lines, in pixels
+    int dpi_ = 96;
+    // Children of window_: the header's two lines, the stop and the lines' tool tips.
+    HWND heading_ = nullptr;
+    HWND status_ = nullptr;
+    HWND stop_ = nullptr;
+    HWND tips_ = nullptr;
+    std::wstring headingText_, lineText_, stopCaption_;
+    int statusLine_ = 1;  // the height of one line of the font, in pixels
+    // The page's links that stand in the header's second line; the first is the stop's.
+    std::vector<int> lineLinks_;
     std::unique_ptr<LinkList> links_;
     std::unique_ptr<PageFetcher> fetcher_;
     unsigned generation_ = 0;

@@ -173,3 +173,39 @@ def test_buttons_scale_with_the_dpi_and_no_caption_is_cut(rig):
 
 
 test_buttons_scale_with_the_dpi_and_no_caption_is_cut.timeout = 300  # three cold starts of Wine
+
+
+def test_a_status_text_cut_off_shows_whole_in_its_tool_tip(rig):
+    try:
+        for dpi in (96, 144):
+            set_dpi(rig, dpi)
+            status_tip_at(rig, dpi)
+    finally:
+        set_dpi(rig, 96)
+
+
+test_a_status_text_cut_off_shows_whole_in_its_tool_tip.timeout = 180
+
+
+def status_tip_at(rig, dpi):
+    rig.online()
+    program = rig.start()
+    main = rig.main_window(timeout=10)
+    bar = [c for c in rig.controls(main["hwnd"]) if c["class"] == "msctls_statusbar32"][0]
+    whole = rig.statusbar(main["hwnd"])[2]
+    assert "bits" in whole, whole
+    # The pointer over the third panel, which is too narrow for the take's description.
+    x = bar["left"] + bar["width"] * 2 // 3
+    y = bar["top"] + bar["height"] // 2
+    subprocess.run(["xdotool", "mousemove", "--sync", str(x - 5), str(y), "mousemove", "--sync",
+                    str(x), str(y)], env=rig.env, check=True)
+
+    # The tip is wider than the panel: the text in it is whole (Wine's tool tips do not
+    # answer WM_GETTEXT, so its size tells; the screenshot shows the text).
+    panel = bar["width"] * (1 - 0.15 - 0.21)
+    tips = rig.wait_until(lambda: [t for t in rig.windows(window_class="tooltips_class32")
+                                   if t["width"] > panel], 5, what="the status bar's tool tip")
+    rig.screenshot(f"{dpi}dpi-status-tip")
+    assert len(tips) == 1, tips
+    subprocess.run(["xdotool", "mousemove", "0", "0"], env=rig.env, check=True)
+    assert rig.stop(program, main["hwnd"]) == 0

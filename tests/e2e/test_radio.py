@@ -63,8 +63,8 @@ def test_auto_listen_and_clicks_in_the_pane_play_through_the_portal(rig):
     rig.online()
     program = rig.start(files=[("stations.m3u", station_list("http://127.0.0.1:8000/a.mp3"))])
     main = rig.main_window()
-    # The stations in the list's order under the page's group headings (once one plays, the
-    # page's heading and "停止收听" stand above them).
+    # The stations in the list's order under the page's group headings (the page's heading
+    # and its "停止收听" stand in the pane's header, above the list).
     stations = ["新闻资讯", "中文环球", "北京新闻", "音乐", "北京音乐"]
     box = rig.wait_until(lambda: (b := pane_list(rig, main))
                          and [i.removeprefix("▶ ") for i in b["items"][-5:]] == stations
@@ -75,9 +75,8 @@ def test_auto_listen_and_clicks_in_the_pane_play_through_the_portal(rig):
 
     # The pane reads the page again after the click, the station marked; then Enter on an
     # entry of the list plays that station, as a click on it does.
-    heading = ["星澜网络收音机 · 电台与资讯", "停止收听"]
     marked = ["新闻资讯", "▶ 中文环球", "北京新闻", "音乐", "北京音乐"]
-    rig.wait_until(lambda: pane_list(rig, main)["items"] == heading + marked, 5,
+    rig.wait_until(lambda: pane_list(rig, main)["items"] == marked, 5,
                    what="the pane to show the page again")
     rig.select(box["parent"], "ListBox#1", "北京新闻")
     rig.post(box["hwnd"], WM_KEYDOWN, VK_RETURN, 0)
@@ -224,3 +223,74 @@ def test_listening_and_recording_the_whole_program(rig):
 
 test_listening_and_recording_the_whole_program.timeout = 180
 test_station_page_in_a_real_browser_and_nothing_plays_without_the_token.timeout = 240
+
+
+LONG_NAME = "一个名字很长很长的电台，它的名字比窗口宽得多，还要再长一些"
+BM_CLICK = 0x00F5
+
+
+def test_the_station_list_stays_under_the_pointer_and_the_stop_keeps_its_place(rig):
+    from test_dpi import set_dpi
+    try:
+        for dpi in (96, 144):
+            set_dpi(rig, dpi)
+            header_keeps_the_list_in_place(rig, dpi)
+    finally:
+        set_dpi(rig, 96)
+
+
+test_the_station_list_stays_under_the_pointer_and_the_stop_keeps_its_place.timeout = 240
+
+
+def header_keeps_the_list_in_place(rig, dpi):
+    rig.online()
+    stations = station_list("http://127.0.0.1:8000/a.mp3") + (
+        "#EXTINF:-1 group-title=\"音乐\"," + LONG_NAME + "\r\n").encode("utf-8")
+    program = rig.start(files=[("stations.m3u", stations)])
+    main = rig.main_window(timeout=10)
+    names = ["新闻资讯", "中文环球", "北京新闻", "音乐", "北京音乐", LONG_NAME]
+    rig.wait_until(lambda: (b := pane_list(rig, main)) and "▶ 中文环球" in b["items"], 10,
+                   what="the auto-listen marked in the pane")
+    before = pane_list(rig, main)
+    assert [i.removeprefix("▶ ") for i in before["items"]] == names, before["items"]
+
+    def stop_button():
+        found = [c for c in rig.controls(main["hwnd"]) if c["class"] == "Button"
+                 and c["text"] == "停止收听" and c["visible"] and c["parent"] == before["parent"]]
+        return found[0] if found else None
+
+    # The long name makes the now-playing line longer than the window is wide: the list
+    # stays where it was, the stop at the line's end.
+    rig.select(before["parent"], "ListBox#1", LONG_NAME)
+    rig.post(before["hwnd"], WM_KEYDOWN, VK_RETURN, 0)
+    now_playing(rig, LONG_NAME)
+    rig.wait_until(lambda: "▶ " + LONG_NAME in pane_list(rig, main)["items"], 5,
+                   what="the long name marked")
+    stop = rig.wait_until(stop_button, 5, what="the stop in the header")
+    rig.screenshot(f"header-{dpi}dpi")
+    playing = pane_list(rig, main)
+    assert (playing["top"], playing["height"]) == (before["top"], before["height"]), \
+        (before, playing)
+    assert playing["selected"] == before["items"].index(LONG_NAME), playing
+    lines = [c for c in rig.controls(main["hwnd"])
+             if c["class"] == "Static" and c["parent"] == before["parent"]]
+    line = [c for c in lines if "收听：" + LONG_NAME in c["text"]]
+    assert line, lines
+    # The line cut off with "…" shows whole in its tool tip.
+    x, y = line[0]["left"] + line[0]["width"] // 2, line[0]["top"] + line[0]["height"] // 2
+    subprocess.run(["xdotool", "mousemove", "--sync", str(x - 5), str(y), "mousemove", "--sync",
+                    str(x), str(y)], env=rig.env, check=True)
+    rig.wait_until(lambda: [t for t in rig.windows(window_class="tooltips_class32")
+                            if t["width"] > line[0]["width"]], 5, what="the line's tool tip")
+    rig.screenshot(f"header-{dpi}dpi-tip")
+    subprocess.run(["xdotool", "mousemove", "0", "0"], env=rig.env, check=True)
+    # The stop lies inside the window, beside the line, and stops the station.
+    window = [w for w in rig.windows() if w["hwnd"] == main["hwnd"]][0]
+    assert stop["left"] + stop["width"] <= window["client_right"], (stop, window)
+    rig.post(stop["hwnd"], BM_CLICK)
+    rig.wait_until(lambda: "现在没有收听电台" in portal("/radio")[1], 5, what="the stop")
+    rig.wait_until(lambda: not stop_button(), 5, what="the stop to go")
+    rig.screenshot(f"header-{dpi}dpi-stopped")
+    after = pane_list(rig, main)
+    assert (after["top"], after["height"]) == (before["top"], before["height"]), (before, after)
+    assert rig.stop(program, main["hwnd"]) == 0

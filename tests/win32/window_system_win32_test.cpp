@@ -159,6 +159,12 @@ HWND toolTipOf(HWND owner) {
             GetClassNameW(h, name, 64);
             if (lstrcmpiW(name, TOOLTIPS_CLASSW) != 0 || GetWindow(h, GW_OWNER) != s->owner)
                 return TRUE;
+            // Not the status bar's own tip window, whose tools are its panels.
+            TTTOOLINFOW first{};
+            first.cbSize = TTTOOLINFOW_V1_SIZE;
+            if (SendMessageW(h, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&first)) &&
+                first.hwnd != s->owner)
+                return TRUE;
             s->found = h;
             return FALSE;
         },

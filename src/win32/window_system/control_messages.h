@@ -163,6 +163,11 @@ inline void statusSetText(HWND h, int part, std::string_view text) {
     const std::wstring wideText = wide(text);
     send(h, SB_SETTEXTW, static_cast<WPARAM>(part), pointer(wideText.c_str()));
 }
+// The tool tip of a part, shown when its text does not fit (the bar needs SBARS_TOOLTIPS).
+inline void statusSetTipText(HWND h, int part, std::string_view text) {
+    const std::wstring wideText = wide(text);
+    send(h, SB_SETTIPTEXTW, static_cast<WPARAM>(part), pointer(wideText.c_str()));
+}
 // A status bar places itself along its parent's bottom edge when told the parent's size
 // changed.
 inline void statusFollowParent(HWND h) {

@@ -1,5 +1,6 @@
 // A status bar: it lies along the form's bottom edge wherever the model puts it, in panels
-// whose widths the model gives in twips (the last runs to the end).
+// whose widths the model gives in twips (the last runs to the end); a text cut off shows whole
+// in its tool tip.
 #include <vector>
 
 #include "win32/window_system/child_peer.h"
@@ -36,8 +37,18 @@ class StatusBarPeer final : public ChildPeer {
             edges.push_back(i == bar_.panelCount() ? -1 : right);
         }
         msg::statusSetParts(hwnd_, edges);
-        for (int i = 1; i <= bar_.panelCount(); ++i)
-            msg::statusSetText(hwnd_, i - 1, bar_.panel(i).text);
+        // A text wider than its panel (the window's width is fixed) shows whole in the
+        // panel's tool tip, on one line.
+        for (int i = 1; i <= bar_.panelCount(); ++i) {
+            const std::string& text = bar_.panel(i).text;
+            msg::statusSetText(hwnd_, i - 1, text);
+            std::string tip = text;
+            for (char& c : tip) {
+                if (c == '\r' || c == '\n')
+                    c = ' ';
+            }
+            msg::statusSetTipText(hwnd_, i - 1, tip);
+        }
     }
 
     ui::StatusBar& bar_;
