@@ -54,8 +54,13 @@ def test_a_hand_take_saved_over_a_file_of_the_same_name_replaces_it(rig):
     dialog = record_and_stop(rig, main, 1.5)
     save_as(rig, dialog, "C:\\e2e\\" + rig.name + "\\录音文件\\同名.wav")
     confirm_overwrite(rig)
-    rig.wait_until(lambda: target.read_bytes() != old and target.stat().st_size > 44, 10,
-                   what="the new take in place of the old file")
+    def replaced():
+        # The old file is moved aside while the new one is written: for a moment there is none.
+        try:
+            return target.read_bytes() != old and target.stat().st_size > 44
+        except FileNotFoundError:
+            return False
+    rig.wait_until(replaced, 10, what="the new take in place of the old file")
     time.sleep(0.5)
     channels, bits, rate, frames = wavtools.read_wav(target)
     assert (channels, bits, rate) == (2, 16, 44100)
