@@ -95,7 +95,8 @@ void RecorderPanel::cmdRecord_Click() {
     // A fresh device in the chosen format: the new take replaces the old one.
     program_.wave.OpenCaptureDevice();
     program_.wave.ApplyCaptureFormat();
-    program_.wave.StartRecording();
+    program_.wave.StartRecording(style_.stationToRecord ? program_.recorderState.Source
+                                                        : CaptureSource::SoundCard);
     program_.recorderState.StartTime = program_.now();
     cmdStop.setEnabled(true);
     if (style_.playsTheTakeBack)

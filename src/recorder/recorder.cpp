@@ -94,8 +94,8 @@ void Recorder::ApplyCaptureFormat() {
     wave_.ApplyCaptureFormat();
 }
 
-void Recorder::StartRecording() {
-    takeSource_ = state_.Source;
+void Recorder::StartRecording(CaptureSource source) {
+    takeSource_ = source;
     if (takeSource_ == CaptureSource::SoundCard) {
         wave_.StartRecording();
         return;

@@ -37,7 +37,10 @@ class Recorder {
 
     void OpenCaptureDevice();
     void ApplyCaptureFormat();
-    void StartRecording();
+    void StartRecording() { StartRecording(state_.Source); }
+    // A take of this source, whatever the settings choose (a window without a station to
+    // record asks for the sound card).
+    void StartRecording(CaptureSource source);
     void StopRecording();
     // A station take is moved to path (its later parts beside it, "_2", …); a file of that
     // name is replaced only once the move has succeeded. A failed move keeps the take where

@@ -162,7 +162,8 @@ class OfflineStationSourceTest : public StationSourceTest {
 
 TEST_F(OfflineStationSourceTest, PlaysTheTakeBackFromItsFileAndResetDiscardsIt) {
     RecorderPanel& p = offline().panel;
-    p.cmdRecord_Click();
+    // Started in the main window (offline, takes record the sound card), stopped here.
+    main().panel.cmdRecord_Click();
     play(1);
     p.cmdStop_Click();
     const std::string file = unsaved();
