@@ -109,8 +109,9 @@ class AudioRecorder : public ui::Form {
     void Command3_Click();
     void Command4_Click();
     void Timer3_Timer();
-    // Clicks every link of the pane's page whose text contains `name`, in document order.
-    void clickStationLinks(const std::string& name);
+    // Clicks every link of the pane's page whose text contains `name`, in document order;
+    // returns how many.
+    int clickStationLinks(const std::string& name);
     // The station player's state, status or title changed: the pane shows it now.
     void playerChanged();
 
@@ -128,6 +129,8 @@ class AudioRecorder : public ui::Form {
     Program& program_;
     bool hiddenAtStart_ = false;
     bool inTimer3_ = false;
+    // A plan's station that no link names, being looked up in the station directory.
+    std::string planLookup_;
 };
 
 }  // namespace sonorin

@@ -8,6 +8,7 @@
 #include "app/config.h"
 #include "app/frmDingshishouting.h"
 #include "app/program.h"
+#include "base/app_title.h"
 #include "radio/builtin_stations.h"
 
 namespace sonorin {
@@ -58,25 +59,49 @@ void AudioRecorder::wireRadioPane() {
     // mnu_about, mnu_TrayAbout, mnu_traymaxmized. "帮助" (mnupophelp) has no command.
 }
 
-void AudioRecorder::clickStationLinks(const std::string& name) {
+int AudioRecorder::clickStationLinks(const std::string& name) {
     // The count is read once: a click may change the page only after this handler returns.
     const int count = WebBrowser1.linkCount();
+    int clicked = 0;
     for (int i = 0; i < count; ++i) {
         // An empty name is found in every text but an empty one.
         const std::string text = WebBrowser1.linkText(i);
-        if (!text.empty() && text.find(name) != std::string::npos)
+        if (!text.empty() && text.find(name) != std::string::npos) {
             WebBrowser1.clickLink(i);
+            ++clicked;
+        }
     }
+    return clicked;
 }
 
 void AudioRecorder::playerChanged() {
     // The station page says what plays; the pane reads it again, keeping the user's place.
     WebBrowser1.refresh();
+    if (planLookup_.empty())
+        return;
+    const StationPlayer& player = program_.platform.player;
+    if (player.current().name != planLookup_ || player.state() == PlayerState::Playing) {
+        planLookup_.clear();  // found, or something else plays now
+    } else if (player.state() == PlayerState::Failed) {
+        const std::string why =
+            "计划的电台“" + planLookup_ + "”不在电台列表里，也没有在电台目录里找到";
+        planLookup_.clear();
+        program_.platform.prompts.messageBox(why, kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation);
+    }
 }
 
 void AudioRecorder::Command1_Click() {
     // The plan window hands over the station of the plan being started.
-    clickStationLinks(program_.form<frmDingshishouting>().TBoxMingCheng.text());
+    const std::string name = program_.form<frmDingshishouting>().TBoxMingCheng.text();
+    if (clickStationLinks(name) > 0 || name.empty())
+        return;
+    // No link names it: a plan may name any station, so the directory is asked, and the user
+    // learns why nothing plays when it does not know the name either.
+    for (const radio::StationEntry& entry : program_.portal.stations())
+        if (entry.name.find(name) != std::string::npos)
+            return;  // listed, but the page is not there to click (offline, not loaded yet)
+    planLookup_ = name;
+    program_.platform.player.play({name, ""});
 }
 
 void AudioRecorder::Command3_Click() {

@@ -19,6 +19,7 @@ FrmnoConnection::FrmnoConnection(Program& program)
 
     Label1.setCaption("没有联网，不能收听");
     Label1.setBounds(1500, 1215, 2160, 300);
+    LabelRecordHint.setBounds(1500, 1575, 3000, 300);
     Image1.setPicture(ui::Image::kAppIcon);
     Image1.setBounds(900, 1080, 480, 480);
     Image2.setVisible(false);
@@ -37,6 +38,18 @@ FrmnoConnection::FrmnoConnection(Program& program)
     mnuhelpcontent.onClick = [this] { mnuhelpcontent_Click(); };
     mnu_website.onClick = [this] { mnu_website_Click(); };
     mnuabout.onClick = [this] { mnuabout_Click(); };
+    showWayToRecord();
+}
+
+void FrmnoConnection::showWayToRecord() {
+    const bool waitsForReset = !cmdRecord.enabled() && !panel.recording();
+    // Without a network no station plays: a take here always records the sound card.
+    const bool stationChosen = program_.recorderState.Source == CaptureSource::Station;
+    if (waitsForReset)
+        LabelRecordHint.setCaption("点“重置”后可以录音");
+    else if (stationChosen)
+        LabelRecordHint.setCaption("没有联网时录不到电台，录音将使用声卡");
+    LabelRecordHint.setVisible(waitsForReset || stationChosen);
 }
 
 void FrmnoConnection::Form_Load() {
@@ -90,6 +103,7 @@ void FrmnoConnection::Form_Unload(int& cancel) {
 void FrmnoConnection::Form_Resize() {
     Label1.setLeft((width() - Label1.width()) / 2 + 200);
     Image1.setLeft(Label1.left() - Image1.width() - 100);
+    LabelRecordHint.setLeft(Label1.left());
 
     const double w = width();
     panel.setCompactPanelWidths();

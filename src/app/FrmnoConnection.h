@@ -29,6 +29,8 @@ class FrmnoConnection : public ui::Form {
     ui::Button& cmdSave = panel.cmdSave;
 
     ui::Label Label1{*this, "Label1"};
+    // Under the notice: how to make "录音" usable, or which source a take records here.
+    ui::Label LabelRecordHint{*this, "LabelRecordHint"};
     ui::Image Image1{*this, "Image1"};
     ui::Image Image2{*this, "Image2"};
     ui::Button Command1{*this, "Command1"};
@@ -52,7 +54,10 @@ class FrmnoConnection : public ui::Form {
     void Form_Unload(int& cancel) override;
     void Form_Resize() override;
     void Timer1_Timer();
-    void Timer2_Timer() { panel.runMonitor(); }
+    void Timer2_Timer() {
+        panel.runMonitor();
+        showWayToRecord();
+    }
 
     // Recorder panel: no save dialog after Stop, a second question before an unsaved take is
     // discarded; cmdPlay plays the take back.
@@ -72,6 +77,10 @@ class FrmnoConnection : public ui::Form {
     std::string indicator() const { return panel.indicator(); }
 
   private:
+    // "录音" starts greyed here and only "重置" (or a stopped take) makes it usable: the
+    // greyed button's tool tip and the line under the notice say so.
+    void showWayToRecord();
+
     Program& program_;
 };
 

@@ -95,7 +95,8 @@ void RecorderPanel::cmdRecord_Click() {
     // A fresh device in the chosen format: the new take replaces the old one.
     program_.wave.OpenCaptureDevice();
     program_.wave.ApplyCaptureFormat();
-    program_.wave.StartRecording();
+    program_.wave.StartRecording(style_.stationToRecord ? program_.recorderState.Source
+                                                        : CaptureSource::SoundCard);
     program_.recorderState.StartTime = program_.now();
     cmdStop.setEnabled(true);
     if (style_.playsTheTakeBack)
@@ -147,9 +148,22 @@ bool RecorderPanel::offerSaveDialog() {
     request.fileName = proposedFileName();
     request.filter = "WAV file (*.wav*)|*.wav";
     request.overwritePrompt = true;
-    const std::optional<std::string> chosen = program_.platform.prompts.saveFileDialog(request);
-    // Cancel leaves the take in the device, unsaved.
-    return chosen && !chosen->empty() && program_.wave.SaveRecording(*chosen);
+    Prompts& prompts = program_.platform.prompts;
+    const std::optional<std::string> chosen = prompts.saveFileDialog(request);
+    if (chosen && !chosen->empty())
+        return program_.wave.SaveRecording(*chosen);
+    // Cancel leaves a take of the sound card in the device, unsaved. A take of the station is
+    // already a file: it stays, and the user learns where.
+    const std::vector<std::string> kept = program_.wave.keepUnsavedTake();
+    if (!kept.empty()) {
+        std::string files;
+        for (const std::string& part : kept)
+            files += "\r\n" + part;
+        prompts.messageBox("录音没有保存，它留在：" + files +
+                               "\r\n点“保存”可以另存；重置或开始新录音时不会删除它。",
+                           kAppTitle, MsgButtons::Ok, MsgIcon::None);
+    }
+    return false;
 }
 
 void RecorderPanel::cmdSave_Click() {

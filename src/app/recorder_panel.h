@@ -30,6 +30,9 @@ struct RecorderPanelStyle {
     bool playsTheTakeBack;
     // Whether cmdRecord is usable when the window is created.
     bool recordUsableAtCreation;
+    // A station plays in this window, so a hand take may record it; otherwise takes record
+    // the sound card whatever the settings choose.
+    bool stationToRecord;
     // The start of the file name of a programmed take saved automatically by this window.
     const char* automaticSavePrefix;
 };
@@ -39,6 +42,7 @@ inline constexpr RecorderPanelStyle kMainWindowPanel{
     .asksBeforeDiscardingATake = false,
     .playsTheTakeBack = false,
     .recordUsableAtCreation = true,
+    .stationToRecord = true,
     .automaticSavePrefix = "录音_从",
 };
 inline constexpr RecorderPanelStyle kOfflineWindowPanel{
@@ -46,6 +50,7 @@ inline constexpr RecorderPanelStyle kOfflineWindowPanel{
     .asksBeforeDiscardingATake = true,
     .playsTheTakeBack = true,
     .recordUsableAtCreation = false,
+    .stationToRecord = false,
     .automaticSavePrefix = "广播录音_从",
 };
 

@@ -94,8 +94,8 @@ void Recorder::ApplyCaptureFormat() {
     wave_.ApplyCaptureFormat();
 }
 
-void Recorder::StartRecording() {
-    takeSource_ = state_.Source;
+void Recorder::StartRecording(CaptureSource source) {
+    takeSource_ = source;
     if (takeSource_ == CaptureSource::SoundCard) {
         wave_.StartRecording();
         return;
@@ -135,9 +135,46 @@ void Recorder::StopRecording() {
             take_.stopAtPlannedLength(clock_.tickMs());
         else
             take_.stop(clock_.tickMs());
+        nameStoppedTake();
     } else if (playingBack_) {
         wave_.StopRecording();
     }
+}
+
+void Recorder::nameStoppedTake() {
+    const std::vector<std::string> parts = take_.parts();
+    if (take_.recording() || parts.empty() ||
+        parts.front().find(kUnfinishedMark) == std::string::npos)
+        return;
+    const DateFormats& formats = clock_.dateFormats();
+    std::string stem = "录音_从" + formatDateTime(state_.StartTime, formats) + "到" +
+                       formatDateTime(clock_.now(), formats);
+    stem = replaceAll(replaceAll(replaceAll(std::move(stem), ":", "-"), " ", "_"), "/", "-");
+    const std::string folder = recordingsFolder() + "\\";
+    std::string path;
+    for (int n = 1; n < 100; ++n) {
+        path = folder + stem + (n > 1 ? "(" + std::to_string(n) + ")" : "") + kUnsavedMark + ".wav";
+        if (fs_.findFirst(path, true).empty())
+            break;
+    }
+    std::vector<std::string> named;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const std::string target = StationTake::partName(path, i + 1);
+        if (!fs_.renameFile(parts[i], target)) {
+            for (std::size_t j = 0; j < named.size(); ++j)
+                fs_.renameFile(named[j], parts[j]);
+            return;
+        }
+        named.push_back(target);
+    }
+    take_.renamed(std::move(named));
+}
+
+std::vector<std::string> Recorder::keepUnsavedTake() {
+    if (!stationTake() || take_.recording() || take_.parts().empty())
+        return {};
+    keepFiles_ = true;
+    return take_.parts();
 }
 
 bool Recorder::SaveRecording(const std::string& path) {
@@ -268,6 +305,7 @@ std::string Recorder::tick() {
     if (ended == StationTake::Ended::No)
         return {};
     keepFiles_ = true;
+    nameStoppedTake();
     std::string files;
     for (const std::string& part : take_.parts())
         files += "\r\n" + part;

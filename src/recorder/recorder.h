@@ -1,7 +1,9 @@
 // The recorder the windows drive: the engine's operations for a take of the source the user
 // chose. A take of the sound card goes to modWave unchanged; a take of the station the
 // program plays is a StationTake, written into the recordings folder as it is recorded under
-// a name that marks it as unfinished ("…_录制中.wav"), and moved to its own name when saved.
+// a name that marks it as unfinished ("…_录制中.wav"); once stopped it is named after its
+// times with a mark that says it is unsaved ("…_未保存.wav"), and moved to its own name when
+// saved.
 // The source of a take is fixed when it starts; the capture device stays open either way, so
 // that switching sources never leaves the status queries without a device.
 #pragma once
@@ -25,6 +27,8 @@ namespace sonorin {
 // after a crash and mended.
 inline constexpr const char* kUnfinishedMark = "_录制中";
 inline constexpr const char* kRecoveredMark = "_恢复";
+// A stopped take's files until the user saves them.
+inline constexpr const char* kUnsavedMark = "_未保存";
 
 class Recorder {
   public:
@@ -33,7 +37,10 @@ class Recorder {
 
     void OpenCaptureDevice();
     void ApplyCaptureFormat();
-    void StartRecording();
+    void StartRecording() { StartRecording(state_.Source); }
+    // A take of this source, whatever the settings choose (a window without a station to
+    // record asks for the sound card).
+    void StartRecording(CaptureSource source);
     void StopRecording();
     // A station take is moved to path (its later parts beside it, "_2", …); a file of that
     // name is replaced only once the move has succeeded. A failed move keeps the take where
@@ -60,6 +67,10 @@ class Recorder {
     // True while a station take records and its last stretch was silence.
     bool writingSilence() const { return stationTake() && take_.recording() && take_.silent(); }
     bool stationTake() const { return takeSource_ == CaptureSource::Station; }
+    // The user declined to save the stopped station take: its files stay where they are,
+    // also when a new take starts. Returns them (none for a take of the sound card, which
+    // stays in the device).
+    std::vector<std::string> keepUnsavedTake();
     // True once a sound-card take has heard nothing for 10 s while the station played:
     // the card most likely records a microphone. Asked on every tick of the monitor.
     bool soundCardSilent(bool stationPlays);
@@ -75,6 +86,9 @@ class Recorder {
     void fail(const std::string& message);
     // Lets go of the take's file when the device plays it back.
     void endPlayback();
+    // A stopped take leaves the name of a file still being written for one made of its times
+    // and kUnsavedMark. A failed rename keeps the old name.
+    void nameStoppedTake();
 
     modWave& wave_;
     StationTake& take_;

@@ -61,6 +61,8 @@ class StationTake : public PcmListener {
     void stopAtPlannedLength(std::int64_t nowMs);
     // Forgets the files (they have been saved elsewhere), or deletes them first.
     void forget() { parts_.clear(); }
+    // The files of a stopped take have been renamed to these.
+    void renamed(std::vector<std::string> parts) { parts_ = std::move(parts); }
     void discard();
 
     bool recording() const { return file_ != nullptr; }

@@ -34,6 +34,26 @@ TEST_F(OfflineTest, CreatedAsWideAsTheMainWindowWithItsTimersAndHelpMenu) {
     EXPECT_EQ(menu, (std::vector<std::string>{"帮助内容", "-", "官网", "-", "关于"}));
 }
 
+TEST_F(OfflineTest, TheGreyedRecordButtonSaysResetMakesItUsable) {
+    FrmnoConnection& f = offline();
+    EXPECT_FALSE(f.cmdRecord.enabled());
+    EXPECT_TRUE(f.LabelRecordHint.visible());
+    EXPECT_EQ(f.LabelRecordHint.caption(), "点“重置”后可以录音");
+    f.cmdReset_Click();
+    f.Timer2.tick();
+    EXPECT_FALSE(f.LabelRecordHint.visible());
+}
+
+TEST_F(OfflineTest, WithTheStationChosenATakeHereRecordsTheSoundCardAndSaysSo) {
+    FrmnoConnection& f = offline();
+    settings.values[{"Sonorin", "StartUp", "CaptureSource"}] = "Station";
+    f.cmdReset_Click();  // reads the choice
+    f.Timer2.tick();
+    EXPECT_EQ(f.LabelRecordHint.caption(), "没有联网时录不到电台，录音将使用声卡");
+    f.cmdRecord_Click();
+    EXPECT_EQ(count("record capture"), 1);
+}
+
 TEST_F(OfflineTest, BothMonitorsOnOneStateTheOfflineOneTickingFirstSavesOnce) {
     arm();
     clock.current = {2026, 12, 6, 9, 10, 1};

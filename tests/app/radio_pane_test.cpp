@@ -35,6 +35,22 @@ TEST_F(RadioPaneTest, ScheduledNameClicksEveryLinkContainingIt) {
     EXPECT_EQ(clickedFor("中文环球"), (std::vector<int>{}));  // no page: nothing to click
 }
 
+TEST_F(RadioPaneTest, APlannedStationNoLinkNamesIsLookedUpAndItsFailureExplained) {
+    pane().links = {"中文环球"};
+    player.startsAs = PlayerState::Connecting;
+    EXPECT_EQ(clickedFor("没有的台"), (std::vector<int>{}));
+    ASSERT_EQ(player.played.size(), 1u);
+    EXPECT_EQ(player.played[0].name, "没有的台");
+    EXPECT_EQ(player.played[0].address, "") << "looked up in the station directory";
+    player.report(PlayerState::Failed, "电台目录里找不到这个电台");
+    ASSERT_EQ(prompts.texts().size(), 1u);
+    EXPECT_EQ(prompts.texts()[0], "计划的电台“没有的台”不在电台列表里，也没有在电台目录里找到");
+    player.report(PlayerState::Failed, "电台目录里找不到这个电台");
+    EXPECT_EQ(prompts.texts().size(), 1u) << "said once";
+    clickedFor("中文环球");
+    EXPECT_EQ(player.played.size(), 1u) << "a station the page lists is clicked, not looked up";
+}
+
 TEST_F(RadioPaneTest, AutoListenClicksTheStationOnceAfterFiveTicks) {
     pane().links = {"环球资讯", "中文环球", "更多中文环球节目"};
     EXPECT_EQ(main().Label1.caption(), "5");

@@ -32,12 +32,14 @@ class StationSourceTest : public RecorderWindowFixture {
             main().Timer2.tick();
         }
     }
-    std::string working() {
+    std::string named(const char* mark) {
         for (const std::string& f : files.files())
-            if (f.find("_录制中.wav") != std::string::npos)
+            if (f.find(mark) != std::string::npos)
                 return f;
         return {};
     }
+    std::string working() { return named("_录制中.wav"); }
+    std::string unsaved() { return named("_未保存.wav"); }
     std::string panel3() { return main().StatusBar1.panel(3).text; }
 };
 
@@ -64,14 +66,28 @@ TEST_F(StationSourceTest, HandTakeRecordsTheStationToDiskAndTheSaveDialogMovesIt
     EXPECT_EQ(main().indicator(), "停止");
 }
 
+TEST_F(StationSourceTest, ACancelledSaveKeepsTheTakeUnderAnUnsavedNameAndSaysWhere) {
+    main().cmdRecord_Click();
+    play(2);
+    main().cmdStop_Click();  // the save dialog cancelled
+    const std::string kept =
+        std::string(kFolder) + "录音_从2026-12-6_19-59-00到2026-12-6_19-59-02_未保存.wav";
+    EXPECT_EQ(working(), "") << "no name of a file still being written";
+    EXPECT_EQ(files.content(kept).value_or("").size(), 44u + 2 * 176400);
+    ASSERT_FALSE(prompts.texts().empty());
+    EXPECT_NE(prompts.texts().back().find(kept), std::string::npos) << prompts.texts().back();
+    main().cmdReset_Click();
+    EXPECT_TRUE(files.exists(kept)) << "the user was told it stays";
+}
+
 TEST_F(StationSourceTest, AFailedMoveKeepsTheTakeAndTheFileItWouldHaveReplaced) {
     main().cmdRecord_Click();
     play(1);
     files.addFile("C:\\Music\\a.wav", "old");
     files.failMoves = true;
     prompts.saveAnswers.push_back("C:\\Music\\a.wav");
-    const std::string file = working();
     main().cmdStop_Click();
+    const std::string file = unsaved();
     EXPECT_EQ(prompts.texts().back(), "Saving file failed, file name was: C:\\Music\\a.wav");
     EXPECT_EQ(files.content("C:\\Music\\a.wav"), "old");
     EXPECT_EQ(files.content(file).value_or("").size(), 44u + 176400);
@@ -105,7 +121,8 @@ TEST_F(StationSourceTest, ATakeStopsBeforeTheDiskIsFullAndSaysSo) {
     EXPECT_EQ(prompts.saveRequests.size(), 1u) << "stopped as by the Stop button";
     EXPECT_EQ(buttons(), "1011") << "the dialog was cancelled: 保存 offers it again";
     // The user was told where the take is: a new take does not discard it.
-    const std::string kept = working();
+    const std::string kept = unsaved();
+    ASSERT_NE(prompts.texts().front().find(kept), std::string::npos) << "told under its name";
     files.diskBytes.reset();
     main().cmdRecord_Click();
     EXPECT_TRUE(files.exists(kept));
@@ -145,10 +162,11 @@ class OfflineStationSourceTest : public StationSourceTest {
 
 TEST_F(OfflineStationSourceTest, PlaysTheTakeBackFromItsFileAndResetDiscardsIt) {
     RecorderPanel& p = offline().panel;
-    p.cmdRecord_Click();
+    // Started in the main window (offline, takes record the sound card), stopped here.
+    main().panel.cmdRecord_Click();
     play(1);
-    const std::string file = working();
     p.cmdStop_Click();
+    const std::string file = unsaved();
     mci.commands.clear();
     p.Slider1.setValue(250);
     p.cmdPlay_Click();

@@ -161,9 +161,12 @@ def test_a_take_on_a_filling_disk_stops_in_time_and_keeps_a_whole_file(rig):
         # Stopped as by the Stop button: the save dialog is offered; cancelled, the take stays.
         dialog = rig.wait_window("保存录音文件", timeout=10)
         rig.click_id(dialog["hwnd"], 2)
+        kept = rig.wait_msgbox(timeout=10, title="星澜网络收音机")
+        rig.answer(kept, 1)
         wait_indicator(rig, main, "停止")
-        takes = list(folder.glob("*_录制中.wav"))
-        assert len(takes) == 1, takes
+        takes = list(folder.glob("*_未保存.wav"))
+        assert len(takes) == 1 and takes[0].name in kept["text"], kept["text"]
+        assert not list(folder.glob("*_录制中.wav")), "no name of a file still being written"
         channels, bits, rate, frames = wavtools.read_wav(takes[0])
         seconds = len(frames) / rate
         assert takes[0].stat().st_size == 44 + len(frames) * 4, "the header holds the whole file"

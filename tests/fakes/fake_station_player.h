@@ -14,7 +14,7 @@ class FakeStationPlayer : public StationPlayer {
     void play(const Station& station) override {
         played.push_back(station);
         current_ = station;
-        state_ = PlayerState::Playing;
+        state_ = startsAs;
         if (onChanged)
             onChanged();
     }
@@ -44,6 +44,8 @@ class FakeStationPlayer : public StationPlayer {
                         samples.size() * sizeof(std::int16_t));
     }
 
+    // What play() reports at once: a real player connects first.
+    PlayerState startsAs = PlayerState::Playing;
     std::vector<Station> played;
     int stops = 0;
     std::string status;
