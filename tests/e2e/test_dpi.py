@@ -175,13 +175,18 @@ def test_buttons_scale_with_the_dpi_and_no_caption_is_cut(rig):
 test_buttons_scale_with_the_dpi_and_no_caption_is_cut.timeout = 300  # three cold starts of Wine
 
 
-def test_a_status_text_cut_off_shows_whole_in_its_tool_tip(rig):
+def at_dpis(rig, check, dpis=(96, 144)):
+    """Runs check(rig, dpi) at each DPI in turn, then leaves the prefix at 96 dpi."""
     try:
-        for dpi in (96, 144):
+        for dpi in dpis:
             set_dpi(rig, dpi)
-            status_tip_at(rig, dpi)
+            check(rig, dpi)
     finally:
         set_dpi(rig, 96)
+
+
+def test_a_status_text_cut_off_shows_whole_in_its_tool_tip(rig):
+    at_dpis(rig, status_tip_at)
 
 
 test_a_status_text_cut_off_shows_whole_in_its_tool_tip.timeout = 180

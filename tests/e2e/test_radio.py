@@ -230,13 +230,8 @@ BM_CLICK = 0x00F5
 
 
 def test_the_station_list_stays_under_the_pointer_and_the_stop_keeps_its_place(rig):
-    from test_dpi import set_dpi
-    try:
-        for dpi in (96, 144):
-            set_dpi(rig, dpi)
-            header_keeps_the_list_in_place(rig, dpi)
-    finally:
-        set_dpi(rig, 96)
+    from test_dpi import at_dpis
+    at_dpis(rig, header_keeps_the_list_in_place)
 
 
 test_the_station_list_stays_under_the_pointer_and_the_stop_keeps_its_place.timeout = 240
