@@ -77,8 +77,8 @@ class FrmnoConnection : public ui::Form {
     std::string indicator() const { return panel.indicator(); }
 
   private:
-    // "录音" starts greyed here and only "重置" (or a stopped take) makes it usable: the
-    // greyed button's tool tip and the line under the notice say so.
+    // "录音" starts greyed here and only "重置" (or a stopped take) makes it usable: the line
+    // under the notice says so.
     void showWayToRecord();
 
     Program& program_;
