@@ -104,10 +104,11 @@ class Icecast:
 
 def pane_line(rig, main):
     """The line of the station page that the main window's pane shows (under Wine the
-    stand-in pane, whose first lines stand above its list)."""
-    for control in rig.controls(main["hwnd"]):
-        if control["class"] == "Static" and control["text"].startswith(HEADING):
-            return control["text"][len(HEADING):].strip()
+    stand-in pane, whose header has the page's heading and, under it, this line)."""
+    statics = [c["text"] for c in rig.controls(main["hwnd"]) if c["class"] == "Static"]
+    for at, text in enumerate(statics):
+        if text == HEADING and at + 1 < len(statics):
+            return statics[at + 1].strip()
     return ""
 
 
