@@ -46,10 +46,6 @@ std::string queryText(HINTERNET request, DWORD what, const wchar_t* custom = nul
     return {};
 }
 
-bool isRedirect(int status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
 // A proxy the user set for this computer (by hand or by a configuration script) is WinINet's to
 // use; the program's own sockets know none. Automatic detection, on by default, is not counted.
 bool proxyConfigured() {
@@ -124,7 +120,7 @@ void openWinInetHop(SharedHandle session, std::string url, DWORD receiveTimeoutM
                            nullptr)) {
             answer.status = int(status);
         }
-        if (isRedirect(answer.status)) {
+        if (radio::isRedirect(answer.status)) {
             location = queryText(handle, HTTP_QUERY_LOCATION);
             request.reset();  // closed here, on the thread that used it
         } else {
@@ -288,7 +284,7 @@ std::unique_ptr<radio::Connection> WinInetTransport::open(const std::string& url
                 return connection;
         }
         std::string next = radio::resolveUrl(address, location);
-        if (*aborted_ || !isRedirect(status) || location.empty() || !isWebAddress(next))
+        if (*aborted_ || !radio::isRedirect(status) || location.empty() || !isWebAddress(next))
             return nullptr;
         address = std::move(next);
     }

@@ -212,10 +212,6 @@ class SocketConnection : public radio::Connection {
     Flag aborted_;
 };
 
-bool isRedirect(int status) {
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
-
 }  // namespace
 
 bool winsockStarted() {
@@ -262,7 +258,7 @@ SocketHop openSocketHop(const std::string& address, const radio::HttpUrl& url, U
         closesocket(s);
         return hop;
     }
-    if (isRedirect(head->answer.status)) {
+    if (radio::isRedirect(head->answer.status)) {
         closesocket(s);
         hop.status = head->answer.status;
         hop.location = head->location;

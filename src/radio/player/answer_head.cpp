@@ -9,19 +9,15 @@ namespace sonorin::radio {
 
 namespace {
 
-std::string_view trimmed(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
-        s.remove_suffix(1);
-    return s;
-}
-
 bool sameName(std::string_view a, std::string_view b) {
     return ascii::lowered(a) == ascii::lowered(b);
 }
 
 }  // namespace
+
+bool isRedirect(int status) {
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
 
 std::string streamRequest(const HttpUrl& url) {
     return "GET " + url.target + " HTTP/1.0\r\nHost: " + url.hostHeader() +
@@ -41,7 +37,7 @@ std::size_t answerHeadSize(std::string_view bytes) {
 
 std::optional<AnswerHead> parseAnswerHead(std::string_view head) {
     const std::size_t lineEnd = head.find('\n');
-    const std::string_view statusLine = trimmed(head.substr(0, lineEnd));
+    const std::string_view statusLine = ascii::trim(head.substr(0, lineEnd));
     const std::size_t space = statusLine.find(' ');
     const std::string_view protocol = statusLine.substr(0, space);
     if (space == std::string_view::npos || (!protocol.starts_with("HTTP/") && protocol != "ICY"))
@@ -63,8 +59,8 @@ std::optional<AnswerHead> parseAnswerHead(std::string_view head) {
         const std::size_t colon = line.find(':');
         if (colon == std::string_view::npos)
             continue;
-        const std::string_view name = trimmed(line.substr(0, colon));
-        const std::string_view value = trimmed(line.substr(colon + 1));
+        const std::string_view name = ascii::trim(line.substr(0, colon));
+        const std::string_view value = ascii::trim(line.substr(colon + 1));
         if (sameName(name, "Content-Type")) {
             result.answer.contentType = std::string(value);
         } else if (sameName(name, "Content-Length")) {

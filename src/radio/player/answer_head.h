@@ -33,6 +33,9 @@ struct AnswerHead {
     std::string location;  // of a redirect, as sent
 };
 
+// The answers that send the player on to their Location.
+bool isRedirect(int status);
+
 // Nothing when the status line is neither "HTTP/x.y NNN …" nor "ICY NNN …". Header lines that
 // are not "name: value" are skipped: stations send odd ones, and only a few headers matter.
 std::optional<AnswerHead> parseAnswerHead(std::string_view head);
