@@ -78,6 +78,15 @@ void AudioRecorder::Form_Load() {
     RecorderState& s = program_.recorderState;
     const std::string folder = program_.programFolder();
 
+    // The window opens at the compact width that "还原" returns to (the design's client width
+    // with the frame is a few pixels narrower, by an amount that varies with the DPI), where
+    // the layout keeps it: the plan window, which the first layout loads, docks to the place
+    // the window stays at.
+    resumeNext([&] {
+        const double w = RecorderPanel::kCompactWidth;
+        move(p.windows.screenWidth() / 2 - w / 2, p.windows.screenHeight() / 2 - height() / 2, w,
+             height());
+    });
     resumeNext([&] { program_.SkinForm(*this); });
 
     resumeNext([&] {

@@ -97,9 +97,8 @@ void AudioRecorder::Command1_Click() {
         return;
     // No link names it: a plan may name any station, so the directory is asked, and the user
     // learns why nothing plays when it does not know the name either.
-    for (const radio::StationEntry& entry : program_.portal.stations())
-        if (entry.name.find(name) != std::string::npos)
-            return;  // listed, but the page is not there to click (offline, not loaded yet)
+    if (program_.portal.lists(name))
+        return;  // listed, but the page is not there to click (offline, not loaded yet)
     planLookup_ = name;
     program_.platform.player.play({name, ""});
 }

@@ -97,6 +97,14 @@ frmDingshishouting::frmDingshishouting(Program& program)
     LabelDiantai.setCaption("收听电台：");
     LabelDiantai.setBounds(120, 4440, 1455, 255);
     CBoxDiantai.setBounds(1080, 4440, 1695, 300);
+    LabelUnlisted.setCaption("不在电台列表");
+    LabelUnlisted.setToolTip("电台列表里没有这个电台。计划开始时会在电台目录里查找它，找不到时会告诉您。");
+    LabelUnlisted.setBounds(2850, 4485, 1335, 255);
+    LabelUnlisted.setVisible(false);
+    CBoxDiantai.onChange = [this] {
+        LabelUnlisted.setVisible(!CBoxDiantai.text().empty() &&
+                                 !program_.portal.lists(CBoxDiantai.text()));
+    };
     CmdAddItem.setCaption("添加");
     CmdAddItem.setBounds(480, 4920, 855, 375);
     CmdDelete.setCaption("删除");
@@ -139,12 +147,13 @@ void frmDingshishouting::Form_Load() {
         b->setTop(b->top() + 50);
 
     // Docked to the left of the main window, as tall as it; on its right when the screen has
-    // no room on the left.
+    // no room on the left, and where it has room on neither side, where it covers least.
     const AudioRecorder& main = program_.form<AudioRecorder>();
     const ui::ScreenArea area =
         p.windows.workArea(main.left(), main.top(), main.width(), main.height());
-    move(ui::dockedLeft(area, main.left(), main.width(), width(), true), main.top(), width(),
-         main.height());
+    const ui::Placement at = ui::dockedBeside(area, {main.left(), main.top()}, main.width(),
+                                              width(), true, p.windows.titleBarHeight());
+    move(at.left, at.top, width(), main.height());
 
     program_.SkinForm(*this);
 

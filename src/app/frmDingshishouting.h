@@ -36,6 +36,8 @@ class frmDingshishouting : public ui::Form {
     ui::ComboBox CBoxShiChang{*this, "CBoxShiChang"};
     ui::Label LabelDiantai{*this, "LabelDiantai"};
     ui::ComboBox CBoxDiantai{*this, "CBoxDiantai"};
+    // Beside the station: shown when the station list does not have it.
+    ui::Label LabelUnlisted{*this, "LabelUnlisted"};
     ui::Button CmdAddItem{*this, "CmdAddItem"};
     ui::Button CmdDelete{*this, "CmdDelete"};
     ui::Button CmdClear{*this, "CmdClear"};

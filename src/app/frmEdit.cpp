@@ -64,8 +64,10 @@ void frmEdit::Form_Load() {
     // Beside the plan window, on its right unless the screen has no room there.
     const ui::ScreenArea area = program_.platform.windows.workArea(plans.left(), plans.top(),
                                                                    plans.width(), plans.height());
-    move(ui::dockedLeft(area, plans.left(), plans.width(), width(), false), plans.top(), width(),
-         height());
+    const ui::Placement at =
+        ui::dockedBeside(area, {plans.left(), plans.top()}, plans.width(), width(), false,
+                         program_.platform.windows.titleBarHeight());
+    move(at.left, at.top, width(), height());
     for (std::string_view s : radio::kPlanEditorStations)
         CBoxDiantai.addItem(std::string(s));
 

@@ -268,12 +268,12 @@ void RecorderPanel::offerWideWindow() {
 void RecorderPanel::cmdmore_Click() {
     cmdmore.setVisible(false);
     cmdgoback.setVisible(true);
-    window_.setWidth(10455);
+    window_.setWidth(kWideWidth);
     setPanelWidths(0.08, 0.10);
 }
 
 void RecorderPanel::cmdgoback_Click() {
-    window_.setWidth(5040);
+    window_.setWidth(kCompactWidth);
     setCompactPanelWidths();
     offerWideWindow();
 }

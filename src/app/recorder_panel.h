@@ -110,6 +110,8 @@ class RecorderPanel {
     void layOutButtonRow(double windowWidth);
     // The compact window offers "更多".
     void offerWideWindow();
+    // The window widths "还原" and "更多" set.
+    static constexpr double kCompactWidth = 5040, kWideWidth = 10455;
 
     // The recording indicator: panel 2 of the status bar.
     std::string indicator() const { return StatusBar1.panel(2).text; }

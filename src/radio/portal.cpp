@@ -209,4 +209,11 @@ std::string newPortalToken() {
     return token;
 }
 
+bool Portal::lists(std::string_view name) const {
+    for (const StationEntry& entry : stations_)
+        if (entry.name.find(name) != std::string::npos)
+            return true;
+    return false;
+}
+
 }  // namespace sonorin::radio

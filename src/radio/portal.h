@@ -29,6 +29,8 @@ class Portal {
     // writes the default one when the file is missing.
     void loadStations(const std::string& programFolder);
     const std::vector<StationEntry>& stations() const { return stations_; }
+    // A station whose name holds `name`, as a plan's click on the station page finds it.
+    bool lists(std::string_view name) const;
 
     void setPort(int port) { port_ = port; }
     int port() const { return port_; }

@@ -16,10 +16,17 @@ struct ScreenArea {
 // its title bar and left edge stay reachable.
 double keptInside(double start, double size, double first, double last);
 
-// The left edge of a window `width` wide docked beside the window that spans
-// [anchorLeft, anchorLeft + anchorWidth): on the preferred side when it fits in the area, else
-// on the other side when it fits there, else kept inside the area.
-double dockedLeft(const ScreenArea& area, double anchorLeft, double anchorWidth, double width,
-                  bool preferLeft);
+struct Placement {
+    double left = 0, top = 0;
+};
+
+// Where a window `width` wide docks beside the window whose top left corner is `anchor`
+// and which is `anchorWidth` wide: level with it, on the preferred side when it fits in the
+// area, else on the other side when it fits there. Where neither fits, kept inside the area
+// with its title bar clear of the anchor: raised by `titleBar` (the height of a title bar with
+// its frame) on the side where it covers less of the anchor when the area has room above,
+// else on the right, level with the anchor.
+Placement dockedBeside(const ScreenArea& area, const Placement& anchor, double anchorWidth,
+                       double width, bool preferLeft, double titleBar);
 
 }  // namespace sonorin::ui

@@ -40,6 +40,8 @@ class WindowSystem {
         (void)height;
         return {0, 0, screenWidth(), screenHeight()};
     }
+    // The height of a title bar with the frame above it, twips.
+    virtual double titleBarHeight() { return 0; }
     // The form's native window handle, 0 when it has none (the skin engine attaches to it).
     virtual std::uintptr_t nativeHandle(const ui::Form&) { return 0; }
 };

@@ -129,6 +129,12 @@ ui::ScreenArea Win32WindowSystem::workArea(double left, double top, double width
             twipsFromPixels(work.bottom)};
 }
 
+double Win32WindowSystem::titleBarHeight() {
+    RECT frame{0, 0, 0, 0};
+    adjustWindowRect(frame, WS_CAPTION | WS_SYSMENU | WS_BORDER, false, 0, screen().dpi);
+    return twipsFromPixels(-frame.top);
+}
+
 void Win32WindowSystem::createWindow(ui::Form& form) {
     if (windowOf(form))
         return;

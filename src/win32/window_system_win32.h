@@ -39,6 +39,7 @@ class Win32WindowSystem : public WindowSystem {
     double screenWidth() override;
     double screenHeight() override;
     ui::ScreenArea workArea(double left, double top, double width, double height) override;
+    double titleBarHeight() override;
     std::uintptr_t nativeHandle(const ui::Form& form) override;
 
     // Runs the program's message loop until the last window is gone; returns the exit code.

@@ -27,10 +27,9 @@ TEST_F(PlanWindowTest, LoadingFillsTheWindowAndDocksItBesideTheMainWindow) {
     EXPECT_EQ(column(w.ListView1, 2), std::vector<std::string>{"北京新闻"});
 
     const AudioRecorder& m = main();
-    // The main window is not placed yet and stands at the screen's left edge: no room on its
-    // left, so the plan window docks on its right.
-    ASSERT_LT(m.left(), w.width());
-    EXPECT_EQ(w.left(), m.left() + m.width());
+    // The main window stands in the middle of the screen, with room on its left.
+    ASSERT_GE(m.left(), w.width());
+    EXPECT_EQ(w.left(), m.left() - w.width());
     EXPECT_EQ(w.top(), m.top());
     EXPECT_EQ(w.height(), m.height());
     EXPECT_EQ(w.CmdAddItem.top(), 4940);
@@ -85,6 +84,15 @@ TEST_F(PlanWindowTest, LoadingFillsTheWindowAndDocksItBesideTheMainWindow) {
     EXPECT_EQ(w.mnuEdit.caption(), "修改");
     EXPECT_TRUE(w.mnuline1.isSeparator());
     EXPECT_FALSE(w.TBoxMingCheng.visible());
+}
+
+TEST_F(PlanWindowTest, AStationTheStationListLacksIsMarkedBesideTheChoice) {
+    files.addFile("C:\\Sonorin\\stations.m3u", "#EXTM3U\r\n#EXTINF:-1,中文环球\r\n");
+    frmDingshishouting& w = open();
+    EXPECT_EQ(w.CBoxDiantai.text(), "环球资讯");
+    EXPECT_TRUE(w.LabelUnlisted.visible());
+    w.CBoxDiantai.setText("中文环球");
+    EXPECT_FALSE(w.LabelUnlisted.visible());
 }
 
 TEST_F(PlanWindowTest, TheProposedMinuteCarriesIntoTheNextHour) {

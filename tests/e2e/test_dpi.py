@@ -111,6 +111,17 @@ def on_screen(rig, hwnd, dpi, name):
     assert inside, f"the {name} window is off the screen at {dpi} dpi: {window}"
 
 
+def docked_clear(rig, docked, anchor, dpi):
+    """A docked window sits beside its anchor, or, where the screen has no room for that, with
+    its title bar's buttons clear of the anchor, whichever is on top: the title bar above the
+    anchor, or its right end (three buttons about as wide as the bar is tall) past it."""
+    d, a = ([w for w in rig.windows() if w["hwnd"] == h][0] for h in (docked, anchor))
+    beside = d["left"] + d["width"] <= a["left"] or d["left"] >= a["left"] + a["width"]
+    buttons = 3 * (d["client_top"] - d["top"])
+    assert beside or d["client_top"] <= a["top"] or \
+        d["left"] + d["width"] - buttons >= a["left"] + a["width"], (dpi, d, a)
+
+
 def show_every_other_window(rig, main, dpi):
     """The plan window, the plan editor, the shutdown window and the about box."""
     on_screen(rig, main["hwnd"], dpi, "main")
@@ -120,12 +131,14 @@ def show_every_other_window(rig, main, dpi):
         add_plan(rig, plan, datetime.time(7, 0, 0), "不确定", "美国之音")
         rig.wait_until(lambda: rig.listview(plan)["rows"], what="the plan in the list")
     on_screen(rig, plan, dpi, "plan")
+    docked_clear(rig, plan, main["hwnd"], dpi)
     rig.right_click_row(plan, 0)
     rig.wait_until(lambda: [w for w in rig.windows() if w["class"] == "#32768"],
                    what="the context menu")
     rig.popup(1)
     editor = rig.wait_window("Form1")["hwnd"]
     on_screen(rig, editor, dpi, "plan-editor")
+    docked_clear(rig, editor, plan, dpi)
     check_spin_buttons(rig, editor, dpi)
     rig.click(main["hwnd"], "定时2")
     on_screen(rig, rig.wait_window("定时关机设置")["hwnd"], dpi, "shutdown")

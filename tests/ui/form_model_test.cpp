@@ -127,14 +127,26 @@ TEST_F(FormModelTest, PlacedAndShownWindowsStayInsideTheWorkArea) {
     EXPECT_EQ(two.top(), 300);
 }
 
-TEST(ScreenAreaTest, DockingTakesThePreferredSideThenTheOtherThenStaysInside) {
+TEST(ScreenAreaTest, DockingTakesThePreferredSideThenTheOtherThenCoversLeast) {
     const ScreenArea area{0, 0, 10000, 8000};
-    EXPECT_EQ(dockedLeft(area, 4000, 3000, 2000, true), 2000);
-    EXPECT_EQ(dockedLeft(area, 1000, 3000, 2000, true), 4000);
-    EXPECT_EQ(dockedLeft(area, 4000, 3000, 2000, false), 7000);
-    EXPECT_EQ(dockedLeft(area, 6000, 3000, 2000, false), 4000);
-    EXPECT_EQ(dockedLeft(area, 1000, 8000, 2000, true), 0);
-    EXPECT_EQ(dockedLeft(area, 1000, 8000, 2000, false), 8000);
+    const auto docked = [&](double anchorLeft, double anchorWidth, bool preferLeft) {
+        const Placement at =
+            dockedBeside(area, {anchorLeft, 1000}, anchorWidth, 2000, preferLeft, 400);
+        return std::pair{at.left, at.top};
+    };
+    EXPECT_EQ(docked(4000, 3000, true), std::pair(2000.0, 1000.0));
+    EXPECT_EQ(docked(1000, 3000, true), std::pair(4000.0, 1000.0));
+    EXPECT_EQ(docked(4000, 3000, false), std::pair(7000.0, 1000.0));
+    EXPECT_EQ(docked(6000, 3000, false), std::pair(4000.0, 1000.0));
+    // No room beside it: as much cover on either side keeps the preferred one; the title bar is
+    // lifted above the anchor's.
+    EXPECT_EQ(docked(1000, 8000, true), std::pair(0.0, 600.0));
+    EXPECT_EQ(docked(1000, 8000, false), std::pair(8000.0, 600.0));
+    // Less cover on the other side wins over the preference.
+    EXPECT_EQ(docked(500, 8000, true), std::pair(8000.0, 600.0));
+    // No room above the anchor to lift it: on the right, level with the anchor.
+    const Placement low = dockedBeside(area, {1000, 200}, 8000, 2000, true, 400);
+    EXPECT_EQ(std::pair(low.left, low.top), std::pair(8000.0, 200.0));
 }
 
 TEST_F(FormModelTest, OptionButtonsOfOneContainerExcludeEachOtherAndClickWhenSelected) {

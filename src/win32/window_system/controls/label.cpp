@@ -1,4 +1,5 @@
-// A label: a static text, which reacts to the mouse only when the program handles its click.
+// A label: a static text, which reacts to the mouse only when the program handles its click or
+// it has a tool tip (a static that does not take the mouse never shows its tip).
 #include "win32/window_system/child_peer.h"
 
 namespace sonorin::win32 {
@@ -15,7 +16,9 @@ class LabelPeer final : public ChildPeer {
     }
 
   protected:
-    DWORD ownStyle() const override { return label_.onClick ? SS_NOTIFY : 0; }
+    DWORD ownStyle() const override {
+        return label_.onClick || !label_.toolTip().empty() ? SS_NOTIFY : 0;
+    }
     bool textWaitsWhileHidden() const override { return true; }
 
   private:
