@@ -170,7 +170,7 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
     windows_[&form] = std::move(fw);
     form.attachPeer(makeFormPeer(window));
     {
-        Syncing guard(window);
+        Syncing guard(window, &form);
         syncBounds(window);
     }
     window.menuBar = std::move(bar);

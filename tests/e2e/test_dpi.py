@@ -96,6 +96,9 @@ def check_at(rig, dpi):
     rig.set_hosts([])  # offline: the offline window instead of the main window
     program = rig.start()
     window = offline_window(rig, timeout=10)
+    # 录音 starts greyed; the line under the notice says how to record.
+    assert rig.control(window["hwnd"], "点“重置”后可以录音")["visible"]
+    assert not rig.control(window["hwnd"], "录音")["enabled"]
     on_screen(rig, window["hwnd"], dpi, "offline")
     assert rig.stop(program, window["hwnd"]) == 0
     return max(heights)

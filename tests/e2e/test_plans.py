@@ -3,7 +3,7 @@ RadioTime.ini, firing on the next start, and edited through the context menu."""
 
 import datetime
 
-from rig import CAPTION, FORM_CLASS
+from rig import CAPTION, FORM_CLASS, IDOK
 from test_radio import now_playing, portal, stop_link
 
 PLAN_CAPTION = "定时收听设置_星澜网络收音机"
@@ -97,3 +97,34 @@ def test_a_plan_added_in_the_window_is_saved_and_fires_on_the_next_start(rig):
     assert rows(rig, plan, 3) == expected, "the start and end read back unchanged"
     assert rig.stop(program, main["hwnd"]) == 0
     assert ini.read_bytes() == "".join("\t".join(r) + "\r\n" for r in expected).encode("gbk")
+
+
+def unlisted_plan_at(rig, dpi):
+    rig.online()
+    only = "#EXTM3U\r\n#EXTINF:-1,中文环球\r\nhttp://127.0.0.1:8000/a.mp3\r\n"
+    program = rig.start(files=[("stations.m3u", only.encode("utf-8"))])
+    main = rig.main_window(timeout=10)
+    plan = open_plan_window(rig, main)["hwnd"]
+    # "环球资讯", the window's first station, is marked; a listed one is not.
+    assert rig.control(plan, "不在电台列表")["visible"]
+    rig.select(plan, "ComboBox#5", "中文环球")
+    rig.wait_until(lambda: not rig.control(plan, "不在电台列表")["visible"], what="no mark")
+    begin = datetime.datetime.now().replace(microsecond=0) + datetime.timedelta(seconds=6)
+    add_plan(rig, plan, begin, "1分钟", "环球资讯")
+    rig.wait_until(lambda: rig.control(plan, "不在电台列表")["visible"], what="the mark")
+    rig.screenshot(f"{dpi}dpi-unlisted")
+    # At its time the directory is asked (this rig's network does not know it) and the user is
+    # told why nothing plays.
+    box = rig.wait_msgbox(20)
+    assert box["text"] == "计划的电台“环球资讯”不在电台列表里，也没有在电台目录里找到", box
+    rig.screenshot(f"{dpi}dpi-unlisted-told")
+    rig.answer(box, IDOK)
+    assert rig.stop(program, main["hwnd"]) == 0
+
+
+def test_a_plan_for_a_station_the_list_lacks_says_so(rig):
+    from test_dpi import at_dpis  # it imports this module
+    at_dpis(rig, unlisted_plan_at)
+
+
+test_a_plan_for_a_station_the_list_lacks_says_so.timeout = 120

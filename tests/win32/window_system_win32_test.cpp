@@ -639,7 +639,8 @@ class Inputs : public ui::Form {
             hour.addItem(h);
         for (const char* k : {"关机", "重启"})
             kind.addItem(k);
-        hour.onClick = [this] { ++hourClicks; };
+        // A handler of the user's choice changes another control, as handlers do.
+        hour.onClick = [this] { kind.setListIndex(++hourClicks % 2); };
         hour.onChange = [this] { ++hourChanges; };
         plans.onDblClick = [this] { ++doubleClicks; };
         plans.onMouseDown = [this](ui::MouseButton b, int row) {
@@ -713,6 +714,7 @@ TEST_F(InputControlsTest, ComboBoxesHoldTheModelAndReportTheUsersChoiceAndTyping
     EXPECT_EQ(form.hour.listIndex(), 1);
     EXPECT_EQ(form.hour.text(), "1");
     EXPECT_EQ(form.hourClicks, 2);
+    EXPECT_EQ(SendMessageW(kind, CB_GETCURSEL, 0, 0), 0) << "what its handler did shows";
 
     // Typing into the edit field: the combo box tells its parent, the model follows.
     HWND edit = GetWindow(hour, GW_CHILD);

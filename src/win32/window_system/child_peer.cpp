@@ -45,7 +45,7 @@ bool ChildPeer::create() {
 }
 
 void ChildPeer::changed(ui::Property property) {
-    if (fw_.syncing)
+    if (fw_.syncing == &control_)
         return;
     switch (property) {
         case ui::Property::Caption:

@@ -35,7 +35,7 @@ class FormPeer final : public ui::Peer {
   public:
     explicit FormPeer(FormWindow& fw) : fw_(fw) {}
     void changed(ui::Property property) override {
-        if (fw_.syncing)
+        if (fw_.syncing == &fw_.form)
             return;
         HWND h = fw_.hwnd;
         ui::Form& f = fw_.form;

@@ -40,7 +40,9 @@ struct FormWindow {
     bool childrenMade = false;    // child windows are made when the window first shows
     int dpi = kDefaultDpi;        // of the monitor the window is on; twips become pixels with it
     std::optional<SIZE> laidOut;  // client size the first show's layout ran for, during it
-    bool syncing = false;         // native changes being written back into the model
+    // The form or control whose native change is being written back into the model: its
+    // own peer does not echo it back (the handlers it runs may change other controls).
+    const void* syncing = nullptr;
     bool applying = false;        // model changes being written into native controls
     UINT nextChildId = 100;       // control ids; menu entries have theirs from 2000
     std::map<ui::MenuItem*, UINT> menuIds;
@@ -102,17 +104,18 @@ class Applying {
     bool was_;
 };
 
-// Marks native-to-model updates, so that the model does not echo them back to the window.
+// Marks a native-to-model update of one form or control, so that the model does not echo it
+// back to its window.
 class Syncing {
   public:
-    explicit Syncing(FormWindow& fw) : fw_(fw), was_(fw.syncing) { fw.syncing = true; }
+    Syncing(FormWindow& fw, const void* what) : fw_(fw), was_(fw.syncing) { fw.syncing = what; }
     ~Syncing() { fw_.syncing = was_; }
     Syncing(const Syncing&) = delete;
     Syncing& operator=(const Syncing&) = delete;
 
   private:
     FormWindow& fw_;
-    bool was_;
+    const void* was_;
 };
 
 }  // namespace sonorin::win32

@@ -17,11 +17,11 @@ class ComboBoxPeer final : public ChildPeer {
             return;
         if (code == CBN_SELCHANGE) {
             const int index = msg::comboCurrent(hwnd_);
-            Syncing guard(fw_);
+            Syncing guard(fw_, &combo_);
             combo_.setListIndex(index);
         } else if (code == CBN_EDITCHANGE) {
             {
-                Syncing guard(fw_);
+                Syncing guard(fw_, &combo_);
                 combo_.setText(msg::text(hwnd_));
             }
             // A handler that refused part of what was typed has the last word.

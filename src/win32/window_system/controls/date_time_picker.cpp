@@ -17,7 +17,7 @@ class DateTimePickerPeer final : public ChildPeer {
         if (header.code != DTN_DATETIMECHANGE)
             return;
         if (const std::optional<SYSTEMTIME> time = msg::pickerTime(hwnd_)) {
-            Syncing guard(fw_);
+            Syncing guard(fw_, &picker_);
             picker_.setTimeOfDay(time->wHour * 3600 + time->wMinute * 60 + time->wSecond);
         }
     }

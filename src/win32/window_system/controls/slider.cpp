@@ -11,7 +11,7 @@ class SliderPeer final : public ChildPeer {
         : ChildPeer(fw, control), slider_(static_cast<ui::Slider&>(control)) {}
 
     void scrolled() override {
-        Syncing guard(fw_);
+        Syncing guard(fw_, &slider_);
         slider_.setValue(msg::sliderPos(hwnd_));
     }
 

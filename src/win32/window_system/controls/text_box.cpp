@@ -13,7 +13,7 @@ class TextBoxPeer final : public ChildPeer {
     void command(UINT code) override {
         if (code != EN_CHANGE || fw_.applying)
             return;
-        Syncing guard(fw_);
+        Syncing guard(fw_, &box_);
         box_.setText(msg::text(hwnd_));
     }
 
