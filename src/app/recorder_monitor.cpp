@@ -1,5 +1,6 @@
 #include "app/recorder_monitor.h"
 
+#include "app/FrmnoConnection.h"
 #include "app/frmSettings.h"
 #include "app/program.h"
 #include "app/recorder_panel.h"
@@ -133,7 +134,11 @@ void runRecorderMonitor(Program& program, RecorderPanel& panel, const std::strin
         s.ProgrammedRunning = true;
         wave.OpenCaptureDevice();
         wave.ApplyCaptureFormat();
-        wave.StartRecording();
+        // Without a network no station plays: the take records the sound card, as a hand
+        // take in the offline window does (that window says so under its notice).
+        const bool offline =
+            program.isLoaded<FrmnoConnection>() && program.form<FrmnoConnection>().visible();
+        wave.StartRecording(offline ? CaptureSource::SoundCard : s.Source);
         panel.cmdStop.setEnabled(true);
         panel.cmdPlay.setEnabled(false);
         panel.cmdSave.setEnabled(false);

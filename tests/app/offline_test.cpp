@@ -52,6 +52,13 @@ TEST_F(OfflineTest, WithTheStationChosenATakeHereRecordsTheSoundCardAndSaysSo) {
     EXPECT_EQ(f.LabelRecordHint.caption(), "没有联网时录不到电台，录音将使用声卡");
     f.cmdRecord_Click();
     EXPECT_EQ(count("record capture"), 1);
+    f.cmdStop_Click();
+
+    // A programmed take too, whichever window's monitor starts it.
+    arm();
+    clock.current = {2026, 12, 6, 9, 10, 1};
+    main().Timer2.tick();
+    EXPECT_EQ(count("record capture"), 2);
 }
 
 TEST_F(OfflineTest, BothMonitorsOnOneStateTheOfflineOneTickingFirstSavesOnce) {
