@@ -61,6 +61,7 @@ AudioRecorder::AudioRecorder(Program& program)
     mnuShouting.onClick = [this] { program_.form<frmDingshishouting>().show(); };
     Mnu_DingshiShouting.onClick = [this] { program_.form<frmDingshishouting>().show(); };
     wireRadioPane();
+    wirePlayerControls();
 }
 
 void AudioRecorder::placeDesignGeometry() {
@@ -113,6 +114,7 @@ void AudioRecorder::Form_Load() {
         readRecorderSettings(p.settings, s);
         readCaptureSource(p.settings, s);
     });
+    resumeNext([&] { restoreVolume(); });
     resumeNext([&] { s.resetToImmediate(); });
     resumeNext([&] { program_.wave.ApplyCaptureFormat(); });
     resumeNext([&] {

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "app/recorder_panel.h"
+#include "radio/sleep_timer.h"
+#include "radio/station_player.h"
 #include "ui/control.h"
 #include "ui/form.h"
 
@@ -36,6 +38,11 @@ class AudioRecorder : public ui::Form {
     ui::Button Command4{*this, "Command4"};
     ui::Label Label1{*this, "Label1"};
 
+    // The program's own volume, over the radio pane's top right corner (before the pane, so
+    // on top of it).
+    ui::Button cmdMute{*this, "cmdMute"};
+    ui::Slider sldVolume{*this, "sldVolume"};
+
     ui::WebBrowserPane WebBrowser1{*this, "WebBrowser1"};
     ui::StatusBar StatusBar1{*this, "StatusBar1", 3};
     ui::Frame Frame5{*this, "Frame5"};
@@ -46,6 +53,8 @@ class AudioRecorder : public ui::Form {
 
     ui::Timer Timer2{*this, "Timer2", 200};
     ui::Timer Timer3{*this, "Timer3", 0};
+    // Fades the radio out and stops it at the sleep timer's time.
+    ui::Timer tmrSleep{*this, "tmrSleep", 0};
 
     // Menu bar.
     ui::MenuItem mnuwenjian{*this, "mnuwenjian", "文件(F)"};
@@ -56,6 +65,14 @@ class AudioRecorder : public ui::Form {
     ui::MenuItem mnuShouting{*this, "mnuShouting", "定时收听", &mnuPlan};
     ui::MenuItem MnuRecord{*this, "MnuRecord", "定时录音", &mnuPlan};
     ui::MenuItem mnuGuanji{*this, "mnuGuanji", "定时关机", &mnuPlan};
+    ui::MenuItem mnuSleep{*this, "mnuSleep", "定时停止播放", &mnuPlan};
+    ui::MenuItem mnuSleep15{*this, "mnuSleep15", "15 分钟后", &mnuSleep};
+    ui::MenuItem mnuSleep30{*this, "mnuSleep30", "30 分钟后", &mnuSleep};
+    ui::MenuItem mnuSleep60{*this, "mnuSleep60", "60 分钟后", &mnuSleep};
+    ui::MenuItem mnuSleep90{*this, "mnuSleep90", "90 分钟后", &mnuSleep};
+    ui::MenuItem mnuSleepAt{*this, "mnuSleepAt", "指定时间…", &mnuSleep};
+    ui::MenuItem mnuSleepLine{*this, "mnuSleepLine", "-", &mnuSleep};
+    ui::MenuItem mnuSleepOff{*this, "mnuSleepOff", "取消定时停止", &mnuSleep};
     ui::MenuItem mnuhelp{*this, "mnuhelp", "帮助(H)"};
     ui::MenuItem mnuhelpcontent{*this, "mnuhelpcontent", "帮助内容", &mnuhelp};
     ui::MenuItem mnulinebelowhelp{*this, "mnulinebelowhelp", "-", &mnuhelp};
@@ -79,6 +96,10 @@ class AudioRecorder : public ui::Form {
     ui::MenuItem mnu_TrayWebsite{*this, "mnu_TrayWebsite", "官方网站", &mnuTray};
     ui::MenuItem mnupophelp{*this, "mnupophelp", "帮助", &mnuTray};
     ui::MenuItem mnu_TrayAbout{*this, "mnu_TrayAbout", "关于", &mnuTray};
+    ui::MenuItem lineVolume{*this, "lineVolume", "-", &mnuTray};
+    ui::MenuItem mnuTrayMute{*this, "mnuTrayMute", "静音", &mnuTray};
+    ui::MenuItem mnuTrayLouder{*this, "mnuTrayLouder", "音量 +", &mnuTray};
+    ui::MenuItem mnuTrayQuieter{*this, "mnuTrayQuieter", "音量 −", &mnuTray};
     ui::MenuItem line1{*this, "line1", "-", &mnuTray};
     ui::MenuItem mnuTrayexit{*this, "mnuTrayexit", "退出", &mnuTray};
 
@@ -115,6 +136,21 @@ class AudioRecorder : public ui::Form {
     // The station player's state, status or title changed: the pane shows it now.
     void playerChanged();
 
+    // The program's own volume (0 to 100) and mute, remembered across starts.
+    int volume() const { return sldVolume.value(); }
+    bool muted() const { return muted_; }
+    void setVolume(int volume) { sldVolume.setValue(volume); }
+    void cmdMute_Click();
+    // Stops the radio `minutes` from now, or at the next `secondOfDay` o'clock; cancelSleep
+    // calls it off.
+    void sleepIn(int minutes);
+    void sleepAt(int secondOfDay);
+    void cancelSleep();
+    bool sleepArmed() const { return sleep_.armed(); }
+    void tmrSleep_Timer();
+    // A media key; false leaves it to the system.
+    bool appCommand(ui::AppCommand command, bool focused);
+
     // True when start-up chose the offline window: the main window then stays hidden.
     bool hiddenAtStart() const { return hiddenAtStart_; }
     // Entries in the listening-plan list; reading it loads the plan window.
@@ -124,6 +160,12 @@ class AudioRecorder : public ui::Form {
 
   private:
     void wireRadioPane();
+    void wirePlayerControls();
+    void restoreVolume();
+    // Hands the volume, the mute and the sleep timer's fade to the player.
+    void applyVolume();
+    void showMute();
+    void showSleep();
     void placeDesignGeometry();
 
     Program& program_;
@@ -131,6 +173,11 @@ class AudioRecorder : public ui::Form {
     bool inTimer3_ = false;
     // A plan's station that no link names, being looked up in the station directory.
     std::string planLookup_;
+    bool muted_ = false;
+    bool volumeRestored_ = false;  // the stored volume is read: changes from now are the user's
+    radio::SleepTimer sleep_;
+    // The station last played, which Play/Pause starts again.
+    Station lastStation_;
 };
 
 }  // namespace sonorin

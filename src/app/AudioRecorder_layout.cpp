@@ -26,6 +26,12 @@ void AudioRecorder::Form_Resize() {
                           WebBrowser1.height());
 
     panel.layOutButtonRow(w);
+
+    // The volume at the right end of the pane's first line, inside the window's frame (the
+    // frame is narrower in twips the higher the DPI: this margin holds up to 192 dpi).
+    const double right = w - 150, top = WebBrowser1.top() + 60;
+    sldVolume.setBounds(right - 1200, top, 1200, 300);
+    cmdMute.setBounds(right - 1200 - 600, top - 15, 600, 330);
 }
 
 }  // namespace sonorin

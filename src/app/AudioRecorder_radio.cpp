@@ -77,6 +77,8 @@ int AudioRecorder::clickStationLinks(const std::string& name) {
 void AudioRecorder::playerChanged() {
     // The station page says what plays; the pane reads it again, keeping the user's place.
     WebBrowser1.refresh();
+    if (const Station now = program_.platform.player.current(); !now.name.empty())
+        lastStation_ = now;
     if (planLookup_.empty())
         return;
     const StationPlayer& player = program_.platform.player;

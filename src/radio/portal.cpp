@@ -209,6 +209,20 @@ std::string newPortalToken() {
     return token;
 }
 
+bool Portal::playNeighbour(int step) {
+    if (stations_.empty())
+        return false;
+    const long count = long(stations_.size());
+    const std::string playing = player_.current().name;
+    long at = step > 0 ? -1 : count;
+    for (long i = 0; i < count && !playing.empty(); ++i)
+        if (stations_[std::size_t(i)].name == playing)
+            at = i;
+    const StationEntry& s = stations_[std::size_t(((at + step) % count + count) % count)];
+    player_.play({s.name, s.address});
+    return true;
+}
+
 bool Portal::lists(std::string_view name) const {
     for (const StationEntry& entry : stations_)
         if (entry.name.find(name) != std::string::npos)

@@ -31,6 +31,10 @@ class Portal {
     const std::vector<StationEntry>& stations() const { return stations_; }
     // A station whose name holds `name`, as a plan's click on the station page finds it.
     bool lists(std::string_view name) const;
+    // Plays the station after (step 1) or before (step -1) the one playing or tried, in the
+    // list's order and round its ends; with none, the first or the last. False when the list
+    // is empty.
+    bool playNeighbour(int step);
 
     void setPort(int port) { port_ = port; }
     int port() const { return port_; }

@@ -76,10 +76,18 @@ class StationPlayer {
 
     // State, status or title changed.
     std::function<void()> onChanged;
+    // The program's own output level, 0 (silent) to 1 (as decoded), linear in amplitude. It
+    // holds for every station played from now on and for the one playing; what the tap hears
+    // is the decoded sound as it was, so that a take does not follow the volume.
+    virtual void setVolume(double level) { volume_ = level < 0 ? 0 : level > 1 ? 1 : level; }
+    double volume() const { return volume_; }
     // A station without an address was found in the directory and played from this address.
     std::function<void(const Station& found)> onAddressFound;
     // Every decoded sound the player plays passes through here.
     const std::shared_ptr<PcmTap> pcmTap = std::make_shared<PcmTap>();
+
+  private:
+    double volume_ = 1;
 };
 
 }  // namespace sonorin

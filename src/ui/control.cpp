@@ -146,6 +146,8 @@ void Slider::setValue(int value) {
         return;
     value_ = value;
     notify(Property::Value);
+    if (onChange)
+        onChange();
 }
 
 void ProgressBar::setValue(int value) {
@@ -174,6 +176,13 @@ MenuItem::MenuItem(Form& form, std::string name, std::string caption, MenuItem* 
     setCaption(caption);
     if (parent)
         parent->items_.push_back(this);
+}
+
+void MenuItem::setChecked(bool checked) {
+    if (checked_ == checked)
+        return;
+    checked_ = checked;
+    notify(Property::Value);
 }
 
 void WebBrowserPane::navigate(const std::string& address) {

@@ -216,8 +216,10 @@ class Slider : public Control {
     int max() const { return max_; }
     void setMax(int max);
     int value() const { return value_; }
+    // Runs onChange when the value changes, whether the user or the program moved it.
     void setValue(int value);
     void refresh() { notify(Property::Value); }
+    std::function<void()> onChange;
 
   private:
     int max_ = 10;
@@ -261,6 +263,9 @@ class MenuItem : public Control {
     MenuItem* parent() const { return parent_; }
     const std::vector<MenuItem*>& items() const { return items_; }
     bool isSeparator() const { return caption() == "-"; }
+    // A check mark before the caption.
+    bool checked() const { return checked_; }
+    void setChecked(bool checked);
     std::function<void()> onClick;
     void click() {
         if (onClick)
@@ -270,6 +275,7 @@ class MenuItem : public Control {
   private:
     MenuItem* parent_;
     std::vector<MenuItem*> items_;
+    bool checked_ = false;
 };
 
 // The radio pane. Its page engine is supplied by the platform (the system browser control in

@@ -3,6 +3,7 @@
 // which creates and destroys the native window.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +25,10 @@ enum UnloadMode {
 };
 
 enum class BorderStyle { FixedSingle, FixedDialog, Sizable };
+
+// The keyboard's media keys (and remote controls that send the same commands).
+enum class AppCommand { PlayPause, Play, Pause, Stop, NextTrack, PreviousTrack, VolumeUp,
+                        VolumeDown, VolumeMute };
 
 class Form {
   public:
@@ -80,6 +85,11 @@ class Form {
     }
     virtual void Form_Unload(int& cancel) { (void)cancel; }
     virtual void Form_Resize() {}
+    // A media key. `focused`: pressed while this window or one of its controls has the focus;
+    // else one that the window in front of the others left to the system while this window
+    // waits behind or hidden (a media player in front keeps its keys). True when taken.
+    // Set before the window is made: a window without it is not told of keys it does not have.
+    std::function<bool(AppCommand command, bool focused)> onAppCommand;
 
     // Called by the FormSet and by the native window; not by handlers.
     void registerControl(Control* control) { controls_.push_back(control); }

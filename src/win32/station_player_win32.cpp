@@ -213,6 +213,7 @@ void Win32StationPlayer::play(const Station& station) {
         return;
     }
     worker_ = std::make_shared<Worker>(window_, generation_, options_, pcmTap);
+    worker_->ring.setVolume(volume());
     std::shared_ptr<Worker> worker = worker_;
     SystemThread thread([worker, station] { worker->run(station); });
     if (!thread.joinable()) {
@@ -224,6 +225,12 @@ void Win32StationPlayer::play(const Station& station) {
     }
     threads_.emplace_back(worker, std::move(thread));
     changed();
+}
+
+void Win32StationPlayer::setVolume(double level) {
+    StationPlayer::setVolume(level);
+    if (worker_)
+        worker_->ring.setVolume(volume());
 }
 
 void Win32StationPlayer::stop() {

@@ -35,6 +35,7 @@ class Win32StationPlayer : public StationPlayer {
     Station current() const override { return current_; }
     std::string statusText() const override { return status_; }
     std::string nowPlaying() const override { return title_; }
+    void setVolume(double level) override;
 
     struct Worker;
     struct Event;

@@ -1,6 +1,7 @@
 #include "win32/wave_out_win32.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace sonorin::win32 {
@@ -51,6 +52,7 @@ bool WaveOutRing::open(const radio::PcmFormat& format) {
     filled_ = 0;
     std::lock_guard lock(mutex_);
     device_ = device;
+    applyVolume();
     return true;
 }
 
@@ -116,6 +118,21 @@ void WaveOutRing::drain() {
                GetTickCount64() - since < kStuckMs)
             WaitForSingleObject(done_, 20);
     }
+}
+
+void WaveOutRing::setVolume(double level) {
+    std::lock_guard lock(mutex_);
+    volume_ = level;
+    applyVolume();
+}
+
+// The device's own level for this output: it acts on the sound already queued too, which a
+// scaling of the samples as they are queued would reach only a ring's length later.
+void WaveOutRing::applyVolume() {
+    if (!device_)
+        return;
+    const auto channel = DWORD(std::lround(std::clamp(volume_, 0.0, 1.0) * 0xFFFF));
+    waveOutSetVolume(device_, channel | (channel << 16));
 }
 
 void WaveOutRing::reset() {

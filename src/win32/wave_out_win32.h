@@ -35,6 +35,9 @@ class WaveOutRing {
     void drain();
     // Drops what is queued: silence now.
     void reset();
+    // The output level, 0 to 1: for the device open now (at once) and those opened later. May
+    // be called from any thread.
+    void setVolume(double level);
     void close();
 
   private:
@@ -47,8 +50,11 @@ class WaveOutRing {
     Buffer* freeBuffer();
 
     const std::atomic<bool>& stop_;
-    std::mutex mutex_;  // the device handle, between the worker and reset() from outside
+    void applyVolume();  // with mutex_ held
+
+    std::mutex mutex_;  // the device handle and level, between the worker and the outside
     HWAVEOUT device_ = nullptr;
+    double volume_ = 1;
     HANDLE done_ = nullptr;
     radio::PcmFormat format_;
     std::vector<Buffer> buffers_;

@@ -168,6 +168,8 @@ void Win32WindowSystem::createWindow(ui::Form& form) {
     fw->window.reset(hwnd);
     FormWindow& window = *fw;
     windows_[&form] = std::move(fw);
+    if (form.onAppCommand)
+        window.shellHooked = RegisterShellHookWindow(hwnd) != FALSE;
     form.attachPeer(makeFormPeer(window));
     {
         Syncing guard(window, &form);

@@ -43,7 +43,7 @@ TEST_F(StartupTest, FirstStartWithAnEmptyStoreUsesTheDefaults) {
     EXPECT_EQ(mci.commands, mci_commands::openWithFormat(44100, 2, 16));
     EXPECT_EQ(settings.reads,
               (std::vector<std::string>{"Rate", "Channels", "Resolution", "WaveFileName",
-                                        "WaveAutomaticSave", "CaptureSource"}));
+                                        "WaveAutomaticSave", "CaptureSource", "Volume", "Muted"}));
     EXPECT_TRUE(main.visible());
     EXPECT_EQ(main.caption(), "星澜网络收音机(Sonorin)");
     EXPECT_TRUE(main.cmdmore.visible());

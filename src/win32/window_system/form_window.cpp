@@ -106,9 +106,57 @@ ChildPeer* childPeer(FormWindow& fw, HWND child) {
     return it == fw.children.end() ? nullptr : it->second;
 }
 
+std::optional<ui::AppCommand> appCommand(LPARAM lp) {
+    switch (GET_APPCOMMAND_LPARAM(lp)) {
+        case APPCOMMAND_MEDIA_PLAY_PAUSE:
+            return ui::AppCommand::PlayPause;
+        case APPCOMMAND_MEDIA_PLAY:
+            return ui::AppCommand::Play;
+        case APPCOMMAND_MEDIA_PAUSE:
+            return ui::AppCommand::Pause;
+        case APPCOMMAND_MEDIA_STOP:
+            return ui::AppCommand::Stop;
+        case APPCOMMAND_MEDIA_NEXTTRACK:
+            return ui::AppCommand::NextTrack;
+        case APPCOMMAND_MEDIA_PREVIOUSTRACK:
+            return ui::AppCommand::PreviousTrack;
+        case APPCOMMAND_VOLUME_UP:
+            return ui::AppCommand::VolumeUp;
+        case APPCOMMAND_VOLUME_DOWN:
+            return ui::AppCommand::VolumeDown;
+        case APPCOMMAND_VOLUME_MUTE:
+            return ui::AppCommand::VolumeMute;
+        default:
+            return std::nullopt;
+    }
+}
+
+bool runAppCommand(FormWindow& fw, LPARAM lp, bool focused) {
+    const std::optional<ui::AppCommand> command = appCommand(lp);
+    if (!command || !fw.form.onAppCommand)
+        return false;
+    try {
+        return fw.form.onAppCommand(*command, focused);
+    } catch (...) {
+        return false;  // the key goes on to the system, as one not taken
+    }
+}
+
 // The form's part of a message; nullopt leaves it to the default procedure.
 std::optional<LRESULT> handle(FormWindow& fw, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    // A key the window in front left to the system: the shell tells the windows that asked.
+    if (msg == shellHookMessage() && msg != 0) {
+        if (wp == HSHELL_APPCOMMAND)
+            return runAppCommand(fw, lp, false) ? TRUE : FALSE;
+        return std::nullopt;
+    }
     switch (msg) {
+        // Sent to the window with the focus and passed up to its parent by the default
+        // procedure; one not taken goes on to the system (and from there to the shell hook).
+        case WM_APPCOMMAND:
+            if (runAppCommand(fw, lp, true))
+                return TRUE;
+            return std::nullopt;
         // What a child window tells its parent goes to the child's peer.
         case WM_COMMAND:
             if (lp == 0)
@@ -203,11 +251,19 @@ FormWindow::~FormWindow() {
 }
 
 void FormWindow::close() {
+    if (hwnd && shellHooked)
+        DeregisterShellHookWindow(hwnd);
+    shellHooked = false;
     if (hwnd)
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     menuBar.release();  // destroyed with the window
     window.reset();
     hwnd = nullptr;
+}
+
+UINT shellHookMessage() {
+    static const UINT message = RegisterWindowMessageW(L"SHELLHOOK");
+    return message;
 }
 
 FormWindow* formWindowOf(HWND hwnd) {
@@ -264,6 +320,8 @@ void FormWindow::appendMenu(HMENU into, ui::MenuItem& item) {
         return;
     }
     UINT flags = item.enabled() ? MF_STRING : (MF_STRING | MF_GRAYED);
+    if (item.checked())
+        flags |= MF_CHECKED;
     std::wstring text = wide(item.caption());
     if (!item.items().empty()) {
         // The pop-up belongs to the menu it is appended to and goes with it.

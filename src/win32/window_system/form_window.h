@@ -51,6 +51,7 @@ struct FormWindow {
     // What peers undo in their controls when the window goes and the form stays (a peer
     // cannot do it when it goes: that may be in the control's destructor).
     std::vector<std::function<void()>> releaseControls;
+    bool shellHooked = false;  // told of media keys no window took (a form that wants them)
 
     int px(double twips) const { return pixelsAt(twips, dpi); }
     // Where a control lies in the window's client area, in pixels.
@@ -76,6 +77,8 @@ struct FormWindow {
 
 // The FormWindow a form's window belongs to; null before creation and after close().
 FormWindow* formWindowOf(HWND hwnd);
+// The message the shell sends to windows that registered for its news.
+UINT shellHookMessage();
 
 // The form's own peer: caption, place, visibility and state of its window.
 std::unique_ptr<ui::Peer> makeFormPeer(FormWindow& fw);

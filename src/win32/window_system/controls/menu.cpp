@@ -11,7 +11,7 @@ class MenuPeer final : public ui::Peer {
     explicit MenuPeer(FormWindow& fw) : fw_(fw) {}
     void changed(ui::Property property) override {
         if (property == ui::Property::Caption || property == ui::Property::Enabled ||
-            property == ui::Property::Visible)
+            property == ui::Property::Visible || property == ui::Property::Value)
             fw_.rebuildMenuBar();
     }
 
