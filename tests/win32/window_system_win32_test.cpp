@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shobjidl.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -17,6 +18,7 @@
 #include "win32/form_resized_win32.h"
 #include "win32/pump.h"
 #include "win32/wide.h"
+#include "win32/window_system/thumb_buttons.h"
 #include "win32/window_system_win32.h"
 
 namespace sonorin::win32 {
@@ -54,6 +56,10 @@ class Sample : public ui::Form {
         off.onClick = [this] { ++clicks; };
         exit.onClick = [this] { ++exits; };
         timer.onTick = [this] { ++ticks; };
+        onAppCommand = [this](ui::AppCommand command, bool focused) {
+            commands.emplace_back(command, focused);
+            return true;
+        };
     }
 
     ui::Button go{*this, "go"};
@@ -84,6 +90,7 @@ class Sample : public ui::Form {
     }
 
     int clicks = 0, exits = 0, ticks = 0, lastUnloadMode = -1, layouts = 0;
+    std::vector<std::pair<ui::AppCommand, bool>> commands;
     bool keepOpen = false;
     std::function<void()> onLayout;
 };
@@ -273,6 +280,21 @@ TEST_F(WindowSystemTest, AToolTipShowsWhenThePointerRestsOnItsControl) {
 // A button hidden at its window's first show gets its window when it shows, lying over the
 // controls it overlaps (as a save button over the radio pane does), and its clicks come back
 // as any other's.
+TEST_F(WindowSystemTest, MediaKeysAndTheThumbnailsButtonsReachTheForm) {
+    form.show();
+    HWND button = childWithText(hwnd(), L"录音");
+    ASSERT_NE(button, nullptr);
+    // Sent to the control with the focus and passed up to the form by the default procedure.
+    const LPARAM next = MAKELPARAM(0, FAPPCOMMAND_KEY | APPCOMMAND_MEDIA_NEXTTRACK);
+    SendMessageW(button, WM_APPCOMMAND, WPARAM(button), next);
+    // The taskbar has made the window's button; the thumbnail's stop is clicked.
+    SendMessageW(hwnd(), ThumbButtons::createdMessage(), 0, 0);
+    SendMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(2, THBN_CLICKED), 0);
+    using C = ui::AppCommand;
+    EXPECT_EQ(form.commands, (std::vector<std::pair<C, bool>>{{C::NextTrack, true},
+                                                              {C::Stop, false}}));
+}
+
 TEST_F(WindowSystemTest, AButtonHiddenAtTheFirstShowWorksWhenItShows) {
     form.go.setVisible(false);
     form.show();

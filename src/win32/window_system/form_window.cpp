@@ -131,8 +131,7 @@ std::optional<ui::AppCommand> appCommand(LPARAM lp) {
     }
 }
 
-bool runAppCommand(FormWindow& fw, LPARAM lp, bool focused) {
-    const std::optional<ui::AppCommand> command = appCommand(lp);
+bool runAppCommand(FormWindow& fw, std::optional<ui::AppCommand> command, bool focused) {
     if (!command || !fw.form.onAppCommand)
         return false;
     try {
@@ -147,18 +146,28 @@ std::optional<LRESULT> handle(FormWindow& fw, HWND hwnd, UINT msg, WPARAM wp, LP
     // A key the window in front left to the system: the shell tells the windows that asked.
     if (msg == shellHookMessage() && msg != 0) {
         if (wp == HSHELL_APPCOMMAND)
-            return runAppCommand(fw, lp, false) ? TRUE : FALSE;
+            return runAppCommand(fw, appCommand(lp), false) ? TRUE : FALSE;
         return std::nullopt;
+    }
+    if (msg == ThumbButtons::createdMessage() && msg != 0 && fw.form.onAppCommand) {
+        if (!fw.thumbButtons)
+            fw.thumbButtons = std::make_unique<ThumbButtons>();
+        fw.thumbButtons->add(hwnd, fw.dpi);
+        return 0;
     }
     switch (msg) {
         // Sent to the window with the focus and passed up to its parent by the default
         // procedure; one not taken goes on to the system (and from there to the shell hook).
         case WM_APPCOMMAND:
-            if (runAppCommand(fw, lp, true))
+            if (runAppCommand(fw, appCommand(lp), true))
                 return TRUE;
             return std::nullopt;
         // What a child window tells its parent goes to the child's peer.
         case WM_COMMAND:
+            if (const auto thumb = ThumbButtons::clicked(wp); thumb && lp == 0) {
+                runAppCommand(fw, thumb, false);
+                return 0;
+            }
             if (lp == 0)
                 fw.menuChosen(LOWORD(wp));
             else if (ChildPeer* peer = childPeer(fw, reinterpret_cast<HWND>(lp)))
@@ -256,6 +265,7 @@ void FormWindow::close() {
     shellHooked = false;
     if (hwnd)
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    thumbButtons.reset();
     menuBar.release();  // destroyed with the window
     window.reset();
     hwnd = nullptr;

@@ -13,6 +13,7 @@
 #include "ui/control.h"
 #include "win32/dpi_win32.h"
 #include "win32/scoped_win.h"
+#include "win32/window_system/thumb_buttons.h"
 
 namespace sonorin::ui {
 class Form;
@@ -52,6 +53,7 @@ struct FormWindow {
     // cannot do it when it goes: that may be in the control's destructor).
     std::vector<std::function<void()>> releaseControls;
     bool shellHooked = false;  // told of media keys no window took (a form that wants them)
+    std::unique_ptr<ThumbButtons> thumbButtons;  // in its taskbar thumbnail (the same form)
 
     int px(double twips) const { return pixelsAt(twips, dpi); }
     // Where a control lies in the window's client area, in pixels.
