@@ -132,8 +132,8 @@ void AudioRecorder::tmrSleep_Timer() {
 
 bool AudioRecorder::appCommand(ui::AppCommand command, bool focused) {
     StationPlayer& player = program_.platform.player;
-    const bool on = player.state() == PlayerState::Playing ||
-                    player.state() == PlayerState::Connecting;
+    const bool on =
+        player.state() == PlayerState::Playing || player.state() == PlayerState::Connecting;
     switch (command) {
         case ui::AppCommand::PlayPause:
         case ui::AppCommand::Play:

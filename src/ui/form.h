@@ -27,8 +27,17 @@ enum UnloadMode {
 enum class BorderStyle { FixedSingle, FixedDialog, Sizable };
 
 // The keyboard's media keys (and remote controls that send the same commands).
-enum class AppCommand { PlayPause, Play, Pause, Stop, NextTrack, PreviousTrack, VolumeUp,
-                        VolumeDown, VolumeMute };
+enum class AppCommand {
+    PlayPause,
+    Play,
+    Pause,
+    Stop,
+    NextTrack,
+    PreviousTrack,
+    VolumeUp,
+    VolumeDown,
+    VolumeMute
+};
 
 class Form {
   public:

@@ -5,6 +5,10 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <optional>
+
 #include <memory>
 #include <string>
 
@@ -35,6 +39,11 @@ class ChildPeer : public ui::Peer {
     // reflected to its peer.
     virtual void command(UINT code) { (void)code; }
     virtual void notify(const NMHDR& header) { (void)header; }
+    // NM_CUSTOMDRAW: what to answer, or nothing for the system's own drawing.
+    virtual std::optional<LRESULT> customDraw(NMCUSTOMDRAW& draw) {
+        (void)draw;
+        return std::nullopt;
+    }
     virtual void scrolled() {}
     // The brush for the child's background; null keeps the system's colours.
     virtual HBRUSH background(HDC dc) {

@@ -175,7 +175,10 @@ std::optional<LRESULT> handle(FormWindow& fw, HWND hwnd, UINT msg, WPARAM wp, LP
             return 0;
         case WM_NOTIFY: {
             const auto& header = *reinterpret_cast<const NMHDR*>(lp);
-            if (ChildPeer* peer = childPeer(fw, header.hwndFrom); peer && !fw.applying)
+            ChildPeer* peer = childPeer(fw, header.hwndFrom);
+            if (peer && header.code == NM_CUSTOMDRAW)
+                return peer->customDraw(*reinterpret_cast<NMCUSTOMDRAW*>(lp));
+            if (peer && !fw.applying)
                 peer->notify(header);
             return 0;
         }
@@ -298,8 +301,8 @@ void FormWindow::makeWaitingToolTips() {
         return;
     toolTip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr, GetModuleHandleW(nullptr),
-                              nullptr);
+                              CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
     if (!toolTip)
         return;
     toolTipsWaiting = false;

@@ -84,8 +84,8 @@ void ThumbButtons::add(HWND window, int dpi) {
     // A taskbar that restarted (explorer.exe ended and came back) makes the button again, and
     // the buttons are added to the new one.
     release();
-    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_ITaskbarList3, reinterpret_cast<void**>(&taskbar_))) ||
+    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                                reinterpret_cast<void**>(&taskbar_))) ||
         !taskbar_) {
         taskbar_ = nullptr;
         return;
