@@ -61,6 +61,7 @@ AudioRecorder::AudioRecorder(Program& program)
     mnuShouting.onClick = [this] { program_.form<frmDingshishouting>().show(); };
     Mnu_DingshiShouting.onClick = [this] { program_.form<frmDingshishouting>().show(); };
     wireRadioPane();
+    wireListening();
 }
 
 void AudioRecorder::placeDesignGeometry() {

@@ -2,6 +2,7 @@
 // starts the program; unloading it ends the program.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -82,6 +83,25 @@ class AudioRecorder : public ui::Form {
     ui::MenuItem line1{*this, "line1", "-", &mnuTray};
     ui::MenuItem mnuTrayexit{*this, "mnuTrayexit", "退出", &mnuTray};
 
+    // Listening: the titles heard (最近播放) from the file menu, and the station playing now
+    // and the stations played last at the top of the tray menu, each one click to play.
+    ui::MenuItem mnuZuijinBofang{*this, "mnuZuijinBofang", "最近播放", mnuwenjian, mnuline_open};
+    ui::MenuItem mnuTrayNowPlaying{*this, "mnuTrayNowPlaying", "", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayStop{*this, "mnuTrayStop", "停止", mnuTray, mnudaohang};
+    ui::MenuItem lineTrayNow{*this, "lineTrayNow", "-", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayRecent1{*this, "mnuTrayRecent1", "", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayRecent2{*this, "mnuTrayRecent2", "", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayRecent3{*this, "mnuTrayRecent3", "", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayRecent4{*this, "mnuTrayRecent4", "", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayRecent5{*this, "mnuTrayRecent5", "", mnuTray, mnudaohang};
+    ui::MenuItem lineTrayRecent{*this, "lineTrayRecent", "-", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayTitles{*this, "mnuTrayTitles", "最近播放", mnuTray, mnudaohang};
+    ui::MenuItem lineTrayTitles{*this, "lineTrayTitles", "-", mnuTray, mnudaohang};
+    // The tray's station entries show what plays now and what played last.
+    void showListening();
+    // Plays the station of the tray's nth recent entry (from 0).
+    void playRecentStation(std::size_t index);
+
     // Start-up and shut-down.
     void Form_Load() override;
     void Form_QueryUnload(int& cancel, int unloadMode) override;
@@ -124,6 +144,7 @@ class AudioRecorder : public ui::Form {
 
   private:
     void wireRadioPane();
+    void wireListening();
     void placeDesignGeometry();
 
     Program& program_;

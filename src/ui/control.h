@@ -258,6 +258,10 @@ class Timer : public Control {
 class MenuItem : public Control {
   public:
     MenuItem(Form& form, std::string name, std::string caption, MenuItem* parent = nullptr);
+    // An entry placed in `parent` just before `before`, one of its entries (at the end when
+    // it is not one of them).
+    MenuItem(Form& form, std::string name, std::string caption, MenuItem& parent,
+             const MenuItem& before);
     MenuItem* parent() const { return parent_; }
     const std::vector<MenuItem*>& items() const { return items_; }
     bool isSeparator() const { return caption() == "-"; }
