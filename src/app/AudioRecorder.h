@@ -4,9 +4,11 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/recorder_panel.h"
+#include "radio/listening.h"
 #include "ui/control.h"
 #include "ui/form.h"
 
@@ -96,11 +98,17 @@ class AudioRecorder : public ui::Form {
     ui::MenuItem mnuTrayRecent5{*this, "mnuTrayRecent5", "", mnuTray, mnudaohang};
     ui::MenuItem lineTrayRecent{*this, "lineTrayRecent", "-", mnuTray, mnudaohang};
     ui::MenuItem mnuTrayTitles{*this, "mnuTrayTitles", "最近播放", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayTitleNotice{*this, "mnuTrayTitleNotice", "歌名通知", mnuTray, mnudaohang};
     ui::MenuItem lineTrayTitles{*this, "lineTrayTitles", "-", mnuTray, mnudaohang};
     // The tray's station entries show what plays now and what played last.
     void showListening();
     // Plays the station of the tray's nth recent entry (from 0).
     void playRecentStation(std::size_t index);
+    // A station announced a new title: a notice from the tray icon, when the user asked for
+    // one (off at first; the choice is kept in the settings store).
+    void titleHeard(const radio::HeardTitle& heard);
+    bool titleNoticeOn();
+    void mnuTrayTitleNotice_Click();
 
     // Start-up and shut-down.
     void Form_Load() override;
@@ -152,6 +160,8 @@ class AudioRecorder : public ui::Form {
     bool inTimer3_ = false;
     // A plan's station that no link names, being looked up in the station directory.
     std::string planLookup_;
+    // The title notice setting, read when first needed.
+    std::optional<bool> titleNotice_;
 };
 
 }  // namespace sonorin

@@ -33,6 +33,10 @@ Program::Program(Platform& p)
         if (isLoaded<frmZuijinBofang>())
             form<frmZuijinBofang>().showTitles();
     };
+    listening.titles.onHeard = [this](const radio::HeardTitle& heard) {
+        if (isLoaded<AudioRecorder>())
+            form<AudioRecorder>().titleHeard(heard);
+    };
     portal.onWarning = [this](const std::string& text) {
         platform.prompts.messageBox(text, kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation);
     };
@@ -58,6 +62,7 @@ Program::~Program() {
     platform.player.onAddressFound = nullptr;
     platform.player.onChanged = nullptr;
     listening.titles.onChanged = nullptr;
+    listening.titles.onHeard = nullptr;
     platform.player.pcmTap->attach(nullptr);
     platform.server.onRequest = nullptr;
 }

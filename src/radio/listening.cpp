@@ -153,6 +153,8 @@ bool TitleHistory::note(const DateTime& at, const std::string& station, const st
     save();
     if (onChanged)
         onChanged();
+    if (onHeard)
+        onHeard(titles_.back());
     return true;
 }
 

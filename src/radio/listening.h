@@ -49,6 +49,8 @@ class TitleHistory {
 
     // Called after every change of the list.
     std::function<void()> onChanged;
+    // Called, after onChanged, for each title added.
+    std::function<void(const HeardTitle& heard)> onHeard;
 
   private:
     void save();

@@ -266,6 +266,8 @@ class MenuItem : public Control {
     const std::vector<MenuItem*>& items() const { return items_; }
     bool isSeparator() const { return caption() == "-"; }
     std::function<void()> onClick;
+    // A pop-up menu is about to show its entries: the last moment to bring them up to date.
+    std::function<void()> onOpening;
     void click() {
         if (onClick)
             onClick();

@@ -2,6 +2,8 @@
 // the title list window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/AudioRecorder.h"
 #include "app/frmZuijinBofang.h"
 #include "fakes/program_fixture.h"
@@ -34,7 +36,7 @@ class ListeningWindowTest : public ProgramFixture {
 };
 
 TEST_F(ListeningWindowTest, TheTrayMenuPlaysARecentStationAndStopsTheOnePlaying) {
-    EXPECT_EQ(trayEntries(5), (Texts{"北京音乐", "R&&B 台", "-", "最近播放", "-"}));
+    EXPECT_EQ(trayEntries(4), (Texts{"北京音乐", "R&&B 台", "-", "最近播放"}));
 
     // The list's address, not the one kept from before.
     main().mnuTrayRecent1.click();
@@ -82,6 +84,30 @@ TEST_F(ListeningWindowTest, TheTitleWindowShowsNewestFirstSearchesAndClearsAfter
     EXPECT_EQ(prompts.texts().back(), "要清空最近播放里的 3 个标题吗？");
     EXPECT_EQ(w.ListView1.rowCount(), 0);
     EXPECT_EQ(*files.readFile("C:\\Sonorin\\最近播放.txt"), "");
+}
+
+TEST_F(ListeningWindowTest, ATitleNoticeRisesFromTheTrayIconOnlyWhenTheUserTurnedItOn) {
+    main().mnuTrayRecent1.click();
+    program().module1.AddTrayIcon();
+    auto notices = [this] {
+        return std::count_if(tray.log.begin(), tray.log.end(),
+                             [](const std::string& line) { return line.starts_with("notice"); });
+    };
+    player.report(PlayerState::Playing, "正在播放", "第一首");
+    EXPECT_EQ(notices(), 0);
+
+    // The menu says how it stands as it opens; the choice is kept.
+    windows.onPopup = [this](ui::MenuItem&) { main().mnuTrayTitleNotice.click(); };
+    tray.deliver(main(), kTrayCallbackMessage, 517);
+    EXPECT_EQ(main().mnuTrayTitleNotice.caption(), "歌名通知：关");
+    EXPECT_EQ((settings.values[{"Sonorin", "Listening", "TitleNotice"}]), "1");
+    player.report(PlayerState::Playing, "正在播放", "第二首");
+    EXPECT_EQ(tray.log.back(), "notice AudioRecorder 北京音乐 第二首");
+
+    // A window on the screen shows the title itself.
+    program().module1.RemoveTrayIcon();
+    player.report(PlayerState::Playing, "正在播放", "第三首");
+    EXPECT_EQ(notices(), 1);
 }
 
 }  // namespace
