@@ -8,8 +8,9 @@ import time
 from rig import CAPTION
 from test_on_air import MOUNT, Icecast
 from test_radio import now_playing, portal, stop_link
-from test_tray_about import mouse_click, tray_icons
+from test_tray_about import tray_icons
 
+TRAY_MESSAGE, WM_RBUTTONUP = 2025, 0x0205
 TITLES = ["第一首 · 测试", "第二首 (现场)", "第三首 & 尾声"]
 
 
@@ -73,9 +74,10 @@ def test_titles_heard_are_kept_across_a_restart_and_the_tray_plays_a_recent_stat
         rig.wait_until(lambda: "现在没有收听电台" in portal("/radio/now")[1], 5, what="the stop")
         rig.minimize(main["hwnd"])
         rig.wait_until(lambda: not rig.windows(CAPTION), 5, what="the main window to go")
-        icon = rig.wait_until(lambda: tray_icons(rig), 5, what="the tray icon")[0]
-        mouse_click(rig, icon, 3)
-        time.sleep(0.5)
+        rig.wait_until(lambda: tray_icons(rig), 5, what="the tray icon")
+        # The icon's right click, as the notification area reports it (WM_RBUTTONUP).
+        rig.post(main["hwnd"], TRAY_MESSAGE, 0, WM_RBUTTONUP)
+        rig.wait_until(lambda: rig.windows(window_class="#32768"), 5, what="the tray menu")
         rig.screenshot("tray-menu")
         rig.popup(1)
         now_playing(rig, "北京音乐")
