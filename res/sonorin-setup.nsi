@@ -165,6 +165,9 @@ Section /o "un.同时删除我的录音、收听计划和电台列表"
   RMDir /r "$INSTDIR\${RECORDINGS}"
   Delete "$INSTDIR\RadioTime.ini"
   Delete "$INSTDIR\stations.m3u"
+  ; What the user listened to goes with the rest of what is theirs.
+  Delete "$INSTDIR\最近播放.txt"
+  Delete "$INSTDIR\最近收听.m3u"
 SectionEnd
 
 Section "-un.folder"

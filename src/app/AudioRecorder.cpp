@@ -62,6 +62,7 @@ AudioRecorder::AudioRecorder(Program& program)
     Mnu_DingshiShouting.onClick = [this] { program_.form<frmDingshishouting>().show(); };
     wireRadioPane();
     wirePlayerControls();
+    wireListening();
 }
 
 void AudioRecorder::placeDesignGeometry() {

@@ -2,12 +2,15 @@
 // starts the program; unloading it ends the program.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/recorder_panel.h"
 #include "radio/sleep_timer.h"
 #include "radio/station_player.h"
+#include "radio/listening.h"
 #include "ui/control.h"
 #include "ui/form.h"
 
@@ -103,6 +106,31 @@ class AudioRecorder : public ui::Form {
     ui::MenuItem line1{*this, "line1", "-", &mnuTray};
     ui::MenuItem mnuTrayexit{*this, "mnuTrayexit", "退出", &mnuTray};
 
+    // Listening: the titles heard (最近播放) from the file menu, and the station playing now
+    // and the stations played last at the top of the tray menu, each one click to play.
+    ui::MenuItem mnuZuijinBofang{*this, "mnuZuijinBofang", "最近播放", mnuwenjian, mnuline_open};
+    ui::MenuItem mnuTrayNowPlaying{*this, "mnuTrayNowPlaying", "", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayStop{*this, "mnuTrayStop", "停止", mnuTray, mnudaohang};
+    ui::MenuItem lineTrayNow{*this, "lineTrayNow", "-", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayRecent1{*this, "mnuTrayRecent1", "", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayRecent2{*this, "mnuTrayRecent2", "", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayRecent3{*this, "mnuTrayRecent3", "", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayRecent4{*this, "mnuTrayRecent4", "", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayRecent5{*this, "mnuTrayRecent5", "", mnuTray, mnudaohang};
+    ui::MenuItem lineTrayRecent{*this, "lineTrayRecent", "-", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayTitles{*this, "mnuTrayTitles", "最近播放", mnuTray, mnudaohang};
+    ui::MenuItem mnuTrayTitleNotice{*this, "mnuTrayTitleNotice", "歌名通知", mnuTray, mnudaohang};
+    ui::MenuItem lineTrayTitles{*this, "lineTrayTitles", "-", mnuTray, mnudaohang};
+    // The tray's station entries show what plays now and what played last.
+    void showListening();
+    // Plays the station of the tray's nth recent entry (from 0).
+    void playRecentStation(std::size_t index);
+    // A station announced a new title: a notice from the tray icon, when the user asked for
+    // one (off at first; the choice is kept in the settings store).
+    void titleHeard(const radio::HeardTitle& heard);
+    bool titleNoticeOn();
+    void mnuTrayTitleNotice_Click();
+
     // Start-up and shut-down.
     void Form_Load() override;
     void Form_QueryUnload(int& cancel, int unloadMode) override;
@@ -166,6 +194,7 @@ class AudioRecorder : public ui::Form {
     void applyVolume();
     void showMute();
     void showSleep();
+    void wireListening();
     void placeDesignGeometry();
 
     Program& program_;
@@ -178,6 +207,8 @@ class AudioRecorder : public ui::Form {
     radio::SleepTimer sleep_;
     // The station last played, which Play/Pause starts again.
     Station lastStation_;
+    // The title notice setting, read when first needed.
+    std::optional<bool> titleNotice_;
 };
 
 }  // namespace sonorin

@@ -53,8 +53,11 @@ std::optional<std::intptr_t> TraySet::windowProc(unsigned msg, std::uintptr_t,
             // The window must be in the foreground, or the menu stays open when the user
             // clicks elsewhere.
             tray_.setForeground(form);
-            if (menu_)
+            if (menu_) {
+                if (menu_->onOpening)
+                    menu_->onOpening();
                 windows_.popupMenu(form, *menu_);
+            }
             return 0;
         }
     }

@@ -3,6 +3,7 @@
 #include "app/AudioRecorder.h"
 #include "app/DingshiGuanji.h"
 #include "app/config.h"
+#include "app/frmZuijinBofang.h"
 #include "base/app_title.h"
 #include "base/datetext.h"
 
@@ -15,14 +16,26 @@ Program::Program(Platform& p)
       stationTake(p.files),
       wave(mciWave, stationTake, p.mci, p.files, p.clock, p.prompts, recorderState),
       portal(p.player, p.files),
+      listening(p.player, p.clock, p.files),
       module1(p.tray, p.windows, TrayForm, TrayMenu) {
     forms.onUnloaded = [this](ui::Form& f) { dropUnloaded(f); };
     platform.player.pcmTap->attach(&stationTake);
     platform.player.onAddressFound = [this](const Station& found) { portal.addressFound(found); };
     // A window not loaded has no pane to keep current; it reads the page when it loads.
     platform.player.onChanged = [this] {
-        if (isLoaded<AudioRecorder>())
+        listening.playerChanged();
+        if (isLoaded<AudioRecorder>()) {
             form<AudioRecorder>().playerChanged();
+            form<AudioRecorder>().showListening();
+        }
+    };
+    listening.titles.onChanged = [this] {
+        if (isLoaded<frmZuijinBofang>())
+            form<frmZuijinBofang>().showTitles();
+    };
+    listening.titles.onHeard = [this](const radio::HeardTitle& heard) {
+        if (isLoaded<AudioRecorder>())
+            form<AudioRecorder>().titleHeard(heard);
     };
     portal.onWarning = [this](const std::string& text) {
         platform.prompts.messageBox(text, kAppTitle, MsgButtons::Ok, MsgIcon::Exclamation);
@@ -48,6 +61,8 @@ Program::~Program() {
     forms.onUnloaded = nullptr;
     platform.player.onAddressFound = nullptr;
     platform.player.onChanged = nullptr;
+    listening.titles.onChanged = nullptr;
+    listening.titles.onHeard = nullptr;
     platform.player.pcmTap->attach(nullptr);
     platform.server.onRequest = nullptr;
 }
@@ -81,6 +96,11 @@ void Program::tellRecoveredTakes() {
 // The portal must listen before the main window loads: its start-up opens the station page.
 void Program::startPortal() {
     portal.loadStations(programFolder());
+    listening.load(programFolder());
+    portal.setListening(&listening);
+    portal.onOpenPage = [this](const std::string& address) {
+        platform.shell.open("Open", address, "", programFolder());
+    };
     portal.setToken(radio::newPortalToken());
     platform.server.onRequest = [this](const std::string& head) { return portal.respond(head); };
     const int port = platform.server.listen(config::kPortalPort, config::kPortalPortAttempts);

@@ -12,6 +12,7 @@
 
 #include "app/Module1.h"
 #include "base/datetime.h"
+#include "radio/listening.h"
 #include "radio/portal.h"
 #include "radio/station_player.h"
 #include "recorder/modWave.h"
@@ -72,6 +73,8 @@ class Program {
     Recorder wave;
     // The radio portal served on 127.0.0.1 (the pages of the radio pane) and its station list.
     radio::Portal portal;
+    // The titles heard and the stations played last, kept across starts.
+    radio::Listening listening;
     std::unique_ptr<MSkinner> skin;
 
     // The skin engine's entry operations, on the form's native window; 0 without a skin.

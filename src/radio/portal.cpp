@@ -136,6 +136,22 @@ HttpResponse Portal::play(const HttpRequest& request) {
     return response;
 }
 
+HttpResponse Portal::titleAction(const std::string& path, const HttpRequest& request) {
+    if (path == kClearTitlesPath) {
+        listening_->titles.clear();
+    } else {
+        const auto title = queryValue(request.query(), "title");
+        if (!title || title->empty())
+            return error(404);
+        if (onOpenPage)
+            onOpenPage(titleSearchAddress(*title));
+    }
+    HttpResponse response;
+    response.status = 204;
+    addCommonHeaders(response);
+    return response;
+}
+
 HttpResponse Portal::handle(const HttpRequest& request) {
     const auto host = headerValue(request.headers, "Host");
     if (!host)
@@ -144,7 +160,9 @@ HttpResponse Portal::handle(const HttpRequest& request) {
         return error(421);
     const std::string path = request.path();
     const bool read = request.method == "GET" || request.method == "HEAD";
-    if (path == "/play" || path == "/stop") {
+    const bool titleActionPath =
+        listening_ && (path == kClearTitlesPath || path == kSearchTitlePath);
+    if (path == "/play" || path == "/stop" || titleActionPath) {
         // Acting on HEAD would let a mere check start a station.
         if (request.method != "GET") {
             HttpResponse response = error(405);
@@ -155,14 +173,17 @@ HttpResponse Portal::handle(const HttpRequest& request) {
             return error(403);
         if (path == "/play")
             return play(request);
+        if (titleActionPath)
+            return titleAction(path, request);
         player_.stop();
         HttpResponse response;
         response.status = 204;
         addCommonHeaders(response);
         return response;
     }
+    const bool titles = listening_ && path == kTitlesPath;
     if (path != "/" && path != "/radio" && path != kNowPath && path != "/guangbo/" &&
-        path != "/guangbo")
+        path != "/guangbo" && !titles)
         return error(404);
     if (!read) {
         HttpResponse response = error(405);
@@ -170,11 +191,13 @@ HttpResponse Portal::handle(const HttpRequest& request) {
         return response;
     }
     if (path == "/")
-        return page(homePage());
+        return page(homePage(listening_ != nullptr));
     if (path == "/radio")
         return page(stationPage(stations_, token_, nowPlaying()));
     if (path == kNowPath)
         return page(nowPage(token_, nowPlaying()), true);
+    if (titles)
+        return page(titlesPage(listening_->titles.titles(), token_, listening_->now()));
     if (path == "/guangbo") {
         HttpResponse response = error(301);
         response.headers.emplace_back("Location", "/guangbo/");

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "radio/http.h"
+#include "radio/listening.h"
 #include "radio/portal_pages.h"
 #include "radio/station_list.h"
 #include "radio/station_player.h"
@@ -47,6 +48,10 @@ class Portal {
 
     // The player found a station without an address in its directory: keep the address.
     void addressFound(const Station& found);
+    // The titles heard and the stations played last; the pages show them once set.
+    void setListening(Listening* listening) { listening_ = listening; }
+    // A page to open in the user's own browser (a search for a title heard).
+    std::function<void(const std::string& address)> onOpenPage;
     // Something the user should know that no page shows (a station list that could not be
     // updated).
     std::function<void(const std::string& text)> onWarning;
@@ -57,6 +62,8 @@ class Portal {
     NowPlaying nowPlaying() const;
     HttpResponse error(int status) const;
     HttpResponse play(const HttpRequest& request);
+    // The token-guarded requests of the title list: clearing it and searching for a title.
+    HttpResponse titleAction(const std::string& path, const HttpRequest& request);
     bool tokenMatches(const HttpRequest& request) const;
     void saveStations();
     void keepAddress(const Station& found);
@@ -67,6 +74,7 @@ class Portal {
     std::vector<StationEntry> stations_;
     int port_ = 0;
     std::string token_;
+    Listening* listening_ = nullptr;
 };
 
 // A fresh token for one run: 32 hexadecimal digits from the system's random source.

@@ -1,5 +1,7 @@
 #include "radio/portal_pages.h"
 
+#include <cstdio>
+
 #include "base/text.h"
 
 namespace sonorin::radio {
@@ -22,7 +24,8 @@ constexpr const char* kStyle =
     "table{border-collapse:collapse;background:#fff}"
     "th,td{border:1px solid #9cc3e6;padding:4px 12px;text-align:left}"
     "th{background:#ddeeff}"
-    "pre{background:#fff;border:1px solid #9cc3e6;padding:8px}";
+    "pre{background:#fff;border:1px solid #9cc3e6;padding:8px}"
+    "ul.titles li{display:block}";
 
 std::string pageStart(const std::string& title, const std::string& extraHead = {},
                       const std::string& bodyClass = {}) {
@@ -196,12 +199,56 @@ std::string programmePage(const std::vector<PlanRow>& plans,
     return page + kPageEnd;
 }
 
-std::string homePage() {
+std::string titlesPage(const std::deque<HeardTitle>& titles, const std::string& token,
+                       const DateTime& today) {
+    std::string page = pageStart("星澜网络收音机 - 最近播放");
+    page += "<h1>最近播放</h1>\n<ul>\n<li><a href=\"/radio\">返回电台</a></li>\n";
+    if (!titles.empty())
+        page += "<li><a href=\"" + std::string(kClearTitlesPath) + "?token=" + escapeHtml(token) +
+                "\">清空列表</a></li>\n";
+    page += "</ul>\n";
+    if (titles.empty()) {
+        page +=
+            "<p>还没有听到过歌名。电台播出的歌名和节目名会记在这里，点一下就在网上搜索它。</p>\n";
+        return page + kPageEnd;
+    }
+    page += "<p>点一下歌名，就在浏览器里搜索它。</p>\n";
+    std::string day;
+    for (auto it = titles.rbegin(); it != titles.rend(); ++it) {
+        char thisDay[32];
+        std::snprintf(thisDay, sizeof thisDay, "%04d-%02d-%02d", it->at.year, it->at.month,
+                      it->at.day);
+        if (day != thisDay) {
+            if (!day.empty())
+                page += "</ul>\n";
+            const bool isToday =
+                it->at.year == today.year && it->at.month == today.month && it->at.day == today.day;
+            page +=
+                "<h2>" + std::string(isToday ? "今天" : thisDay) + "</h2>\n<ul class=\"titles\">\n";
+            day = thisDay;
+        }
+        char time[16];
+        std::snprintf(time, sizeof time, "%02d:%02d", it->at.hour, it->at.minute);
+        // The title travels in the address: a later title must not shift which one is meant.
+        page += "<li><a href=\"" + std::string(kSearchTitlePath) +
+                "?title=" + escapeHtml(percentEncode(it->title)) +
+                "&amp;token=" + escapeHtml(token) + "\">" + time + " · " + escapeHtml(it->station) +
+                " · " + escapeHtml(it->title) + "</a></li>\n";
+    }
+    page += "</ul>\n";
+    return page + kPageEnd;
+}
+
+std::string homePage(bool titlesLink) {
     std::string page = pageStart("星澜网络收音机网页版");
     page +=
         "<h1>星澜网络收音机网页版</h1>\n"
         "<ul>\n<li><a href=\"/radio\">电台</a></li>\n"
-        "<li><a href=\"/guangbo/\">节目时间表</a></li>\n</ul>\n"
+        "<li><a href=\"/guangbo/\">节目时间表</a></li>\n";
+    if (titlesLink)
+        page += "<li><a href=\"" + std::string(kTitlesPath) + "\">最近播放</a></li>\n";
+    page +=
+        "</ul>\n"
         "<h2>如何添加电台</h2>\n"
         "<p>电台列表是程序文件夹里的 stations.m3u 文件（UTF-8 编码的扩展 M3U 格式，"
         "其他播放器也能导入导出）。用记事本打开，每个电台写两行：第一行是"

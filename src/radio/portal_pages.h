@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "radio/listening.h"
 #include "radio/station_list.h"
 #include "radio/station_player.h"
 
@@ -43,7 +44,15 @@ std::string nowPage(const std::string& token, const NowPlaying& now);
 // "/guangbo/": the listening plans as a table, and the stations that name their own sites.
 std::string programmePage(const std::vector<PlanRow>& plans,
                           const std::vector<StationEntry>& stations);
-// "/": links to both, and how to add a station.
-std::string homePage();
+// The title list's page and its actions (clearing it, searching the web for a title).
+inline constexpr const char* kTitlesPath = "/radio/history";
+inline constexpr const char* kClearTitlesPath = "/radio/history/clear";
+inline constexpr const char* kSearchTitlePath = "/radio/search";
+// The titles heard, newest first under a heading for each day ("今天" for `today`), each a
+// link that searches the web for it; and a link that clears the list.
+std::string titlesPage(const std::deque<HeardTitle>& titles, const std::string& token,
+                       const DateTime& today);
+// "/": links to both (and to the titles heard, with `titlesLink`), and how to add a station.
+std::string homePage(bool titlesLink = false);
 
 }  // namespace sonorin::radio

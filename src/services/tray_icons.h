@@ -30,6 +30,9 @@ class TrayIcons {
     // Shell_NotifyIcon NIM_DELETE of the form's icon (uID 0).
     virtual void deleteIcon(ui::Form& form) = 0;
     virtual void setForeground(ui::Form& form) = 0;
+    // A notice that rises from the form's icon for a few seconds; nothing while the form has
+    // no icon shown.
+    virtual void showNotice(ui::Form& form, const std::string& title, const std::string& text) = 0;
     // The message Explorer broadcasts when it has restarted ("TaskbarCreated").
     virtual unsigned taskbarCreatedMessage() = 0;
 };

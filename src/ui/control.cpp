@@ -185,6 +185,14 @@ void MenuItem::setChecked(bool checked) {
     notify(Property::Value);
 }
 
+MenuItem::MenuItem(Form& form, std::string name, std::string caption, MenuItem& parent,
+                   const MenuItem& before)
+    : Control(form, std::move(name), ControlKind::Menu), parent_(&parent) {
+    setCaption(caption);
+    auto& siblings = parent.items_;
+    siblings.insert(std::find(siblings.begin(), siblings.end(), &before), this);
+}
+
 void WebBrowserPane::navigate(const std::string& address) {
     if (engine_)
         engine_->navigate(address);

@@ -260,6 +260,10 @@ class Timer : public Control {
 class MenuItem : public Control {
   public:
     MenuItem(Form& form, std::string name, std::string caption, MenuItem* parent = nullptr);
+    // An entry placed in `parent` just before `before`, one of its entries (at the end when
+    // it is not one of them).
+    MenuItem(Form& form, std::string name, std::string caption, MenuItem& parent,
+             const MenuItem& before);
     MenuItem* parent() const { return parent_; }
     const std::vector<MenuItem*>& items() const { return items_; }
     bool isSeparator() const { return caption() == "-"; }
@@ -267,6 +271,8 @@ class MenuItem : public Control {
     bool checked() const { return checked_; }
     void setChecked(bool checked);
     std::function<void()> onClick;
+    // A pop-up menu is about to show its entries: the last moment to bring them up to date.
+    std::function<void()> onOpening;
     void click() {
         if (onClick)
             onClick();

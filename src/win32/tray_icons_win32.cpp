@@ -106,6 +106,25 @@ void Win32TrayIcons::addIcon(ui::Form& form, unsigned callbackMessage, const std
         it->second.iconShown = true;
 }
 
+void Win32TrayIcons::showNotice(ui::Form& form, const std::string& title, const std::string& text) {
+    HWND hwnd = windows_.windowOf(form);
+    auto it = hooks().find(hwnd);
+    if (!hwnd || it == hooks().end() || !it->second.iconShown)
+        return;
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = hwnd;
+    data.uID = 0;
+    data.uFlags = NIF_INFO;
+    data.dwInfoFlags = NIIF_INFO | NIIF_NOSOUND;
+    const std::wstring heading = wide(title);
+    const std::wstring body = wide(text);
+    lstrcpynW(data.szInfoTitle, heading.c_str(), static_cast<int>(std::size(data.szInfoTitle)));
+    lstrcpynW(data.szInfo, body.c_str(), static_cast<int>(std::size(data.szInfo)));
+    // A notice that cannot be shown is no loss: the title is in the list either way.
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
 void Win32TrayIcons::deleteIcon(ui::Form& form) {
     HWND hwnd = windows_.windowOf(form);
     if (!hwnd)

@@ -22,6 +22,7 @@ class Win32TrayIcons : public TrayIcons {
     void addIcon(ui::Form& form, unsigned callbackMessage, const std::string& tip) override;
     void deleteIcon(ui::Form& form) override;
     void setForeground(ui::Form& form) override;
+    void showNotice(ui::Form& form, const std::string& title, const std::string& text) override;
     unsigned taskbarCreatedMessage() override;
 
   private:

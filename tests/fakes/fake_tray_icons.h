@@ -31,6 +31,9 @@ class FakeTrayIcons : public TrayIcons {
         icons.erase(form.name());
     }
     void setForeground(ui::Form& form) override { log.push_back("foreground " + form.name()); }
+    void showNotice(ui::Form& form, const std::string& title, const std::string& text) override {
+        log.push_back("notice " + form.name() + " " + title + " " + text);
+    }
     unsigned taskbarCreatedMessage() override { return kTaskbarCreated; }
 
     // Sends msg to the form's window as the system would; true when the replacement

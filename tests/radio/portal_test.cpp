@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "base/text.h"
+#include "fakes/fake_clock.h"
 #include "fakes/fake_filesystem.h"
 #include "fakes/fake_station_player.h"
 #include "radio/html.h"
@@ -258,6 +259,42 @@ TEST(PortalToken, EachRunHasItsOwn) {
     EXPECT_EQ(a.size(), 32u);
     EXPECT_EQ(a.find_first_not_of("0123456789abcdef"), std::string::npos);
     EXPECT_NE(a, b);
+}
+
+// The title list's page: newest first under its day, each title a link that has the program
+// search for it; the list is cleared only with the run's token.
+TEST_F(PortalTest, TitlePageSearchesForATitleAndClearsWithTheToken) {
+    FakeClock clock;
+    Listening listening{player, clock, files};
+    listening.load(kFolder);
+    listening.titles.note({2026, 12, 5, 23, 59, 0}, "中文环球", "昨天的歌");
+    listening.titles.note(clock.current, "北京音乐", "A&B <现场>");
+    std::vector<std::string> opened;
+    portal.onOpenPage = [&](const std::string& address) { opened.push_back(address); };
+    EXPECT_EQ(get(kTitlesPath).status, 404);  // no list, no page
+    portal.setListening(&listening);
+    portal.loadStations(kFolder);
+    EXPECT_EQ(readHtmlPage(get("/").body).links.back().href, kTitlesPath);
+
+    const HttpResponse response = get(kTitlesPath);
+    ASSERT_EQ(response.status, 200);
+    const HtmlPage page = readHtmlPage(response.body);
+    ASSERT_EQ(page.links.size(), 4u);
+    EXPECT_EQ(page.links[1].text, "清空列表");
+    EXPECT_EQ(page.links[2].text, "09:05 · 北京音乐 · A&B <现场>");
+    EXPECT_EQ(page.links[3].text, "23:59 · 中文环球 · 昨天的歌");
+    EXPECT_LT(response.body.find("<h2>今天</h2>"), response.body.find("<h2>2026-12-05</h2>"));
+
+    EXPECT_EQ(get(page.links[2].href).status, 204);
+    EXPECT_EQ(
+        opened,
+        (std::vector<std::string>{"https://www.baidu.com/s?wd=A%26B%20%3C%E7%8E%B0%E5%9C%BA%3E"}));
+    EXPECT_EQ(get(std::string(kSearchTitlePath) + "?title=x").status, 403);
+    EXPECT_EQ(get(std::string(kClearTitlesPath) + "?token=wrong").status, 403);
+    EXPECT_EQ(listening.titles.titles().size(), 2u);
+    EXPECT_EQ(get(page.links[1].href).status, 204);
+    EXPECT_TRUE(listening.titles.titles().empty());
+    EXPECT_EQ(readHtmlPage(get(kTitlesPath).body).links.size(), 1u);  // only "返回电台"
 }
 
 }  // namespace
