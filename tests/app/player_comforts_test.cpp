@@ -9,7 +9,7 @@
 namespace sonorin {
 namespace {
 
-class ListeningTest : public ProgramFixture {
+class PlayerComfortsTest : public ProgramFixture {
   protected:
     AudioRecorder& started() {
         program().start();
@@ -20,7 +20,7 @@ class ListeningTest : public ProgramFixture {
     }
 };
 
-TEST_F(ListeningTest, VolumeAndMuteReachThePlayerAndAreKeptForTheNextStart) {
+TEST_F(PlayerComfortsTest, VolumeAndMuteReachThePlayerAndAreKeptForTheNextStart) {
     settings.values[{"Sonorin", "Player", "Volume"}] = "40";
     settings.values[{"Sonorin", "Player", "Muted"}] = "True";
     AudioRecorder& m = started();
@@ -44,7 +44,7 @@ TEST_F(ListeningTest, VolumeAndMuteReachThePlayerAndAreKeptForTheNextStart) {
     EXPECT_EQ(m.volume(), 40);
 }
 
-TEST_F(ListeningTest, TheSleepTimerFadesTheRadioOutAndStopsItAtItsTime) {
+TEST_F(PlayerComfortsTest, TheSleepTimerFadesTheRadioOutAndStopsItAtItsTime) {
     AudioRecorder& m = started();
     player.play({"中文环球", ""});
     const int stopsBefore = player.stops;
@@ -72,7 +72,7 @@ TEST_F(ListeningTest, TheSleepTimerFadesTheRadioOutAndStopsItAtItsTime) {
     EXPECT_TRUE(m.sleepArmed());
 }
 
-TEST_F(ListeningTest, MediaKeysWalkTheStationListAndPlayPauseResumes) {
+TEST_F(PlayerComfortsTest, MediaKeysWalkTheStationListAndPlayPauseResumes) {
     AudioRecorder& m = started();
     const auto& list = program().portal.stations();
     ASSERT_GE(list.size(), 3u);
