@@ -102,12 +102,13 @@ std::deque<HeardTitle> readTitleHistory(std::string_view bytes, std::size_t limi
         std::size_t end = bytes.find('\n', start);
         if (end == std::string_view::npos)
             end = bytes.size();
-        const auto title = parseLine(bytes.substr(start, end - start));
-        if (!title)
-            break;
-        titles.push_back(*title);
-        if (titles.size() > limit)
-            titles.pop_front();
+        // A line that is not a title (damaged, or edited by hand) is left out; the lines after
+        // it are kept, and so is every line the next save writes.
+        if (const auto title = parseLine(bytes.substr(start, end - start))) {
+            titles.push_back(*title);
+            if (titles.size() > limit)
+                titles.pop_front();
+        }
         start = end + 1;
     }
     return titles;

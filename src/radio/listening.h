@@ -27,9 +27,9 @@ struct HeardTitle {
     bool operator==(const HeardTitle&) const = default;
 };
 
-// The file's lines: "yyyy-mm-dd hh:mm:ss", TAB, station, TAB, title, LF; oldest first. Read up
-// to the first line that is not of that form (a damaged or hand-cut file keeps what precedes
-// the damage); of more than `limit` lines only the newest are kept.
+// The file's lines: "yyyy-mm-dd hh:mm:ss", TAB, station, TAB, title, LF; oldest first. A line
+// not of that form (damaged, or edited by hand) is left out and the others kept; of more than
+// `limit` lines only the newest are kept.
 std::deque<HeardTitle> readTitleHistory(std::string_view bytes, std::size_t limit);
 std::string writeTitleHistory(const std::deque<HeardTitle>& titles);
 

@@ -75,7 +75,7 @@ TEST_F(ListeningTest, TheListKeepsTheNewestFiveHundred) {
     EXPECT_EQ(again.titles().front().title, "歌 3");
 }
 
-TEST_F(ListeningTest, ADamagedFileIsReadAsFarAsItIsSound) {
+TEST_F(ListeningTest, ADamagedLineIsLeftOutAndTheOthersKept) {
     files.addFile(kFile,
                   "2026-12-06 09:00:00\t电台一\t好的一行\r\n"
                   "2026-12-06 09:01:00\t电台一\t也是好的\n"
@@ -83,10 +83,10 @@ TEST_F(ListeningTest, ADamagedFileIsReadAsFarAsItIsSound) {
                   "2026-12-06 09:03:00\t电台一\t损坏之后的\n");
     listening.load(kFolder);
     EXPECT_EQ(titlesOf(listening.titles),
-              (std::vector<std::string>{"电台一|好的一行", "电台一|也是好的"}));
+              (std::vector<std::string>{"电台一|好的一行", "电台一|也是好的", "电台一|损坏之后的"}));
 
     for (const char* bytes :
-         {"垃圾\n2026-12-06 09:00:00\t电台\t歌\n", "2026-12-06 09:00:00\t电台\t\n",
+         {"垃圾\n", "2026-12-06 09:00:00\t电台\t\n",
           "2026-12-06 09:00:00\t电台\n", "\xff\xfe\x00\x01", ""}) {
         files.addFile(kFile, bytes);
         TitleHistory damaged(files);
