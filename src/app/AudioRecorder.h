@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
@@ -195,6 +196,8 @@ class AudioRecorder : public ui::Form {
     void showMute();
     void showSleep();
     void wireListening();
+    // The tray menu's entries for the stations played last, newest first.
+    std::array<ui::MenuItem*, 5> recentEntries();
     void placeDesignGeometry();
 
     Program& program_;

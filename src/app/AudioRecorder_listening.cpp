@@ -7,11 +7,11 @@
 #include "app/frmZuijinBofang.h"
 #include "app/program.h"
 #include "base/text.h"
+#include "recorder/settings.h"
 
 namespace sonorin {
 namespace {
 
-constexpr const char* kSettingsApp = "Sonorin";
 constexpr const char* kListeningSection = "Listening";
 constexpr const char* kTitleNoticeKey = "TitleNotice";
 
@@ -32,8 +32,7 @@ void AudioRecorder::wireListening() {
     mnuTray.onOpening = [this] {
         mnuTrayTitleNotice.setCaption(titleNoticeOn() ? "歌名通知：开" : "歌名通知：关");
     };
-    const std::array<ui::MenuItem*, 5> recent{&mnuTrayRecent1, &mnuTrayRecent2, &mnuTrayRecent3,
-                                              &mnuTrayRecent4, &mnuTrayRecent5};
+    const auto recent = recentEntries();
     for (std::size_t i = 0; i < recent.size(); ++i)
         recent[i]->onClick = [this, i] { playRecentStation(i); };
     showListening();
@@ -50,13 +49,16 @@ void AudioRecorder::showListening() {
     for (ui::MenuItem* item : {&mnuTrayNowPlaying, &mnuTrayStop, &lineTrayNow})
         item->setVisible(!playing.empty());
     const std::vector<Station>& stations = program_.listening.recent.stations();
-    const std::array<ui::MenuItem*, 5> recent{&mnuTrayRecent1, &mnuTrayRecent2, &mnuTrayRecent3,
-                                              &mnuTrayRecent4, &mnuTrayRecent5};
+    const auto recent = recentEntries();
     for (std::size_t i = 0; i < recent.size(); ++i) {
         recent[i]->setVisible(i < stations.size());
         recent[i]->setCaption(i < stations.size() ? menuText(stations[i].name) : "");
     }
     lineTrayRecent.setVisible(!stations.empty());
+}
+
+std::array<ui::MenuItem*, 5> AudioRecorder::recentEntries() {
+    return {&mnuTrayRecent1, &mnuTrayRecent2, &mnuTrayRecent3, &mnuTrayRecent4, &mnuTrayRecent5};
 }
 
 bool AudioRecorder::titleNoticeOn() {
